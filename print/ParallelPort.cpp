@@ -1,0 +1,77 @@
+#include "ParallelPort.h"
+
+#include "Messages.h"
+#include "Platform.h"
+#include "PrintError.h"
+#include "modMain.h"
+
+#include <QElapsedTimer>
+
+namespace ParallelPort {
+namespace {
+
+PrintError openFailure(const QString &device, const platform::DeviceError &error)
+{
+    const QString detail = QString::fromLocal8Bit(error.detail.c_str());
+    switch (error.kind) {
+    case platform::DeviceError::NotFound:
+        return PrintError(PrintError::FileNotFound, Messages::DeviceMissing(device, detail));
+    case platform::DeviceError::AccessDenied:
+        return PrintError(PrintError::PermissionDenied, Messages::DeviceAccessDenied(device, detail));
+    case platform::DeviceError::NotReady:
+        return PrintError(PrintError::DeviceUnavailable, Messages::DeviceNotReady(device, detail));
+    default:
+        return PrintError(PrintError::DeviceIoError, Messages::DeviceOpenFailed(device, detail));
+    }
+}
+
+// Writes all of `data`, or throws. The device stays open for the caller to close.
+void writeAll(platform::DeviceHandle handle, const QString &device, const QByteArray &data,
+              int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    qsizetype done = 0;
+    while (done < data.size()) {
+        std::size_t written = 0;
+        platform::DeviceError error;
+        const auto status = platform::WriteDevice(handle, data.constData() + done,
+                                                  std::size_t(data.size() - done), written, error);
+        if (status == platform::WriteStatus::Failed) {
+            throw PrintError(PrintError::DeviceIoError,
+                             Messages::DeviceWriteFailed(device, QString::fromLocal8Bit(error.detail.c_str())));
+        }
+        done += qsizetype(written);
+        if (done < data.size()) {
+            if (clock.elapsed() >= timeoutMs)
+                throw PrintError(PrintError::DeviceIoError,
+                                 Messages::DeviceWriteTimedOut(device, (timeoutMs + 999) / 1000));
+            if (written == 0)
+                modMain::PumpWait(1);
+        }
+    }
+}
+
+} // namespace
+
+void Write(const QString &device, const QByteArray &data, int timeoutMs)
+{
+    platform::DeviceError error;
+    const platform::DeviceHandle handle =
+        platform::OpenDevice(device.toLocal8Bit().constData(), timeoutMs, error);
+    if (handle == platform::NoDevice)
+        throw openFailure(device, error);
+
+    try {
+        writeAll(handle, device, data, timeoutMs);
+    } catch (const PrintError &) {
+        platform::DeviceError ignored;
+        platform::CloseDevice(handle, ignored); // the write's failure is the one to report
+        throw;
+    }
+    if (!platform::CloseDevice(handle, error))
+        throw PrintError(PrintError::DeviceIoError,
+                         Messages::DeviceCloseFailed(device, QString::fromLocal8Bit(error.detail.c_str())));
+}
+
+} // namespace ParallelPort

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs with apt-get what building, testing and running zpltest needs on
+# Debian 12, and nothing when it is all there. Extra package names may be
+# given as arguments.
+set -euo pipefail
+
+packages=(
+    cmake g++ make           # the build
+    qt6-base-dev             # Qt 6 Core, Network, Widgets, Test
+    qt6-translations-l10n    # Qt's own texts in Chinese
+    fonts-wqy-microhei       # a CJK font, so that no character shows as a box
+    "$@"
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+if ((${#missing[@]} == 0)); then
+    exit 0
+fi
+
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+    sudo=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"

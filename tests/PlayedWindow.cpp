@@ -1,0 +1,8 @@
+#include "PlayedWindow.h"
+
+void PlayedWindow::showMessage(const QString &message)
+{
+    messages << message;
+    if (whileMessageShows)
+        whileMessageShows();
+}

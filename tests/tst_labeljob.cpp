@@ -1,0 +1,82 @@
+// The label job's exact text.
+
+#include "LabelJob.h"
+
+#include <QtTest>
+
+class TestLabelJob : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void composesJob_data();
+    void composesJob();
+    void variantsDifferOnlyInQuantity_data();
+    void variantsDifferOnlyInQuantity();
+};
+
+void TestLabelJob::composesJob_data()
+{
+    QTest::addColumn<QString>("darkness");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("variant");
+    QTest::addColumn<QString>("expected");
+
+    const int parallel = int(LabelVariant::Parallel);
+    const int network = int(LabelVariant::Network);
+    QTest::newRow("the documented example, parallel") << "15" << "ab12" << parallel
+        << "^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^FO160,50^A0,89,89^FDAB12^FS^PQ1^XZ";
+    QTest::newRow("the documented example, network") << "15" << "ab12" << network
+        << "^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^FO160,50^A0,89,89^FDAB12^FS^PQ2^XZ";
+    QTest::newRow("empty darkness") << "" << "X" << parallel
+        << "^XA^PRB^XZ~SD^XA^FO40,30^BQN,2,4^FDHM,AX^FS^FO160,50^A0,89,89^FDX^FS^PQ1^XZ";
+    QTest::newRow("empty text") << "15" << "" << network
+        << "^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,A^FS^FO160,50^A0,89,89^FD^FS^PQ2^XZ";
+    QTest::newRow("digits, blanks, punctuation unchanged") << "15" << "a-1 b.2,c" << parallel
+        << "^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AA-1 B.2,C^FS^FO160,50^A0,89,89^FDA-1 B.2,C^FS^PQ1^XZ";
+    QTest::newRow("caret and tilde pass unescaped") << "1^X" << "~a^" << parallel
+        << "^XA^PRB^XZ~SD1^X^XA^FO40,30^BQN,2,4^FDHM,A~A^^FS^FO160,50^A0,89,89^FD~A^^FS^PQ1^XZ";
+    QTest::newRow("line break in darkness stays") << "1\r\n5" << "a" << network
+        << "^XA^PRB^XZ~SD1\r\n5^XA^FO40,30^BQN,2,4^FDHM,AA^FS^FO160,50^A0,89,89^FDA^FS^PQ2^XZ";
+    QTest::newRow("letters beyond a-z") << "15" << QStringLiteral("éß中") << parallel
+        << QStringLiteral("^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AÉSS中^FS^FO160,50^A0,89,89^FDÉSS中^FS^PQ1^XZ");
+}
+
+void TestLabelJob::composesJob()
+{
+    QFETCH(QString, darkness);
+    QFETCH(QString, text);
+    QFETCH(int, variant);
+    QFETCH(QString, expected);
+    QCOMPARE(ComposeLabelJob(darkness, text, LabelVariant(variant)), expected);
+}
+
+void TestLabelJob::variantsDifferOnlyInQuantity_data()
+{
+    QTest::addColumn<QString>("darkness");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("plain") << "15" << "hello";
+    QTest::newRow("text holding ^PQ1") << "30" << "^pq1^pq2";
+}
+
+void TestLabelJob::variantsDifferOnlyInQuantity()
+{
+    QFETCH(QString, darkness);
+    QFETCH(QString, text);
+    const QString parallel = ComposeLabelJob(darkness, text, LabelVariant::Parallel);
+    const QString network = ComposeLabelJob(darkness, text, LabelVariant::Network);
+    QCOMPARE(parallel.size(), network.size());
+    qsizetype differences = 0;
+    for (qsizetype i = 0; i < parallel.size(); ++i) {
+        if (parallel[i] != network[i]) {
+            ++differences;
+            QCOMPARE(parallel.mid(i - 3, 4), QStringLiteral("^PQ1"));
+            QCOMPARE(network.mid(i - 3, 4), QStringLiteral("^PQ2"));
+        }
+    }
+    QCOMPARE(differences, 1);
+    QVERIFY(parallel.endsWith(QStringLiteral("^FS^PQ1^XZ")));
+}
+
+QTEST_GUILESS_MAIN(TestLabelJob)
+#include "tst_labeljob.moc"
