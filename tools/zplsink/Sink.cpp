@@ -1,0 +1,118 @@
+#include "Sink.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// A job larger than this is cut: nobody prints 16 MiB labels, and the sink
+// must not run out of memory on a stream of garbage.
+constexpr qint64 MaxJobBytes = 16 * 1024 * 1024;
+// A connection that sends nothing for this long is ended and reported.
+constexpr int IdleMs = 30000;
+
+// The job as text for a terminal: bytes pass as they are, but control
+// characters other than tab and line breaks show as \xNN, so that no escape
+// sequence in a job can act on the terminal.
+QByteArray printable(const QByteArray &data)
+{
+    QByteArray out;
+    out.reserve(data.size());
+    for (const char c : data) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((u < 0x20 && c != '\t' && c != '\n' && c != '\r') || u == 0x7f)
+            out += "\\x" + QByteArray::number(u, 16).rightJustified(2, '0');
+        else
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+Sink::Sink(QObject *parent) : QObject(parent)
+{
+    connect(&m_server, &QTcpServer::newConnection, this, &Sink::accept);
+}
+
+bool Sink::setOutputFolder(const QString &path)
+{
+    if (path.isEmpty() || !QDir().mkpath(path))
+        return false;
+    m_folder = QDir(path);
+    m_saving = true;
+    // Go on after the highest number already there, so that nothing is overwritten.
+    static const QRegularExpression numbered(QStringLiteral("^job-(\\d+)\\.zpl$"));
+    for (const QString &name : m_folder.entryList({QStringLiteral("job-*.zpl")}, QDir::Files)) {
+        const auto match = numbered.match(name);
+        if (match.hasMatch())
+            m_next = qMax(m_next, match.captured(1).toInt() + 1);
+    }
+    return true;
+}
+
+bool Sink::listen(const QHostAddress &address, quint16 port)
+{
+    return m_server.listen(address, port);
+}
+
+void Sink::accept()
+{
+    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        Job &job = m_jobs[socket];
+        job.peer = QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
+        job.idle = new QTimer(socket);
+        job.idle->setSingleShot(true);
+        job.idle->start(IdleMs);
+        connect(job.idle, &QTimer::timeout, socket, [socket] { socket->disconnectFromHost(); });
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { receive(socket); });
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { finish(socket); });
+        receive(socket);
+    }
+}
+
+void Sink::receive(QTcpSocket *socket)
+{
+    Job &job = m_jobs[socket];
+    const QByteArray chunk = socket->readAll();
+    const qint64 room = MaxJobBytes - job.data.size();
+    if (chunk.size() > room) {
+        job.data += chunk.left(room);
+        job.dropped += chunk.size() - room;
+    } else {
+        job.data += chunk;
+    }
+    if (!chunk.isEmpty())
+        job.idle->start(IdleMs);
+}
+
+void Sink::finish(QTcpSocket *socket)
+{
+    receive(socket);
+    const Job job = m_jobs.take(socket);
+    socket->deleteLater();
+
+    const QString time = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    QString line = QStringLiteral("[%1] %2  %3 字节 bytes").arg(time, job.peer).arg(job.data.size());
+    if (job.dropped > 0)
+        line += QStringLiteral("（超出上限，另有 %1 字节未保留 / %1 more bytes dropped）").arg(job.dropped);
+    if (m_saving)
+        line += QStringLiteral("  -> ") + save(job.data);
+    const QByteArray report = line.toLocal8Bit() + '\n' + printable(job.data) + "\n\n";
+    std::fwrite(report.constData(), 1, std::size_t(report.size()), stdout);
+    std::fflush(stdout);
+}
+
+QString Sink::save(const QByteArray &data)
+{
+    const QString name = QStringLiteral("job-%1.zpl").arg(m_next++, 4, 10, QLatin1Char('0'));
+    QFile file(m_folder.filePath(name));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(data) != data.size())
+        return QStringLiteral("无法保存 / cannot save %1: %2").arg(file.fileName(), file.errorString());
+    return file.fileName();
+}
