@@ -1,0 +1,231 @@
+// Runs on Windows (here: under Wine): reads every settings fixture with the
+// system's GetPrivateProfileStringA and with our own reader, for every section
+// and key the fixture names (and variants of them), with buffers of 8 and
+// 65536 bytes, with LF and with CR LF line ends, and requires the same answer.
+//
+// Bytes must match exactly, with two exceptions where the encodings of the
+// two systems differ rather than the readers. A file that declares its
+// encoding (a UTF-8 or UTF-16 byte order mark) comes back in each reader's own
+// 8-bit encoding, the ANSI code page there and UTF-8 here: its non-ASCII texts
+// are compared as characters, under the Chinese code page 936, and not at all
+// where cut. The non-ASCII bytes of a file without one are compared under a
+// single-byte code page, which passes every byte unchanged, and not under 936,
+// where UTF-8 bytes are no valid text.
+//
+// Usage: profile_parity.exe FIXTURE_FOLDER (a Windows path)
+
+#include "IniProfile.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string readFile(const std::string &path)
+{
+    std::string text;
+    if (std::FILE *f = std::fopen(path.c_str(), "rb")) {
+        char chunk[4096];
+        std::size_t n;
+        while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+            text.append(chunk, n);
+        std::fclose(f);
+    }
+    return text;
+}
+
+bool writeFile(const std::string &path, const std::string &text)
+{
+    std::FILE *f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+bool declaresEncoding(const std::string &text)
+{
+    return text.rfind("\xEF\xBB\xBF", 0) == 0 || text.rfind("\xFF\xFE", 0) == 0 || text.rfind("\xFE\xFF", 0) == 0;
+}
+
+std::string trim(const std::string &s)
+{
+    const auto first = s.find_first_not_of(" \t\r");
+    if (first == std::string::npos)
+        return std::string();
+    return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
+}
+
+std::string upper(std::string s)
+{
+    for (char &c : s)
+        c = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+    return s;
+}
+
+// Every section and key name that the text seems to hold, with their
+// upper-case and padded forms and names that are nowhere.
+void names(std::string text, std::set<std::string> &sections, std::set<std::string> &keys)
+{
+    if (text.rfind("\xFF\xFE", 0) == 0) {
+        // UTF-16: its ASCII names are what the queries need.
+        std::string narrow;
+        for (std::size_t i = 2; i + 1 < text.size(); i += 2)
+            narrow += text[i + 1] == '\0' ? text[i] : '?';
+        text = narrow;
+    }
+    sections = {"", "nosuch", "prtmod"};
+    keys = {"nosuch", "prtmod", "darkness"};
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = trim(text.substr(pos, end - pos));
+        pos = end + 1;
+        if (line.empty())
+            continue;
+        const auto close = line.rfind(']');
+        if (line[0] == '[' && close != std::string::npos) {
+            sections.insert(trim(line.substr(1, close - 1)));
+            continue;
+        }
+        keys.insert(trim(line.substr(0, line.find('='))));
+    }
+    for (auto *set : {&sections, &keys}) {
+        const std::set<std::string> plain = *set;
+        for (const std::string &name : plain) {
+            if (name.find('\0') != std::string::npos || name.empty())
+                continue;
+            set->insert(upper(name));
+            set->insert(" " + name + "\t");
+        }
+    }
+}
+
+std::wstring decode(const char *bytes, int length, UINT codePage)
+{
+    std::wstring wide(std::size_t(length) + 1, L'\0');
+    const int n = MultiByteToWideChar(codePage, 0, bytes, length, &wide[0], int(wide.size()));
+    wide.resize(std::size_t(n > 0 ? n : 0));
+    return wide;
+}
+
+std::string shown(const char *bytes, std::size_t length)
+{
+    std::string out;
+    for (std::size_t i = 0; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c >= 0x20 && c < 0x7f) {
+            out += char(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+bool allAscii(const char *bytes, std::size_t length)
+{
+    for (std::size_t i = 0; i < length; ++i) {
+        if (static_cast<unsigned char>(bytes[i]) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: profile_parity FIXTURE_FOLDER\n");
+        return 2;
+    }
+    const std::string folder = argv[1];
+    char tempFolder[MAX_PATH];
+    GetTempPathA(MAX_PATH, tempFolder);
+
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*.ini").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        std::fprintf(stderr, "no fixtures in %s\n", folder.c_str());
+        return 2;
+    }
+    const bool chineseCodePage = GetACP() == 936;
+    int compared = 0, differing = 0, skipped = 0, fixtures = 0;
+    const char *defaults[] = {"", "DEF  ", "\"q\""};
+    do {
+        ++fixtures;
+        const std::string original = readFile(folder + "\\" + found.cFileName);
+        std::vector<std::pair<std::string, std::string>> variants = {{"lf", original}};
+        if (!declaresEncoding(original) && original.find('\n') != std::string::npos
+            && original.find("\r\n") == std::string::npos) {
+            std::string crlf;
+            for (const char c : original)
+                crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+            variants.push_back({"crlf", crlf});
+        }
+        std::set<std::string> sections, keys;
+        names(original, sections, keys);
+        const bool encoded = declaresEncoding(original);
+
+        for (const auto &[ends, text] : variants) {
+            const std::string path = std::string(tempFolder) + "zplparity-" + ends + "-" + found.cFileName;
+            if (!writeFile(path, text)) {
+                std::fprintf(stderr, "cannot write %s\n", path.c_str());
+                return 2;
+            }
+            for (const std::string &section : sections) {
+                for (const std::string &key : keys) {
+                    for (const char *def : defaults) {
+                        for (const DWORD size : {DWORD(8), DWORD(65536)}) {
+                            std::vector<char> theirs(size + 16, '#'), ours(size + 16, '#');
+                            const DWORD theirLength = GetPrivateProfileStringA(
+                                section.c_str(), key.c_str(), def, theirs.data(), size, path.c_str());
+                            const std::size_t ourLength = iniprofile::ReadProfileStringFromFile(
+                                section.c_str(), key.c_str(), def, ours.data(), size, path.c_str());
+                            const bool ascii =
+                                allAscii(theirs.data(), theirLength) && allAscii(ours.data(), ourLength);
+                            bool same;
+                            if (!ascii && (encoded != chineseCodePage || (encoded && size == 8))) {
+                                ++skipped;
+                                continue;
+                            }
+                            if (!ascii && encoded) {
+                                same = decode(theirs.data(), int(theirLength), CP_ACP)
+                                    == decode(ours.data(), int(ourLength), CP_UTF8);
+                            } else {
+                                same = theirLength == ourLength
+                                    && std::string(theirs.data(), theirLength) == std::string(ours.data(), ourLength)
+                                    && ours[ourLength] == '\0';
+                            }
+                            ++compared;
+                            if (!same) {
+                                ++differing;
+                                std::printf("DIFFERS %s (%s) [%s] %s default \"%s\" size %lu: system %lu \"%s\", ours %lu \"%s\"\n",
+                                            found.cFileName, ends.c_str(), shown(section.data(), section.size()).c_str(),
+                                            shown(key.data(), key.size()).c_str(), def, (unsigned long)size,
+                                            (unsigned long)theirLength, shown(theirs.data(), theirLength).c_str(),
+                                            (unsigned long)ourLength, shown(ours.data(), ourLength).c_str());
+                            }
+                        }
+                    }
+                }
+            }
+            DeleteFileA(path.c_str());
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+
+    std::printf("parity (code page %u): %d fixtures, %d answers compared, %d differ, %d left to the other code page\n",
+                GetACP(), fixtures, compared, differing, skipped);
+    std::printf("parity: %d passed, %d failed\n", compared - differing, differing);
+    return differing == 0 ? 0 : 1;
+}
