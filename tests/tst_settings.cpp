@@ -57,6 +57,8 @@ private slots:
     void profileReaderKeepsToItsBuffer_data();
     void profileReaderKeepsToItsBuffer();
     void settingsPathPrefersExactName();
+    void hostileFiles_data();
+    void hostileFiles();
 };
 
 void TestSettings::readsFixtures_data()
@@ -237,6 +239,46 @@ void TestSettings::settingsPathPrefersExactName()
     const QString exact = SettingsFile::Path(dir.path());
     QCOMPARE(exact, QDir::toNativeSeparators(dir.filePath("Config.ini")));
     QCOMPARE(modINI::ReadIniValue("prtmod", "prtmod", exact, Default, 65536), QStringLiteral("ip"));
+}
+
+void TestSettings::hostileFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+
+    QByteArray big = "[prtmod]\r\n";
+    const QByteArray junk = "noise=" + QByteArray(90, 'n') + "\r\n";
+    while (big.size() < 10 * 1024 * 1024)
+        big += junk;
+    QTest::newRow("10 MB file, key at its end") << big + "prtmod=ip\r\n" << "prtmod" << "ip";
+    QTest::newRow("1 MB line before the key")
+        << "[prtmod]\r\nlong=" + QByteArray(1024 * 1024, 'x') + "\r\nprtmod=lpt1\r\n" << "prtmod" << "lpt1";
+    QTest::newRow("1 MB value cut to the buffer")
+        << "[prtmod]\r\nprtmod=" + QByteArray(1024 * 1024, 'y') + "\r\n" << "prtmod" << QString(65535, QLatin1Char('y'));
+    QTest::newRow("nul bytes around the key")
+        << QByteArray("[prtmod]\0\0\r\n\0=\0\r\nprtmod=ip\0junk\r\n", 36) << "prtmod" << "ip";
+    // As in the system's reader, a line that starts with a NUL is no section.
+    QTest::newRow("nul before the section")
+        << QByteArray("\0[prtmod]\r\nprtmod=ip\r\n", 23) << "prtmod" << Default;
+    QTest::newRow("invalid utf-8 in a value")
+        << QByteArray("[prtmod]\r\ndarkness=1\xff\xfe\xc3\r\n") << "darkness"
+        << QStringLiteral("1\uFFFD\uFFFD\uFFFD");
+    QTest::newRow("invalid utf-8 around the key")
+        << QByteArray("\xc0\xaf\xfd\r\n[prtmod]\r\n\xc0\xafx=1\r\nprtmod=ip\r\n") << "prtmod" << "ip";
+}
+
+void TestSettings::hostileFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, QStringLiteral("Config.ini"), bytes);
+    const QString value = modINI::ReadIniValue("prtmod", key, path, Default, 65536);
+    QCOMPARE(value.size(), expected.size());
+    QCOMPARE(value, expected);
 }
 
 QTEST_GUILESS_MAIN(TestSettings)
