@@ -1,6 +1,7 @@
 // The settings reader: ReadIniValue over real files, the profile reader's
 // rules beneath it, and where the settings file is looked for.
 
+#include "Bytes.h"
 #include "IniProfile.h"
 #include "SettingsFile.h"
 #include "modINI.h"
@@ -257,10 +258,10 @@ void TestSettings::hostileFiles_data()
     QTest::newRow("1 MB value cut to the buffer")
         << "[prtmod]\r\nprtmod=" + QByteArray(1024 * 1024, 'y') + "\r\n" << "prtmod" << QString(65535, QLatin1Char('y'));
     QTest::newRow("nul bytes around the key")
-        << QByteArray("[prtmod]\0\0\r\n\0=\0\r\nprtmod=ip\0junk\r\n", 36) << "prtmod" << "ip";
+        << bytesOf("[prtmod]\0\0\r\n\0=\0\r\nprtmod=ip\0junk\r\n") << "prtmod" << "ip";
     // As in the system's reader, a line that starts with a NUL is no section.
     QTest::newRow("nul before the section")
-        << QByteArray("\0[prtmod]\r\nprtmod=ip\r\n", 23) << "prtmod" << Default;
+        << bytesOf("\0[prtmod]\r\nprtmod=ip\r\n") << "prtmod" << Default;
     QTest::newRow("invalid utf-8 in a value")
         << QByteArray("[prtmod]\r\ndarkness=1\xff\xfe\xc3\r\n") << "darkness"
         << QStringLiteral("1\uFFFD\uFFFD\uFFFD");

@@ -1,6 +1,8 @@
 // zplsink as a user runs it: a real process on 127.0.0.1, real connections,
 // its terminal output and the files it saves.
 
+#include "Bytes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -120,7 +122,7 @@ void TestZplsink::savesNumberedJobs()
     earlier.close();
 
     RunningSink sink({QStringLiteral("--out"), folder});
-    sink.send(QByteArray("first\x00job", 9));
+    sink.send(bytesOf("first\x00job"));
     sink.waitForJobs(1);
     sink.send("");
     sink.waitForJobs(2);
@@ -128,7 +130,7 @@ void TestZplsink::savesNumberedJobs()
     QCOMPARE(names, (QStringList{"job-0007.zpl", "job-0008.zpl", "job-0009.zpl"}));
     QFile first(folder + QStringLiteral("/job-0008.zpl"));
     QVERIFY(first.open(QIODevice::ReadOnly));
-    QCOMPARE(first.readAll(), QByteArray("first\x00job", 9));
+    QCOMPARE(first.readAll(), bytesOf("first\x00job"));
     QCOMPARE(QFileInfo(folder + QStringLiteral("/job-0009.zpl")).size(), 0);
     QCOMPARE(QFileInfo(folder + QStringLiteral("/job-0007.zpl")).size(), 4);
 }
@@ -136,7 +138,7 @@ void TestZplsink::savesNumberedJobs()
 void TestZplsink::showsControlBytesSafely()
 {
     RunningSink sink;
-    sink.send(QByteArray("a\x1b[2Jb\x00\x7f\tc\r\n中", 15));
+    sink.send(bytesOf("a\x1b[2Jb\x00\x7f\tc\r\n中"));
     const QString out = sink.waitForJobs(1);
     QVERIFY2(out.contains(QStringLiteral("a\\x1b[2Jb\\x00\\x7f\tc\r\n中\n")), qPrintable(out));
 }
