@@ -90,6 +90,13 @@ void PrintCommand::run()
     const PrintEnvironment environment = m_environment;
     const QPointer<QObject> alive = surface.surfaceObject();
     const auto windowGone = [&] { return !alive || !surface.isOpen(); };
+    // The one handler for every failure: tell the user, close the socket.
+    const auto fail = [&](const QString &description) {
+        if (!windowGone())
+            surface.showMessage(description);
+        if (alive)
+            closeQuietly(surface.socket());
+    };
 
     try {
         const QString mode = readSetting(environment, "prtmod", "prtmod");
@@ -125,14 +132,8 @@ void PrintCommand::run()
             surface.showMessage(Messages::UnknownMode());
         }
     } catch (const PrintError &error) {
-        if (!windowGone())
-            surface.showMessage(error.description());
-        if (alive)
-            closeQuietly(surface.socket());
+        fail(error.description());
     } catch (const std::exception &error) {
-        if (!windowGone())
-            surface.showMessage(Messages::Unexpected(QString::fromLocal8Bit(error.what())));
-        if (alive)
-            closeQuietly(surface.socket());
+        fail(Messages::Unexpected(QString::fromLocal8Bit(error.what())));
     }
 }

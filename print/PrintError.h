@@ -28,7 +28,6 @@ public:
         HostNotFound = 11001,
         WrongState = 40006,
         InvalidOperation = 40020,
-        Unexpected = 51,
     };
 
     PrintError(int number, const QString &description);
