@@ -11,8 +11,9 @@
 namespace platform {
 
 // GetPrivateProfileStringA where the system has it (texts in the ANSI code
-// page), our own reader with the same answers elsewhere (IniProfile.h).
-std::size_t GetPrivateProfileString(const char *section, const char *key, const char *defaultValue,
+// page), our own reader with the same answers elsewhere (IniProfile.h). Not
+// named after it: <windows.h> makes that name a macro.
+std::size_t ProfileString(const char *section, const char *key, const char *defaultValue,
                                     char *buffer, std::size_t size, const char *file);
 
 // "LPT1:" on Windows, /dev/lp0 elsewhere.

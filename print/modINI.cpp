@@ -11,7 +11,7 @@ QString ReadIniValue(const QString &section, const QString &key, const QString &
 {
     // The reader fills at most `size` bytes; the rest of the buffer stays blank.
     QByteArray buffer(qMax(size, 0), ' ');
-    const std::size_t length = platform::GetPrivateProfileString(
+    const std::size_t length = platform::ProfileString(
         section.toLocal8Bit().constData(), key.toLocal8Bit().constData(), "", buffer.data(),
         std::size_t(buffer.size()), file.toLocal8Bit().constData());
     const QString returned = QString::fromLocal8Bit(buffer.constData(), qsizetype(length));

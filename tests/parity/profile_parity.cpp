@@ -1,5 +1,6 @@
 // Runs on Windows (here: under Wine): reads every settings fixture with the
-// system's GetPrivateProfileStringA and with our own reader, for every section
+// system's GetPrivateProfileStringA, as the program's Windows build calls it
+// (platform::GetPrivateProfileString), and with our own reader, for every section
 // and key the fixture names (and variants of them), with buffers of 8 and
 // 65536 bytes, with LF and with CR LF line ends, and requires the same answer.
 //
@@ -15,6 +16,7 @@
 // Usage: profile_parity.exe FIXTURE_FOLDER (a Windows path)
 
 #include "IniProfile.h"
+#include "Platform.h"
 
 #include <windows.h>
 
@@ -187,7 +189,7 @@ int main(int argc, char **argv)
                     for (const char *def : defaults) {
                         for (const DWORD size : {DWORD(8), DWORD(65536)}) {
                             std::vector<char> theirs(size + 16, '#'), ours(size + 16, '#');
-                            const DWORD theirLength = GetPrivateProfileStringA(
+                            const std::size_t theirLength = platform::ProfileString(
                                 section.c_str(), key.c_str(), def, theirs.data(), size, path.c_str());
                             const std::size_t ourLength = iniprofile::ReadProfileStringFromFile(
                                 section.c_str(), key.c_str(), def, ours.data(), size, path.c_str());
