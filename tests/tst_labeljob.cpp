@@ -11,8 +11,6 @@ class TestLabelJob : public QObject
 private slots:
     void composesJob_data();
     void composesJob();
-    void variantsDifferOnlyInQuantity_data();
-    void variantsDifferOnlyInQuantity();
 };
 
 void TestLabelJob::composesJob_data()
@@ -49,33 +47,6 @@ void TestLabelJob::composesJob()
     QFETCH(int, variant);
     QFETCH(QString, expected);
     QCOMPARE(ComposeLabelJob(darkness, text, LabelVariant(variant)), expected);
-}
-
-void TestLabelJob::variantsDifferOnlyInQuantity_data()
-{
-    QTest::addColumn<QString>("darkness");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("plain") << "15" << "hello";
-    QTest::newRow("text holding ^PQ1") << "30" << "^pq1^pq2";
-}
-
-void TestLabelJob::variantsDifferOnlyInQuantity()
-{
-    QFETCH(QString, darkness);
-    QFETCH(QString, text);
-    const QString parallel = ComposeLabelJob(darkness, text, LabelVariant::Parallel);
-    const QString network = ComposeLabelJob(darkness, text, LabelVariant::Network);
-    QCOMPARE(parallel.size(), network.size());
-    qsizetype differences = 0;
-    for (qsizetype i = 0; i < parallel.size(); ++i) {
-        if (parallel[i] != network[i]) {
-            ++differences;
-            QCOMPARE(parallel.mid(i - 3, 4), QStringLiteral("^PQ1"));
-            QCOMPARE(network.mid(i - 3, 4), QStringLiteral("^PQ2"));
-        }
-    }
-    QCOMPARE(differences, 1);
-    QVERIFY(parallel.endsWith(QStringLiteral("^FS^PQ1^XZ")));
 }
 
 QTEST_GUILESS_MAIN(TestLabelJob)
