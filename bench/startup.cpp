@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int Runs = 15;
+constexpr int Runs = 31;
 
 struct Sample
 {
