@@ -14,6 +14,9 @@ LocalPrinter::LocalPrinter(Behaviour behaviour, QObject *parent)
         // The system completes the connection and buffers the job; nobody ever
         // accepts or reads it.
         m_rawListener = ::socket(AF_INET, SOCK_STREAM, 0);
+        // A small window, so that a large job stays queued on the sender's side.
+        const int window = 4096;
+        ::setsockopt(m_rawListener, SOL_SOCKET, SO_RCVBUF, &window, sizeof window);
         sockaddr_in address = {};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -33,8 +36,14 @@ LocalPrinter::LocalPrinter(Behaviour behaviour, QObject *parent)
 
 LocalPrinter::~LocalPrinter()
 {
+    hangUp();
+}
+
+void LocalPrinter::hangUp()
+{
     if (m_rawListener >= 0)
         ::close(m_rawListener);
+    m_rawListener = -1;
 }
 
 void LocalPrinter::accept()

@@ -26,6 +26,9 @@ public:
     // Connections that the client has closed.
     int finished() const { return m_finished; }
 
+    // NeverReads: stops listening, which resets the connections it never took.
+    void hangUp();
+
     // A port on 127.0.0.1 that was just in use and now has nobody listening.
     static quint16 freedPort();
 

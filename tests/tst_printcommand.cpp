@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -83,6 +84,7 @@ private slots:
     void reportsUnreachablePrinters_data();
     void reportsUnreachablePrinters();
     void neverReadingPrinterDoesNotHang();
+    void connectionBrokenMidJobIsReported();
     void missingDeviceIsNotCreated();
     void deviceWithoutReaderIsNotReady();
     void stuckDeviceTimesOutWhileWindowStaysResponsive();
@@ -323,6 +325,32 @@ void TestPrintCommand::neverReadingPrinterDoesNotHang()
     QCOMPARE(window.messages.value(1), QStringLiteral("打印成功"));
     QTRY_COMPARE(good.finished(), 1);
     QCOMPARE(good.jobs().value(0), NetworkJob);
+}
+
+void TestPrintCommand::connectionBrokenMidJobIsReported()
+{
+    LocalPrinter deaf(LocalPrinter::NeverReads);
+    ProgramFolder folder;
+    folder.writeConfig(config("prtmod=ip", deaf.port()));
+    PlayedWindow window(folder.environment());
+    // Larger than what the system buffers on loopback (some MB), so that part
+    // of the job is still waiting in the socket when the printer goes.
+    window.text = QString(1400000, QChar(0x4E2D));
+    // As soon as the first part of the job has left, the printer hangs up.
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (auto *socket = window.winsock.findChild<QTcpSocket *>()) {
+            watch.stop();
+            connect(socket, &QTcpSocket::bytesWritten, this, [&] { deaf.hangUp(); }, Qt::SingleShotConnection);
+        }
+    });
+    watch.start(0);
+    window.command.run();
+
+    QCOMPARE(window.messages.size(), 1);
+    QVERIFY2(window.messages[0].startsWith(QStringLiteral("标签没有完整送达打印机 127.0.0.1:%1").arg(deaf.port())),
+             qPrintable(window.messages[0]));
+    QCOMPARE(window.winsock.state(), QAbstractSocket::UnconnectedState);
 }
 
 void TestPrintCommand::missingDeviceIsNotCreated()

@@ -121,13 +121,15 @@ private slots:
     void printsFromWindow();
     void failureShowsInMessageBox();
     void typingDuringNetworkWaitIsPrinted();
+    void longTextFromWindow_data();
+    void longTextFromWindow();
     void closingMainDuringNetworkWait_data();
     void closingMainDuringNetworkWait();
     void programEndsWithLastWindow();
 
 private:
     Form1 *openMain();
-    void writeConfig(quint16 port);
+    void writeConfig(quint16 port, const QByteArray &mode = "ip");
 
     std::unique_ptr<QTemporaryDir> m_folder;
     std::unique_ptr<Forms> m_forms;
@@ -158,12 +160,12 @@ Form1 *TestWindows::openMain()
     return form;
 }
 
-void TestWindows::writeConfig(quint16 port)
+void TestWindows::writeConfig(quint16 port, const QByteArray &mode)
 {
     QFile file(m_folder->filePath("Config.ini"));
     if (!file.open(QIODevice::WriteOnly))
         qFatal("cannot write Config.ini");
-    file.write("[prtmod]\r\nprtmod=ip;\r\ndarkness=15\r\n[network]\r\nprinterip=127.0.0.1\r\nprinterport="
+    file.write("[prtmod]\r\nprtmod=" + mode + ";\r\ndarkness=15\r\n[network]\r\nprinterip=127.0.0.1\r\nprinterport="
                + QByteArray::number(port) + "\r\n");
 }
 
@@ -420,6 +422,43 @@ void TestWindows::typingDuringNetworkWaitIsPrinted()
     QCOMPARE(box.text, QStringLiteral("打印成功"));
     QTRY_COMPARE(printer.finished(), 1);
     QVERIFY2(printer.jobs().value(0).contains("^FDAB12^FS"), printer.jobs().value(0).constData());
+}
+
+void TestWindows::longTextFromWindow_data()
+{
+    QTest::addColumn<QByteArray>("mode");
+    QTest::newRow("parallel") << QByteArray("lpt1");
+    QTest::newRow("network") << QByteArray("ip");
+}
+
+void TestWindows::longTextFromWindow()
+{
+    QFETCH(QByteArray, mode);
+    LocalPrinter printer;
+    writeConfig(printer.port(), mode);
+    QFile device(m_folder->filePath("lp0"));
+    QVERIFY(device.open(QIODevice::WriteOnly));
+    device.close();
+    Form1 *main = openMain();
+    auto *text = child<QLineEdit>(main, "Text1");
+    const QString pasted(64000, QLatin1Char('z'));
+    text->setText(pasted); // as a paste would
+    QCOMPARE(text->text().size(), 64000);
+
+    BoxAnswerer box;
+    QTest::mouseClick(child<QPushButton>(main, "Command1"), Qt::LeftButton);
+
+    const QByteArray upper(64000, 'Z');
+    const QByteArray fields = "^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,A" + upper + "^FS^FO160,50^A0,89,89^FD" + upper + "^FS";
+    if (mode == "lpt1") {
+        QVERIFY(!box.seen);
+        QVERIFY(device.open(QIODevice::ReadOnly));
+        QCOMPARE(device.readAll(), fields + "^PQ1^XZ\r\n");
+    } else {
+        QCOMPARE(box.text, QStringLiteral("打印成功"));
+        QTRY_COMPARE(printer.finished(), 1);
+        QCOMPARE(printer.jobs().value(0), fields + "^PQ2^XZ");
+    }
 }
 
 void TestWindows::closingMainDuringNetworkWait_data()

@@ -13,6 +13,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <limits>
+
 namespace {
 
 constexpr int MessageMinimumWidth = 240;
@@ -33,6 +35,7 @@ Form1::Form1(Forms &forms, const PrintEnvironment &environment, QWidget *parent)
     Command1 = Place(new QPushButton(UiTexts::PrintButton(), this), "Command1",
                      FromTwips(3120, 2400, 1455, 615), button);
     Text1 = Place(new QLineEdit(this), "Text1", FromTwips(120, 960, 4455, 855), large);
+    Text1->setMaxLength(std::numeric_limits<int>::max()); // no limit of its own, not Qt's 32767
     Label1 = Place(new QLabel(UiTexts::PromptLabel(), this), "Label1", FromTwips(120, 120, 3015, 615), large);
     Label1->setTextFormat(Qt::PlainText);
     Command2 = Place(new QPushButton(UiTexts::HelpButton(), this), "Command2",
