@@ -89,8 +89,6 @@ private slots:
     void deviceWithoutReaderIsNotReady();
     void stuckDeviceTimesOutWhileWindowStaysResponsive();
     void deviceReadThroughFifo();
-    void longTextOverBothLinks_data();
-    void longTextOverBothLinks();
     void textTypedDuringWaitIsPrinted();
     void secondPrintRightAfterFirst();
     void clickDuringWaitIsIgnored();
@@ -429,41 +427,6 @@ void TestPrintCommand::deviceReadThroughFifo()
     ::close(reader);
     QCOMPARE(window.messages, QStringList());
     QCOMPARE(QByteArray(buffer, int(qMax<ssize_t>(n, 0))), ParallelJob);
-}
-
-void TestPrintCommand::longTextOverBothLinks_data()
-{
-    QTest::addColumn<QByteArray>("mode");
-    QTest::newRow("parallel") << QByteArray("lpt1");
-    QTest::newRow("network") << QByteArray("ip");
-}
-
-void TestPrintCommand::longTextOverBothLinks()
-{
-    QFETCH(QByteArray, mode);
-
-    LocalPrinter printer;
-    ProgramFolder folder;
-    folder.createDevice();
-    folder.writeConfig(config("prtmod=" + mode, printer.port()));
-    PlayedWindow window(folder.environment());
-    QString text;
-    for (int i = 0; i < 64000; ++i)
-        text += QChar(u"ab1中"[i % 4]);
-    window.text = text;
-    window.command.run();
-
-    const QByteArray upper = text.toUpper().toUtf8();
-    const QByteArray fields = "^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,A" + upper + "^FS^FO160,50^A0,89,89^FD" + upper + "^FS";
-    if (mode == "lpt1") {
-        QCOMPARE(window.messages, QStringList());
-        QCOMPARE(folder.deviceBytes(), fields + "^PQ1^XZ\r\n");
-    } else {
-        QCOMPARE(window.messages, QStringList{QStringLiteral("打印成功")});
-        QTRY_COMPARE(printer.finished(), 1);
-        QCOMPARE(printer.jobs().value(0).size(), fields.size() + 7);
-        QCOMPARE(printer.jobs().value(0), fields + "^PQ2^XZ");
-    }
 }
 
 void TestPrintCommand::textTypedDuringWaitIsPrinted()
