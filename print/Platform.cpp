@@ -42,7 +42,7 @@ DeviceError lastError()
 } // namespace
 
 std::size_t ProfileString(const char *section, const char *key, const char *defaultValue,
-                                    char *buffer, std::size_t size, const char *file)
+                          char *buffer, std::size_t size, const char *file)
 {
     const DWORD length = size > DWORD(INT_MAX) ? DWORD(INT_MAX) : DWORD(size);
     return ::GetPrivateProfileStringA(section, key, defaultValue, buffer, length, file);
@@ -164,7 +164,7 @@ ssize_t writeWithoutSigpipe(int fd, const char *data, std::size_t size)
 } // namespace
 
 std::size_t ProfileString(const char *section, const char *key, const char *defaultValue,
-                                    char *buffer, std::size_t size, const char *file)
+                          char *buffer, std::size_t size, const char *file)
 {
     return iniprofile::ReadProfileStringFromFile(section, key, defaultValue, buffer, size, file);
 }

@@ -14,7 +14,7 @@ namespace platform {
 // page), our own reader with the same answers elsewhere (IniProfile.h). Not
 // named after it: <windows.h> makes that name a macro.
 std::size_t ProfileString(const char *section, const char *key, const char *defaultValue,
-                                    char *buffer, std::size_t size, const char *file);
+                          char *buffer, std::size_t size, const char *file);
 
 // "LPT1:" on Windows, /dev/lp0 elsewhere.
 const char *ParallelDeviceName();

@@ -3,6 +3,19 @@
 #include "Form1.h"
 #include "Form2.h"
 
+namespace {
+
+template <typename Window>
+Window *bringForward(Window *window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+} // namespace
+
 Forms::Forms(PrintEnvironment environment, QObject *parent)
     : QObject(parent), m_environment(std::move(environment))
 {
@@ -28,20 +41,14 @@ Form1 *Forms::showForm1()
 {
     if (!m_form1)
         m_form1 = new Form1(*this, m_environment);
-    m_form1->show();
-    m_form1->raise();
-    m_form1->activateWindow();
-    return m_form1;
+    return bringForward(m_form1.data());
 }
 
 Form2 *Forms::showForm2()
 {
     if (!m_form2)
         m_form2 = new Form2(*this);
-    m_form2->show();
-    m_form2->raise();
-    m_form2->activateWindow();
-    return m_form2;
+    return bringForward(m_form2.data());
 }
 
 void Forms::returnToForm1()
