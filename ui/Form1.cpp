@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 #include <limits>
@@ -57,17 +58,21 @@ QString Form1::currentText() const
 
 void Form1::showMessage(const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, Messages::AppTitle(), text, QMessageBox::NoButton, this);
-    QPushButton *ok = box.addButton(Messages::OkButton(), QMessageBox::AcceptRole);
-    box.setDefaultButton(ok);
-    box.setEscapeButton(ok);
-    box.setWindowModality(Qt::ApplicationModal);
+    // On the heap: if this window is deleted while the box is up (by code,
+    // or the platform quitting), it takes the box with it, and exec() returns.
+    const QPointer<QMessageBox> box =
+        new QMessageBox(QMessageBox::NoIcon, Messages::AppTitle(), text, QMessageBox::NoButton, this);
+    QPushButton *ok = box->addButton(Messages::OkButton(), QMessageBox::AcceptRole);
+    box->setDefaultButton(ok);
+    box->setEscapeButton(ok);
+    box->setWindowModality(Qt::ApplicationModal);
     // Wide enough for its caption, which a short message would otherwise cut.
-    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+    if (auto *grid = qobject_cast<QGridLayout *>(box->layout())) {
         grid->addItem(new QSpacerItem(MessageMinimumWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
                       grid->rowCount(), 0, 1, grid->columnCount());
     }
-    box.exec();
+    box->exec();
+    delete box.data();
 }
 
 void Form1::closeEvent(QCloseEvent *event)
