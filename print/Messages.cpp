@@ -11,11 +11,6 @@ QString withDetail(const QString &sentence, const QString &detail)
     return QStringLiteral("%1\n系统信息：%2").arg(sentence, detail);
 }
 
-QString printer(const QString &host, qint32 port)
-{
-    return QStringLiteral("%1:%2").arg(host, QString::number(port));
-}
-
 } // namespace
 
 QString AppTitle() { return QStringLiteral("ZPL打印测试"); }
@@ -39,79 +34,124 @@ QString SocketBusy()
     return QStringLiteral("网络连接仍在使用中，无法开始新的连接。");
 }
 
-QString LocalPortUnusable(qint32 port, const QString &detail)
+QString HostNotFound(const QString &host, const QString &detail)
 {
-    return withDetail(QStringLiteral("本机端口 %1 无法使用。").arg(port), detail);
+    return withDetail(
+        QStringLiteral("找不到打印机地址“%1”：这个主机名无法解析（请检查 Config.ini 中 [network] 的 printerip）。")
+            .arg(host),
+        detail);
 }
 
-QString SendFailed(const QString &host, qint32 port, const QString &cause, const QString &detail)
+QString HostLookupTimedOut(const QString &host, int seconds)
 {
-    return withDetail(QStringLiteral("无法把标签发送到打印机 %1：%2。").arg(printer(host, port), cause),
+    return QStringLiteral("%2 秒内未能解析打印机地址“%1”（请检查 Config.ini 中 [network] 的 printerip 和网络设置）。")
+        .arg(host, QString::number(seconds));
+}
+
+QString Refused(const QString &printer, const QString &detail)
+{
+    return withDetail(QStringLiteral("打印机 %1 拒绝连接（请检查端口号，以及打印机是否开机）。").arg(printer), detail);
+}
+
+QString Unreachable(const QString &printer, const QString &detail)
+{
+    return withDetail(QStringLiteral("网络不通，无法连接打印机 %1（请检查网线和打印机地址）。").arg(printer), detail);
+}
+
+QString NoAnswer(const QString &printer, int seconds)
+{
+    return QStringLiteral("打印机 %1 在 %2 秒内没有应答（请检查打印机地址、网线和打印机电源）。")
+        .arg(printer, QString::number(seconds));
+}
+
+QString Dropped(const QString &printer, const QString &detail)
+{
+    return withDetail(QStringLiteral("打印机 %1 断开了连接，标签没有送出。").arg(printer), detail);
+}
+
+QString ConnectFailed(const QString &printer, const QString &detail)
+{
+    return withDetail(QStringLiteral("无法连接打印机 %1。").arg(printer), detail);
+}
+
+QString DeliveryBroken(const QString &printer, qint64 taken, qint64 total, const QString &detail)
+{
+    return withDetail(QStringLiteral("标签没有完整送达打印机 %1：连接中断，打印机只接收了 %2 / %3 字节。")
+                          .arg(printer, QString::number(taken), QString::number(total)),
                       detail);
 }
 
-QString NotConnectedInTime(const QString &host, qint32 port)
+QString ResetAfterDelivery(const QString &printer, qint64 total, const QString &detail)
 {
-    return QStringLiteral("无法把标签发送到打印机 %1：连接未能及时建立（请检查打印机地址、端口和网络）。")
-        .arg(printer(host, port));
+    return withDetail(QStringLiteral("打印机 %1 收下全部 %2 字节后中断了连接，标签可能没有打印。")
+                          .arg(printer, QString::number(total)),
+                      detail);
 }
 
-QString SendIncomplete(const QString &host, qint32 port, const QString &detail)
+QString DeliveryStalled(const QString &printer, qint64 taken, qint64 total, int seconds)
 {
-    return withDetail(
-        QStringLiteral("标签没有完整送达打印机 %1：连接在发送途中中断。").arg(printer(host, port)),
-        detail);
+    return QStringLiteral("打印机 %1 在 %4 秒内只接收了 %2 / %3 字节，其余部分仍在后台发送"
+                          "（请检查打印机是否缺纸、暂停或忙碌）。")
+        .arg(printer, QString::number(taken), QString::number(total), QString::number(seconds));
 }
 
 QString DeviceMissing(const QString &device, const QString &detail)
 {
-    return withDetail(QStringLiteral("找不到并口设备 %1（这台电脑可能没有并口，或并口驱动未加载）。").arg(device),
+    return withDetail(QStringLiteral("找不到打印机设备 %1（这台电脑可能没有并口或 USB 打印机，或打印机未连接；"
+                                     "可在 Config.ini 的 [prtmod] 中用 device= 指定设备）。")
+                          .arg(device),
                       detail);
 }
 
 QString DeviceAccessDenied(const QString &device, const QString &detail)
 {
-    return withDetail(QStringLiteral("没有权限写入并口设备 %1。").arg(device), detail);
+    return withDetail(QStringLiteral("没有权限写入打印机设备 %1。").arg(device), detail);
+}
+
+QString DeviceAccessDeniedGroup(const QString &device, const QString &user, const QString &detail)
+{
+    return withDetail(QStringLiteral("没有权限写入打印机设备 %1：当前用户不在 lp 组中。"
+                                     "请运行 sudo usermod -aG lp %2，然后重新登录。")
+                          .arg(device, user.isEmpty() ? QStringLiteral("$USER") : user),
+                      detail);
 }
 
 QString DeviceNotReady(const QString &device, const QString &detail)
 {
-    return withDetail(QStringLiteral("并口设备 %1 未就绪（请检查打印机是否开机、联机，以及打印线）。").arg(device),
+    return withDetail(
+        QStringLiteral("打印机设备 %1 未就绪（请检查打印机是否开机、联机，以及打印线）。").arg(device), detail);
+}
+
+QString DevicePaperOut(const QString &device, const QString &detail)
+{
+    return withDetail(QStringLiteral("打印机设备 %1 报告缺纸，标签没有完整送出（请装好标签纸后再打印）。").arg(device),
                       detail);
 }
 
 QString DeviceOpenFailed(const QString &device, const QString &detail)
 {
-    return withDetail(QStringLiteral("无法打开并口设备 %1。").arg(device), detail);
+    return withDetail(QStringLiteral("无法打开打印机设备 %1。").arg(device), detail);
 }
 
 QString DeviceWriteFailed(const QString &device, const QString &detail)
 {
-    return withDetail(QStringLiteral("写入并口设备 %1 失败，标签没有完整送出。").arg(device), detail);
+    return withDetail(QStringLiteral("写入打印机设备 %1 失败，标签没有完整送出。").arg(device), detail);
 }
 
 QString DeviceWriteTimedOut(const QString &device, int seconds)
 {
-    return QStringLiteral("打印机在 %2 秒内没有接收并口 %1 上的数据，标签没有完整送出（请检查打印机是否联机、缺纸或卡纸）。")
+    return QStringLiteral("打印机在 %2 秒内没有接收设备 %1 上的数据，标签没有完整送出（请检查打印机是否联机、缺纸或卡纸）。")
         .arg(device, QString::number(seconds));
 }
 
 QString DeviceCloseFailed(const QString &device, const QString &detail)
 {
-    return withDetail(QStringLiteral("关闭并口设备 %1 时出错，标签可能没有完整送出。").arg(device), detail);
+    return withDetail(QStringLiteral("关闭打印机设备 %1 时出错，标签可能没有完整送出。").arg(device), detail);
 }
 
 QString Unexpected(const QString &detail)
 {
     return withDetail(QStringLiteral("打印时发生意外错误。"), detail);
 }
-
-QString CauseRefused() { return QStringLiteral("打印机拒绝连接（请检查端口号，以及打印机是否开机）"); }
-QString CauseHostNotFound() { return QStringLiteral("找不到这个地址的主机（请检查 printerip）"); }
-QString CauseRemoteClosed() { return QStringLiteral("打印机断开了连接"); }
-QString CauseTimedOut() { return QStringLiteral("连接超时"); }
-QString CauseNetwork() { return QStringLiteral("网络不通（请检查网线和打印机地址）"); }
-QString CauseAccess() { return QStringLiteral("系统不允许这个网络连接"); }
-QString CauseOther() { return QStringLiteral("网络错误"); }
 
 } // namespace Messages

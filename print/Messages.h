@@ -10,34 +10,35 @@ namespace Messages {
 
 QString AppTitle();       // caption of every message box
 QString OkButton();       // the message box's one button
-QString PrintSucceeded(); // after a network job went out
+QString PrintSucceeded(); // after the printer acknowledged the whole network job
 QString UnknownMode();    // prtmod names neither link
 
+// Settings and the network printer; `printer` is "host:port".
 QString InvalidPort(const QString &value);
 QString EmptyHost();
 QString SocketBusy();
-QString LocalPortUnusable(qint32 port, const QString &detail);
-QString SendFailed(const QString &host, qint32 port, const QString &cause, const QString &detail);
-QString NotConnectedInTime(const QString &host, qint32 port);
-QString SendIncomplete(const QString &host, qint32 port, const QString &detail);
+QString HostNotFound(const QString &host, const QString &detail);
+QString HostLookupTimedOut(const QString &host, int seconds);
+QString Refused(const QString &printer, const QString &detail);
+QString Unreachable(const QString &printer, const QString &detail);
+QString NoAnswer(const QString &printer, int seconds);
+QString Dropped(const QString &printer, const QString &detail);
+QString ConnectFailed(const QString &printer, const QString &detail);
+QString DeliveryBroken(const QString &printer, qint64 taken, qint64 total, const QString &detail);
+QString ResetAfterDelivery(const QString &printer, qint64 total, const QString &detail);
+QString DeliveryStalled(const QString &printer, qint64 taken, qint64 total, int seconds);
 
+// The parallel or USB printer device.
 QString DeviceMissing(const QString &device, const QString &detail);
 QString DeviceAccessDenied(const QString &device, const QString &detail);
+QString DeviceAccessDeniedGroup(const QString &device, const QString &user, const QString &detail);
 QString DeviceNotReady(const QString &device, const QString &detail);
+QString DevicePaperOut(const QString &device, const QString &detail);
 QString DeviceOpenFailed(const QString &device, const QString &detail);
 QString DeviceWriteFailed(const QString &device, const QString &detail);
 QString DeviceWriteTimedOut(const QString &device, int seconds);
 QString DeviceCloseFailed(const QString &device, const QString &detail);
 
 QString Unexpected(const QString &detail);
-
-// Likely causes of socket failures, for SendFailed's `cause`.
-QString CauseRefused();
-QString CauseHostNotFound();
-QString CauseRemoteClosed();
-QString CauseTimedOut();
-QString CauseNetwork();
-QString CauseAccess();
-QString CauseOther();
 
 } // namespace Messages

@@ -10,18 +10,25 @@
 namespace ParallelPort {
 namespace {
 
-PrintError openFailure(const QString &device, const platform::DeviceError &error)
+// What failed, with its likely cause, for opening (`writing` false) and
+// writing alike.
+PrintError deviceFailure(const QString &device, const platform::DeviceError &error, bool writing)
 {
     const QString detail = QString::fromLocal8Bit(error.detail.c_str());
     switch (error.kind) {
     case platform::DeviceError::NotFound:
-        return PrintError(PrintError::FileNotFound, Messages::DeviceMissing(device, detail));
+        return PrintError(Messages::DeviceMissing(device, detail));
     case platform::DeviceError::AccessDenied:
-        return PrintError(PrintError::PermissionDenied, Messages::DeviceAccessDenied(device, detail));
+        return PrintError(platform::DeviceAccessByGroup()
+                              ? Messages::DeviceAccessDeniedGroup(device, qEnvironmentVariable("USER"), detail)
+                              : Messages::DeviceAccessDenied(device, detail));
+    case platform::DeviceError::PaperOut:
+        return PrintError(Messages::DevicePaperOut(device, detail));
     case platform::DeviceError::NotReady:
-        return PrintError(PrintError::DeviceUnavailable, Messages::DeviceNotReady(device, detail));
+        return PrintError(Messages::DeviceNotReady(device, detail));
     default:
-        return PrintError(PrintError::DeviceIoError, Messages::DeviceOpenFailed(device, detail));
+        return PrintError(writing ? Messages::DeviceWriteFailed(device, detail)
+                                  : Messages::DeviceOpenFailed(device, detail));
     }
 }
 
@@ -37,15 +44,12 @@ void writeAll(platform::DeviceHandle handle, const QString &device, const QByteA
         platform::DeviceError error;
         const auto status = platform::WriteDevice(handle, data.constData() + done,
                                                   std::size_t(data.size() - done), written, error);
-        if (status == platform::WriteStatus::Failed) {
-            throw PrintError(PrintError::DeviceIoError,
-                             Messages::DeviceWriteFailed(device, QString::fromLocal8Bit(error.detail.c_str())));
-        }
+        if (status == platform::WriteStatus::Failed)
+            throw deviceFailure(device, error, true);
         done += qsizetype(written);
         if (done < data.size()) {
             if (clock.elapsed() >= timeoutMs)
-                throw PrintError(PrintError::DeviceIoError,
-                                 Messages::DeviceWriteTimedOut(device, (timeoutMs + 999) / 1000));
+                throw PrintError(Messages::DeviceWriteTimedOut(device, (timeoutMs + 999) / 1000));
             if (written == 0)
                 modMain::PumpWait(1);
         }
@@ -57,10 +61,9 @@ void writeAll(platform::DeviceHandle handle, const QString &device, const QByteA
 void Write(const QString &device, const QByteArray &data, int timeoutMs)
 {
     platform::DeviceError error;
-    const platform::DeviceHandle handle =
-        platform::OpenDevice(device.toLocal8Bit().constData(), timeoutMs, error);
+    const platform::DeviceHandle handle = platform::OpenDevice(device.toLocal8Bit().constData(), error);
     if (handle == platform::NoDevice)
-        throw openFailure(device, error);
+        throw deviceFailure(device, error, false);
 
     try {
         writeAll(handle, device, data, timeoutMs);
@@ -70,8 +73,7 @@ void Write(const QString &device, const QByteArray &data, int timeoutMs)
         throw;
     }
     if (!platform::CloseDevice(handle, error))
-        throw PrintError(PrintError::DeviceIoError,
-                         Messages::DeviceCloseFailed(device, QString::fromLocal8Bit(error.detail.c_str())));
+        throw PrintError(Messages::DeviceCloseFailed(device, QString::fromLocal8Bit(error.detail.c_str())));
 }
 
 } // namespace ParallelPort

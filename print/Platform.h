@@ -1,8 +1,8 @@
 #pragma once
 
 // What differs between Windows and the other systems, in one place: the
-// profile reader, the name of the first parallel port and raw output to it.
-// Plain C++ with no Qt.
+// profile reader, the parallel (or USB) printer device and raw output to it,
+// and the few socket calls that Qt does not offer. Plain C++ with no Qt.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,32 +16,70 @@ namespace platform {
 std::size_t ProfileString(const char *section, const char *key, const char *defaultValue,
                           char *buffer, std::size_t size, const char *file);
 
-// "LPT1:" on Windows, /dev/lp0 elsewhere.
-const char *ParallelDeviceName();
+// The printer device to use when Config.ini names none: "LPT1:" on Windows;
+// elsewhere /dev/lp0 when it exists, otherwise the first USB printer
+// /dev/usb/lpN, otherwise /dev/lp0 (which then reads as missing).
+std::string DefaultPrinterDevice();
 
-// Raw output to a device such as the parallel port.
-using DeviceHandle = std::intptr_t;
-constexpr DeviceHandle NoDevice = -1;
+// True where a device that exists but may not be written is a matter of the
+// user's groups (Linux: group lp), so that the advice can say so.
+bool DeviceAccessByGroup();
 
 struct DeviceError
 {
-    enum Kind { None, NotFound, AccessDenied, NotReady, IoError };
+    enum Kind { None, NotFound, AccessDenied, NotReady, PaperOut, IoError };
     Kind kind = None;
     std::string detail; // the system's own words, in its 8-bit encoding
 };
 
+// Raw output to a device such as the parallel port. The handle is opaque.
+using DeviceHandle = std::intptr_t;
+constexpr DeviceHandle NoDevice = -1;
+
 // Opens an existing device for writing; never creates a file in its place.
-// Writes never wait on systems that allow it; where they do wait (Windows),
-// a write gives up after `writeTimeoutMs`. Gives NoDevice on failure.
-DeviceHandle OpenDevice(const char *path, int writeTimeoutMs, DeviceError &error);
+// Writes never block: a write that the device cannot take at once is left to
+// finish while the caller dispatches events. Gives NoDevice on failure.
+DeviceHandle OpenDevice(const char *path, DeviceError &error);
 
 enum class WriteStatus { Written, WouldBlock, Failed };
 
-// Writes what the device takes now of `size` bytes; `written` says how many.
+// Writes what the device takes of `size` bytes; `written` says how many went.
+// WouldBlock: nothing went yet (or a write started earlier is still under
+// way); call again with the same data later.
 WriteStatus WriteDevice(DeviceHandle device, const char *data, std::size_t size,
                         std::size_t &written, DeviceError &error);
 
-// Closes the device; false (with the reason) if the system reports a failure.
+// Closes the device, cancelling a write still under way; false (with the
+// reason) if the system reports a failure.
 bool CloseDevice(DeviceHandle device, DeviceError &error);
+
+// TCP, for what Qt's socket cannot do: a single connection attempt (Qt's
+// socket retries on its own when a printer resets at once) and how many bytes
+// the printer has not acknowledged yet.
+using SocketHandle = std::intptr_t;
+constexpr SocketHandle NoSocket = -1;
+
+struct SocketError
+{
+    enum Kind { None, Refused, Unreachable, TimedOut, Reset, Other };
+    Kind kind = None;
+    std::string detail;
+};
+
+// Starts one non-blocking connection to the numeric address (IPv4 or IPv6)
+// and port. Gives NoSocket with the reason when it cannot even start.
+SocketHandle StartConnect(const char *numericAddress, std::uint16_t port, SocketError &error);
+
+enum class ConnectStatus { Pending, Connected, Failed };
+
+// Whether the connection started by StartConnect is up yet. Never blocks.
+ConnectStatus CheckConnect(SocketHandle socket, SocketError &error);
+
+// Closes a socket that was never handed to Qt.
+void CloseSocket(SocketHandle socket);
+
+// Of the `handedOver` bytes written to the connected socket so far, how many
+// the other side has not acknowledged yet. False when the system cannot say.
+bool UnacknowledgedBytes(SocketHandle socket, std::uint64_t handedOver, std::uint64_t &outstanding);
 
 } // namespace platform

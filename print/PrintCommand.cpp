@@ -11,10 +11,10 @@
 #include "modMain.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QScopeGuard>
 
-#include <limits>
 
 namespace {
 
@@ -44,29 +44,28 @@ qint32 portNumber(const QString &text)
 {
     bool ok = false;
     const qlonglong value = text.trimmed().toLongLong(&ok, 10);
-    if (!ok)
-        throw PrintError(PrintError::TypeMismatch, Messages::InvalidPort(text));
-    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
-        throw PrintError(PrintError::Overflow, Messages::InvalidPort(text));
-    if (value < 1 || value > 65535)
-        throw PrintError(PrintError::InvalidPropertyValue, Messages::InvalidPort(text));
+    if (!ok || value < 1 || value > 65535)
+        throw PrintError(Messages::InvalidPort(text));
     return qint32(value);
 }
 
-void closeQuietly(Winsock &socket)
+// The device named in Config.ini, else the one the environment gives, else
+// the system's parallel or USB printer as it is now.
+QString printerDevice(const PrintEnvironment &environment)
 {
-    try {
-        socket.Close();
-    } catch (const PrintError &) {
-        // The failure that brought us here is the one the user sees.
-    }
+    const QString named = withoutSpaces(readSetting(environment, "prtmod", "device"));
+    if (!named.isEmpty())
+        return named;
+    if (!environment.printerDevice.isEmpty())
+        return environment.printerDevice;
+    return QString::fromLocal8Bit(platform::DefaultPrinterDevice().c_str());
 }
 
 } // namespace
 
 PrintEnvironment PrintEnvironment::system()
 {
-    return {QCoreApplication::applicationDirPath(), QString::fromLocal8Bit(platform::ParallelDeviceName())};
+    return {QCoreApplication::applicationDirPath(), QString()};
 }
 
 PrintCommand::PrintCommand(PrintSurface &surface, PrintEnvironment environment)
@@ -90,12 +89,13 @@ void PrintCommand::run()
     const PrintEnvironment environment = m_environment;
     const QPointer<QObject> alive = surface.surfaceObject();
     const auto windowGone = [&] { return !alive || !surface.isOpen(); };
-    // The one handler for every failure: tell the user, close the socket.
+    // The one handler for every failure: close the socket, so that nothing
+    // of the request is left open, then tell the user.
     const auto fail = [&](const QString &description) {
+        if (alive)
+            surface.socket().Close(0);
         if (!windowGone())
             surface.showMessage(description);
-        if (alive)
-            closeQuietly(surface.socket());
     };
 
     try {
@@ -104,7 +104,7 @@ void PrintCommand::run()
         const QString parallelJob = ComposeLabelJob(darkness, surface.currentText(), LabelVariant::Parallel);
 
         if (mode == QLatin1String("lpt1") || mode == QLatin1String("LPT1")) {
-            ParallelPort::Write(environment.parallelDevice, parallelJob.toLocal8Bit() + "\r\n",
+            ParallelPort::Write(printerDevice(environment), parallelJob.toLocal8Bit() + "\r\n",
                                 environment.deviceTimeoutMs);
         } else if (mode == QLatin1String("ip") || mode == QLatin1String("IP")
                    || mode == QLatin1String("tcpip")) {
@@ -114,18 +114,28 @@ void PrintCommand::run()
             socket.setLocalPort(0);
             socket.Connect();
             modMain::PumpWait(10);
+            // A printer on Wi-Fi, behind a VPN or named in DNS may take longer:
+            // wait on in the same steps while it is still being reached.
+            QElapsedTimer clock;
+            clock.start();
+            while (alive && socket.isSettingUp() && clock.elapsed() < environment.connectTimeoutMs)
+                modMain::PumpWait(1);
             if (!alive)
                 return; // the window took its socket with it
             if (windowGone()) {
-                closeQuietly(socket);
+                socket.Close(0);
                 return;
             }
             surface.netJob() = ComposeLabelJob(darkness, surface.currentText(), LabelVariant::Network);
             socket.SendData(surface.netJob());
             modMain::PumpWait(5);
             if (!alive)
+                return; // the job goes on without the window
+            if (windowGone()) {
+                socket.Close(0);
                 return;
-            socket.Close();
+            }
+            socket.Close(environment.deliveryTimeoutMs);
             if (!windowGone())
                 surface.showMessage(Messages::PrintSucceeded());
         } else {

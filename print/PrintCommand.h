@@ -20,28 +20,31 @@ public:
     virtual Winsock &socket() = 0;
     virtual QString &netJob() = 0;
     // A modal box with the text, the program's title and one button; returns
-    // when the user dismisses it.
+    // when the user dismisses it (or the window goes away meanwhile).
     virtual void showMessage(const QString &text) = 0;
 
 protected:
     ~PrintSurface() = default;
 };
 
-// Where the print command finds its settings and its parallel port.
+// Where the print command finds its settings and its printer device, and how
+// long it waits for a slow printer.
 struct PrintEnvironment
 {
     QString programFolder;  // holds Config.ini
-    QString parallelDevice; // the first parallel port
-    int deviceTimeoutMs = 10000;
+    QString printerDevice;  // empty: the system's parallel or USB printer, looked up at each print
+    int deviceTimeoutMs = 10000;  // for the device to take the job
+    int connectTimeoutMs = 5000;  // for a slow network printer to answer
+    int deliveryTimeoutMs = 3000; // for it to acknowledge the whole job
 
-    // The running program's folder and the system's first parallel port.
+    // The running program's folder and the system's printer device.
     static PrintEnvironment system();
 };
 
 // The click of "打印": reads Config.ini afresh, composes the label job from
 // the window's text and sends it over the link that prtmod names, reporting
 // in the window's message box. Every failure ends up in one handler that
-// shows its description and closes the socket.
+// closes the socket and shows what happened.
 class PrintCommand
 {
 public:
@@ -49,7 +52,8 @@ public:
 
     // Runs one print request. A call while a request waits for the network
     // (a second click) is ignored. If the window is closed during a wait, the
-    // request ends quietly with its socket closed.
+    // request ends quietly with its socket closed (a job already sent still
+    // goes out).
     void run();
 
     bool isRunning() const { return *m_running; }

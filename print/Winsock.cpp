@@ -1,59 +1,21 @@
 #include "Winsock.h"
 
+#include "Delivery.h"
 #include "Messages.h"
 #include "PrintError.h"
+#include "modMain.h"
 
-#include <QCoreApplication>
-#include <QHostAddress>
+#include <QHostInfo>
+#include <QSocketNotifier>
 #include <QTcpSocket>
-#include <QTimer>
 
-#include <utility>
+#include <memory>
 
 namespace {
 
-// How long a closed connection may take to hand its last bytes to a printer
-// that reads slowly, before it is dropped.
-constexpr int DrainTimeoutMs = 60000;
-
-PrintError socketFailure(const QTcpSocket &socket, const QString &host, qint32 port)
+int seconds(qint64 ms)
 {
-    int number = PrintError::WrongState;
-    QString cause = Messages::CauseOther();
-    switch (socket.error()) {
-    case QAbstractSocket::ConnectionRefusedError:
-        number = PrintError::ConnectionRefused;
-        cause = Messages::CauseRefused();
-        break;
-    case QAbstractSocket::HostNotFoundError:
-        number = PrintError::HostNotFound;
-        cause = Messages::CauseHostNotFound();
-        break;
-    case QAbstractSocket::RemoteHostClosedError:
-        number = PrintError::ConnectionReset;
-        cause = Messages::CauseRemoteClosed();
-        break;
-    case QAbstractSocket::SocketTimeoutError:
-        number = PrintError::TimedOut;
-        cause = Messages::CauseTimedOut();
-        break;
-    case QAbstractSocket::NetworkError:
-        number = PrintError::NetworkUnreachable;
-        cause = Messages::CauseNetwork();
-        break;
-    case QAbstractSocket::SocketAccessError:
-        cause = Messages::CauseAccess();
-        break;
-    default:
-        break;
-    }
-    return PrintError(number, Messages::SendFailed(host, port, cause, socket.errorString()));
-}
-
-void checkPort(qint32 port)
-{
-    if (port < 0 || port > 65535)
-        throw PrintError(PrintError::InvalidPropertyValue, Messages::InvalidPort(QString::number(port)));
+    return int((ms + 999) / 1000);
 }
 
 } // namespace
@@ -62,108 +24,209 @@ Winsock::Winsock(QObject *parent) : QObject(parent) {}
 
 Winsock::~Winsock()
 {
-    try {
-        Close();
-    } catch (const PrintError &) {
-        // Nobody is left to tell; the connection is closed all the same.
-    }
+    Close(0);
 }
 
-void Winsock::setRemotePort(qint32 port)
+QString Winsock::printer() const
 {
-    checkPort(port);
-    m_remotePort = port;
-}
-
-void Winsock::setLocalPort(qint32 port)
-{
-    checkPort(port);
-    m_localPort = port;
+    return QStringLiteral("%1:%2").arg(m_remoteHost, QString::number(m_remotePort));
 }
 
 QAbstractSocket::SocketState Winsock::state() const
 {
+    if (m_lookupId >= 0)
+        return QAbstractSocket::HostLookupState;
+    if (m_attempt != platform::NoSocket)
+        return QAbstractSocket::ConnectingState;
+    if (m_outcome)
+        return QAbstractSocket::ConnectedState;
     return m_socket ? m_socket->state() : QAbstractSocket::UnconnectedState;
+}
+
+bool Winsock::isSettingUp() const
+{
+    return m_lookupId >= 0 || m_attempt != platform::NoSocket;
 }
 
 void Winsock::Connect()
 {
-    if (m_socket)
-        throw PrintError(PrintError::InvalidOperation, Messages::SocketBusy());
+    if (state() != QAbstractSocket::UnconnectedState)
+        throw PrintError(Messages::SocketBusy());
     if (m_remoteHost.isEmpty())
-        throw PrintError(PrintError::InvalidPropertyValue, Messages::EmptyHost());
-    if (m_remotePort == 0)
-        throw PrintError(PrintError::InvalidPropertyValue, Messages::InvalidPort(QStringLiteral("0")));
-
-    auto *socket = new QTcpSocket(this);
-    if (m_localPort != 0 && !socket->bind(QHostAddress::Any, quint16(m_localPort))) {
-        const QString detail = socket->errorString();
-        delete socket;
-        throw PrintError(PrintError::AddressInUse, Messages::LocalPortUnusable(m_localPort, detail));
+        throw PrintError(Messages::EmptyHost());
+    Close(0);
+    m_failure = Failure();
+    m_sent = 0;
+    m_since.start();
+    const QHostAddress literal(m_remoteHost);
+    if (!literal.isNull()) {
+        m_addresses = {literal};
+        connectNext();
+    } else {
+        m_lookupId = QHostInfo::lookupHost(m_remoteHost, this, &Winsock::onLookedUp);
     }
-    m_socket = socket;
-    m_unwritten = 0;
-    m_lostReason.clear();
-    connect(socket, &QTcpSocket::bytesWritten, this, &Winsock::onBytesWritten);
-    connect(socket, &QTcpSocket::errorOccurred, this, &Winsock::onErrorOccurred);
-    socket->connectToHost(m_remoteHost, quint16(m_remotePort));
+}
+
+void Winsock::onLookedUp(const QHostInfo &info)
+{
+    m_lookupId = -1;
+    m_addresses = info.addresses();
+    if (info.error() != QHostInfo::NoError || m_addresses.isEmpty()) {
+        m_failure.lookup = true;
+        m_failure.detail = info.errorString();
+        return;
+    }
+    connectNext();
+}
+
+// One attempt per address; the next address only after a refusal, which
+// never reached a printer. A connection once up is never made again.
+void Winsock::connectNext()
+{
+    while (!m_addresses.isEmpty()) {
+        const QHostAddress address = m_addresses.takeFirst();
+        platform::SocketError error;
+        m_attempt = platform::StartConnect(address.toString().toLatin1().constData(), quint16(m_remotePort), error);
+        if (m_attempt != platform::NoSocket) {
+            m_writable = new QSocketNotifier(m_attempt, QSocketNotifier::Write, this);
+            m_failed = new QSocketNotifier(m_attempt, QSocketNotifier::Exception, this);
+            connect(m_writable, &QSocketNotifier::activated, this, &Winsock::onConnectReady);
+            connect(m_failed, &QSocketNotifier::activated, this, &Winsock::onConnectReady);
+            return;
+        }
+        m_failure.kind = error.kind;
+        m_failure.detail = QString::fromLocal8Bit(error.detail.c_str());
+        if (error.kind != platform::SocketError::Refused && error.kind != platform::SocketError::Unreachable)
+            break;
+    }
+}
+
+void Winsock::onConnectReady()
+{
+    platform::SocketError error;
+    const platform::ConnectStatus status = platform::CheckConnect(m_attempt, error);
+    if (status == platform::ConnectStatus::Pending)
+        return;
+    const platform::SocketHandle handle = m_attempt;
+    dropAttempt(); // the notifiers go; the descriptor stays with `handle`
+    if (status == platform::ConnectStatus::Failed) {
+        platform::CloseSocket(handle);
+        m_failure.kind = error.kind;
+        m_failure.detail = QString::fromLocal8Bit(error.detail.c_str());
+        if (error.kind == platform::SocketError::Refused || error.kind == platform::SocketError::Unreachable)
+            connectNext();
+        return;
+    }
+    m_socket = new QTcpSocket(this);
+    if (!m_socket->setSocketDescriptor(qintptr(handle))) {
+        m_failure.kind = platform::SocketError::Other;
+        m_failure.detail = m_socket->errorString();
+        platform::CloseSocket(handle);
+        delete m_socket;
+        m_socket = nullptr;
+        return;
+    }
+    connect(m_socket, &QTcpSocket::errorOccurred, this, &Winsock::onSocketError);
+    connect(m_socket, &QTcpSocket::readyRead, m_socket, [socket = m_socket] { socket->readAll(); });
+}
+
+void Winsock::onSocketError()
+{
+    if (m_failure.kind == platform::SocketError::None) {
+        m_failure.kind = platform::SocketError::Reset;
+        m_failure.detail = m_socket->errorString();
+    }
+}
+
+// Stops watching the connection attempt; the caller owns its descriptor.
+void Winsock::dropAttempt()
+{
+    delete m_writable;
+    delete m_failed;
+    m_writable = m_failed = nullptr;
+    m_attempt = platform::NoSocket;
+}
+
+QString Winsock::failureText() const
+{
+    if (m_failure.lookup)
+        return Messages::HostNotFound(m_remoteHost, m_failure.detail);
+    switch (m_failure.kind) {
+    case platform::SocketError::Refused:
+        return Messages::Refused(printer(), m_failure.detail);
+    case platform::SocketError::Unreachable:
+        return Messages::Unreachable(printer(), m_failure.detail);
+    case platform::SocketError::TimedOut:
+        return Messages::NoAnswer(printer(), seconds(m_since.elapsed()));
+    case platform::SocketError::Reset:
+        return Messages::Dropped(printer(), m_failure.detail);
+    default:
+        return Messages::ConnectFailed(printer(), m_failure.detail);
+    }
 }
 
 void Winsock::SendData(const QString &text)
 {
-    if (!m_socket)
-        throw PrintError(PrintError::WrongState, Messages::NotConnectedInTime(m_remoteHost, m_remotePort));
-    if (m_socket->state() != QAbstractSocket::ConnectedState) {
-        if (m_socket->error() != QAbstractSocket::UnknownSocketError)
-            throw socketFailure(*m_socket, m_remoteHost, m_remotePort);
-        throw PrintError(PrintError::WrongState, Messages::NotConnectedInTime(m_remoteHost, m_remotePort));
-    }
-    const QByteArray bytes = text.toLocal8Bit();
-    const qint64 written = m_socket->write(bytes);
-    if (written != bytes.size())
-        throw socketFailure(*m_socket, m_remoteHost, m_remotePort);
-    m_unwritten += written;
-}
+    if (m_lookupId >= 0)
+        throw PrintError(Messages::HostLookupTimedOut(m_remoteHost, seconds(m_since.elapsed())));
+    if (m_attempt != platform::NoSocket)
+        throw PrintError(Messages::NoAnswer(printer(), seconds(m_since.elapsed())));
+    if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState
+        || m_failure.kind != platform::SocketError::None || m_failure.lookup)
+        throw PrintError(failureText());
 
-void Winsock::Close()
-{
-    if (!m_socket)
-        return;
+    const QByteArray bytes = text.toLocal8Bit();
+    if (m_socket->write(bytes) != bytes.size())
+        throw PrintError(Messages::Dropped(printer(), m_socket->errorString()));
+    m_sent += bytes.size();
+    // From here on the job's own bookkeeping follows the connection, which
+    // may outlive this control (the window closed right after the print).
     QTcpSocket *socket = std::exchange(m_socket, nullptr);
     socket->disconnect(this);
-    const QString lost = std::exchange(m_lostReason, QString());
-    m_unwritten = 0;
-    drain(socket);
-    if (!lost.isEmpty())
-        throw PrintError(PrintError::ConnectionReset, Messages::SendIncomplete(m_remoteHost, m_remotePort, lost));
+    m_delivery = new Delivery(socket, m_sent);
+    m_outcome = m_delivery->outcome();
 }
 
-void Winsock::drain(QTcpSocket *socket)
+void Winsock::Close(int deliveryTimeoutMs)
 {
-    if (socket->state() != QAbstractSocket::ConnectedState) {
-        socket->abort();
-        delete socket;
-        return;
+    if (m_lookupId >= 0)
+        QHostInfo::abortHostLookup(std::exchange(m_lookupId, -1));
+    if (m_attempt != platform::NoSocket) {
+        const platform::SocketHandle handle = m_attempt;
+        dropAttempt();
+        platform::CloseSocket(handle);
     }
-    // The application, not this control, keeps the draining connection, so
-    // that closing the window right after a print does not cut the job off.
-    socket->setParent(QCoreApplication::instance());
-    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    connect(socket, &QTcpSocket::errorOccurred, socket, &QObject::deleteLater);
-    QTimer::singleShot(DrainTimeoutMs, socket, [socket] {
-        socket->abort();
-        socket->deleteLater();
-    });
-    socket->disconnectFromHost();
-}
+    m_addresses.clear();
+    if (m_socket) {
+        m_socket->abort(); // up, but nothing was sent: nothing to deliver
+        delete std::exchange(m_socket, nullptr);
+    }
+    if (!m_outcome)
+        return;
 
-void Winsock::onBytesWritten(qint64 bytes)
-{
-    m_unwritten -= bytes;
-}
-
-void Winsock::onErrorOccurred(QAbstractSocket::SocketError)
-{
-    if (m_unwritten > 0 && m_lostReason.isEmpty())
-        m_lostReason = m_socket->errorString();
+    const QPointer<Delivery> delivery = std::exchange(m_delivery, nullptr);
+    const std::shared_ptr<const Delivery::Outcome> outcome = std::exchange(m_outcome, nullptr);
+    const QString who = printer();
+    if (delivery)
+        delivery->finish();
+    if (deliveryTimeoutMs <= 0)
+        return;
+    // `this` may be gone after a wait (the window closed): only locals below.
+    QElapsedTimer clock;
+    clock.start();
+    while (outcome->state == Delivery::Outcome::Delivering && clock.elapsed() < deliveryTimeoutMs) {
+        modMain::PumpWait(1);
+        if (delivery)
+            delivery->check();
+    }
+    switch (outcome->state) {
+    case Delivery::Outcome::Delivered:
+        return;
+    case Delivery::Outcome::Failed:
+        if (outcome->taken >= outcome->total)
+            throw PrintError(Messages::ResetAfterDelivery(who, outcome->total, outcome->detail));
+        throw PrintError(Messages::DeliveryBroken(who, outcome->taken, outcome->total, outcome->detail));
+    case Delivery::Outcome::Delivering:
+        throw PrintError(Messages::DeliveryStalled(who, outcome->taken, outcome->total, seconds(clock.elapsed())));
+    }
 }

@@ -1,64 +1,122 @@
 #include "LocalPrinter.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-LocalPrinter::LocalPrinter(Behaviour behaviour, QObject *parent)
-    : QObject(parent), m_behaviour(behaviour)
+namespace {
+
+// A small receive window, so that a large job waits on the sender's side.
+constexpr int SmallWindow = 4096;
+
+void resetOnClose(QTcpSocket *socket)
 {
-    if (behaviour == NeverReads) {
-        // The system completes the connection and buffers the job; nobody ever
-        // accepts or reads it.
-        m_rawListener = ::socket(AF_INET, SOCK_STREAM, 0);
-        // A small window, so that a large job stays queued on the sender's side.
-        const int window = 4096;
-        ::setsockopt(m_rawListener, SOL_SOCKET, SO_RCVBUF, &window, sizeof window);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (m_rawListener < 0 || ::bind(m_rawListener, reinterpret_cast<sockaddr *>(&address), length) < 0
-            || ::listen(m_rawListener, 8) < 0
-            || ::getsockname(m_rawListener, reinterpret_cast<sockaddr *>(&address), &length) < 0)
-            qFatal("cannot listen on 127.0.0.1");
-        m_port = ntohs(address.sin_port);
-        return;
+    const linger abortive = {1, 0};
+    ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+    socket->abort();
+    socket->deleteLater();
+}
+
+} // namespace
+
+LocalPrinter::LocalPrinter(Behaviour behaviour, int amount, QObject *parent)
+    : QObject(parent), m_behaviour(behaviour), m_amount(amount)
+{
+    switch (behaviour) {
+    case NeverReads:
+        listenRaw(8);
+        break;
+    case NeverAnswers:
+        listenRaw(0);
+        fillQueue();
+        break;
+    case AnswersLate:
+        listenRaw(0);
+        fillQueue();
+        QTimer::singleShot(amount, this, &LocalPrinter::startServing);
+        break;
+    default:
+        listenRaw(16);
+        startServing();
     }
-    if (!m_server.listen(QHostAddress::LocalHost, 0))
-        qFatal("cannot listen on 127.0.0.1: %s", qPrintable(m_server.errorString()));
-    m_port = m_server.serverPort();
-    connect(&m_server, &QTcpServer::newConnection, this, &LocalPrinter::accept);
 }
 
 LocalPrinter::~LocalPrinter()
 {
-    hangUp();
+    for (int fd : m_held)
+        ::close(fd);
+    if (m_rawListener >= 0 && !m_server.isListening())
+        ::close(m_rawListener);
 }
 
-void LocalPrinter::hangUp()
+void LocalPrinter::listenRaw(int backlog)
 {
-    if (m_rawListener >= 0)
-        ::close(m_rawListener);
-    m_rawListener = -1;
+    m_rawListener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_behaviour != Records)
+        ::setsockopt(m_rawListener, SOL_SOCKET, SO_RCVBUF, &SmallWindow, sizeof SmallWindow);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (m_rawListener < 0 || ::bind(m_rawListener, reinterpret_cast<sockaddr *>(&address), length) < 0
+        || ::listen(m_rawListener, backlog) < 0
+        || ::getsockname(m_rawListener, reinterpret_cast<sockaddr *>(&address), &length) < 0)
+        qFatal("cannot listen on 127.0.0.1");
+    m_port = ntohs(address.sin_port);
+}
+
+// Connects to itself until the system stops completing connections: the
+// queue is full, and new connection requests are dropped unanswered.
+void LocalPrinter::fillQueue()
+{
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(m_port);
+    for (int i = 0; i < 4; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        m_held << fd;
+    }
+    ::usleep(20000); // the handshakes of those that fit complete
+}
+
+void LocalPrinter::startServing()
+{
+    if (!m_server.setSocketDescriptor(m_rawListener))
+        qFatal("cannot serve on 127.0.0.1: %s", qPrintable(m_server.errorString()));
+    connect(&m_server, &QTcpServer::newConnection, this, &LocalPrinter::accept);
+    accept();
 }
 
 void LocalPrinter::accept()
 {
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
         socket->setParent(this);
+        if (m_behaviour == AnswersLate && socket->peerPort() != 0 && !m_held.isEmpty()) {
+            // One of the connections that filled the queue: not a client.
+            const quint16 peer = socket->peerPort();
+            bool ours = false;
+            for (int fd : m_held) {
+                sockaddr_in local = {};
+                socklen_t length = sizeof local;
+                ::getsockname(fd, reinterpret_cast<sockaddr *>(&local), &length);
+                ours = ours || ntohs(local.sin_port) == peer;
+            }
+            if (ours) {
+                socket->deleteLater();
+                continue;
+            }
+        }
         const qsizetype index = m_jobs.size();
         m_jobs.append(QByteArray());
         if (m_behaviour == ResetsOnAccept) {
-            // Linger 0: the close sends a reset instead of an orderly end.
-            const linger abortive = {1, 0};
-            ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &abortive,
-                         sizeof abortive);
-            socket->abort();
-            socket->deleteLater();
+            resetOnClose(socket);
             continue;
         }
         if (m_behaviour == ClosesOnAccept) {
@@ -66,17 +124,38 @@ void LocalPrinter::accept()
             socket->deleteLater();
             continue;
         }
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket, index] {
-            m_jobs[index] += socket->readAll();
-            emit bytesReceived();
-        });
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket, index] {
-            m_jobs[index] += socket->readAll();
-            ++m_finished;
-            socket->deleteLater();
-        });
+        serve(socket, index);
         emit connectionAccepted();
     }
+}
+
+void LocalPrinter::serve(QTcpSocket *socket, qsizetype index)
+{
+    const auto take = [this, socket, index](qint64 most) {
+        m_jobs[index] += most < 0 ? socket->readAll() : socket->read(most);
+        emit bytesReceived();
+    };
+    if (m_behaviour == ReadsSlowly) {
+        socket->setReadBufferSize(m_amount);
+        auto *timer = new QTimer(socket);
+        connect(timer, &QTimer::timeout, socket, [take, this] { take(m_amount); });
+        timer->start(20);
+    } else if (m_behaviour == ResetsAfter) {
+        socket->setReadBufferSize(m_amount);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket, index, take] {
+            take(m_amount - m_jobs[index].size());
+            if (m_jobs[index].size() >= m_amount)
+                resetOnClose(socket);
+        });
+    } else {
+        connect(socket, &QTcpSocket::readyRead, this, [take] { take(-1); });
+    }
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket, index] {
+        if (m_behaviour != ResetsAfter)
+            m_jobs[index] += socket->readAll();
+        ++m_finished;
+        socket->deleteLater();
+    });
 }
 
 quint16 LocalPrinter::freedPort()

@@ -1,8 +1,7 @@
 #pragma once
 
 // Network printers on 127.0.0.1 for the tests, each on a port the system
-// chooses: one that records every byte per connection, one that resets each
-// connection as it comes, one that accepts and never reads.
+// chooses, each misbehaving in its own way.
 
 #include <QByteArray>
 #include <QList>
@@ -14,9 +13,18 @@ class LocalPrinter : public QObject
     Q_OBJECT
 
 public:
-    enum Behaviour { Records, ResetsOnAccept, ClosesOnAccept, NeverReads };
+    enum Behaviour {
+        Records,         // takes every byte of every connection
+        ResetsOnAccept,  // resets each connection as it comes
+        ClosesOnAccept,  // closes each connection as it comes
+        ResetsAfter,     // reads `amount` bytes, then resets
+        ReadsSlowly,     // reads `amount` bytes every 20 ms
+        NeverReads,      // the system accepts and buffers a little; nobody reads
+        NeverAnswers,    // its queue is full: connection requests go unanswered
+        AnswersLate,     // as NeverAnswers for `amount` ms, then Records
+    };
 
-    explicit LocalPrinter(Behaviour behaviour = Records, QObject *parent = nullptr);
+    explicit LocalPrinter(Behaviour behaviour = Records, int amount = 0, QObject *parent = nullptr);
     ~LocalPrinter() override;
 
     quint16 port() const { return m_port; }
@@ -26,9 +34,6 @@ public:
     // Connections that the client has closed.
     int finished() const { return m_finished; }
 
-    // NeverReads: stops listening, which resets the connections it never took.
-    void hangUp();
-
     // A port on 127.0.0.1 that was just in use and now has nobody listening.
     static quint16 freedPort();
 
@@ -37,11 +42,17 @@ signals:
     void bytesReceived();
 
 private:
+    void listenRaw(int backlog);
+    void fillQueue();
+    void startServing();
     void accept();
+    void serve(QTcpSocket *socket, qsizetype index);
 
     Behaviour m_behaviour;
+    int m_amount;
     QTcpServer m_server;
-    int m_rawListener = -1; // NeverReads: a socket that listens, and nothing more
+    int m_rawListener = -1;
+    QList<int> m_held; // connections that fill the queue
     quint16 m_port = 0;
     QList<QByteArray> m_jobs;
     int m_finished = 0;

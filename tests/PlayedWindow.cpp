@@ -3,6 +3,7 @@
 void PlayedWindow::showMessage(const QString &message)
 {
     messages << message;
+    openWhileShown = openWhileShown || winsock.state() != QAbstractSocket::UnconnectedState;
     if (whileMessageShows)
         whileMessageShows();
 }

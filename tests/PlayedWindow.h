@@ -31,6 +31,7 @@ public:
     QString text;
     bool open = true;
     QStringList messages;
+    bool openWhileShown = false; // a connection was still open or pending when a message showed
     Winsock winsock{this};
     QString job;
     PrintCommand command;

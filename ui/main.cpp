@@ -1,3 +1,4 @@
+#include "Delivery.h"
 #include "Forms.h"
 #include "Startup.h"
 
@@ -9,5 +10,8 @@ int main(int argc, char *argv[])
     Startup::Prepare(app);
     Forms forms;
     forms.showForm1();
-    return app.exec();
+    const int status = app.exec();
+    // A job still on its way to a printer is not cut off, within reason.
+    Delivery::FinishAll(5000);
+    return status;
 }
