@@ -3,15 +3,14 @@
 // iterations alone, measured in the same run.
 
 #include "PrintCommand.h"
+#include "TestFiles.h"
 #include "Winsock.h"
 #include "modMain.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -69,16 +68,11 @@ int main(int argc, char **argv)
         }
     });
 
-    QTemporaryDir folder;
-    QFile config(folder.filePath(QStringLiteral("Config.ini")));
-    if (!config.open(QIODevice::WriteOnly))
-        return 1;
-    config.write("[prtmod]\r\nprtmod=ip;\r\ndarkness=15\r\n[network]\r\nprinterip=127.0.0.1\r\nprinterport="
-                 + QByteArray::number(printer.serverPort()) + "\r\n");
-    config.close();
+    testfiles::ProgramFolder folder;
+    folder.writeConfig(testfiles::Config("ip;", printer.serverPort()));
 
     BenchWindow window;
-    PrintCommand command(window, {folder.path(), QString(), 10000});
+    PrintCommand command(window, folder.environment());
 
     std::vector<double> requestMs, floorMs, cpuMs;
     QElapsedTimer clock;
