@@ -167,6 +167,11 @@ void TestPrintCommand::print_data()
     QTest::newRow("device that takes nothing") << cfg("lpt1") << records << 0 << "stuck" << "ab12"
         << QStringLiteral("打印机在 1 秒内没有接收设备 DEV 上的数据，标签没有完整送出（请检查打印机是否联机、缺纸或卡纸）。")
         << QByteArray() << QByteArray();
+    QTest::newRow("device not writable") << cfg("lpt1") << records << 0 << "read-only" << "ab12"
+        << QRegularExpression::escape(QStringLiteral("没有权限写入打印机设备 DEV：当前用户不在 lp 组中。请运行 sudo usermod "
+                                                     "-aG lp %1，然后重新登录。").arg(qEnvironmentVariable("USER", "$USER")))
+               + detail
+        << QByteArray() << QByteArray();
     QTest::newRow("device out of paper") << cfg("lpt1") << records << 0 << "/dev/full"
         << "ab12" << QStringLiteral("打印机设备 /dev/full 报告缺纸，标签没有完整送出（请装好标签纸后再打印）。") + detail
         << QByteArray() << QByteArray();
@@ -199,7 +204,12 @@ void TestPrintCommand::print()
         QCOMPARE(::mkfifo(qPrintable(folder.device()), 0600), 0);
     else if (device == QLatin1String("stuck"))
         stuck = std::make_unique<StuckFifo>(folder.device());
-    else if (device.startsWith(QLatin1Char('/')))
+    else if (device == QLatin1String("read-only")) {
+        if (::geteuid() == 0)
+            QSKIP("root may write any file: run the tests as a user to check a device without permission");
+        folder.createDevice();
+        QFile::setPermissions(folder.device(), QFile::ReadOwner);
+    } else if (device.startsWith(QLatin1Char('/')))
         settings.replace("[prtmod]\r\n", "[prtmod]\r\ndevice=" + device.toLocal8Bit() + "\r\n");
     if (!settings.isEmpty())
         folder.writeConfig(settings.replace("PORT", portText));
