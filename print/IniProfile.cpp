@@ -1,6 +1,7 @@
 // The rules, as the system's own GetPrivateProfileStringA follows them:
-// - Lines end at LF; a text with no LF left splits at CR. Blanks (space, tab,
-//   CR, VT, FF and Ctrl-Z) around a line are dropped; blank lines are skipped.
+// - A line ends at LF, at CR LF and at a lone CR, also in a text that mixes
+//   them. Blanks (space, tab, CR, VT, FF and Ctrl-Z) around a line are
+//   dropped; blank lines are skipped.
 // - "[name]" opens a section: the name runs up to the last "]" on the line,
 //   blanks around it are dropped, anything after that "]" is ignored. A line
 //   that starts with "[" but has no "]" is an ordinary line.
@@ -139,9 +140,8 @@ std::optional<std::string_view> findValue(std::string_view text, std::string_vie
     bool sectionSeen = inSection;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos)
-            end = text.find('\r', pos);
+        // CR LF reads as a line and an empty one, which is skipped.
+        std::size_t end = text.find_first_of("\r\n", pos);
         if (end == std::string_view::npos)
             end = text.size();
         const std::string_view line = trimmed(text.substr(pos, end - pos));

@@ -32,6 +32,10 @@ check "cmake --install keeps an edited Config.ini" grep -q "edited by the user" 
 deb="$build/zpltest_${version}_amd64.deb"
 check "the package is named $(basename "$deb")" test -f "$deb"
 check "the package carries the version" test "$(dpkg-deb -f "$deb" Version)" = "$version"
+# /opt belongs to the system: a package that lists it would remove it on purge.
+package_files=$(dpkg-deb -c "$deb" | awk '{print $6}')
+check "the package has /opt/zpltest" grep -qx './opt/zpltest/' <<<"$package_files"
+check "the package does not list /opt itself" test -z "$(grep -x '\./opt/\?' <<<"$package_files")"
 
 if dpkg-query -W -f='${Status}' zpltest 2>/dev/null | grep -q 'install ok installed'; then
     echo "zpltest is installed on this machine already; leaving it alone." >&2
@@ -42,6 +46,7 @@ trap 'dpkg -P zpltest >/dev/null 2>&1 || true; rm -rf "$prefix"' EXIT
 for f in zpltest zplsink Config.ini README.md; do
     check "the package installs /opt/zpltest/$f" test -e "/opt/zpltest/$f"
 done
+check "dpkg does not count /opt as the package's" test -z "$(dpkg -L zpltest | grep -x /opt)"
 desktop=/usr/share/applications/zpltest.desktop
 check "a menu entry" test -f "$desktop"
 check "its English name" grep -q '^Name=ZPL Print Test$' "$desktop"
@@ -67,5 +72,6 @@ check "removing takes the program away" test ! -e /opt/zpltest/zpltest
 check "removing takes the menu entry away" test ! -e "$desktop"
 dpkg -P zpltest >/dev/null
 check "purging takes the settings away" test ! -e /opt/zpltest/Config.ini
+check "purging leaves /opt" test -d /opt
 
 echo "package: $checks passed, 0 failed"

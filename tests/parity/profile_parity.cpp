@@ -56,10 +56,10 @@ bool declaresEncoding(const std::string &text)
 
 std::string trim(const std::string &s)
 {
-    const auto first = s.find_first_not_of(" \t\r");
+    const auto first = s.find_first_not_of(" \t\r\x1a");
     if (first == std::string::npos)
         return std::string();
-    return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
+    return s.substr(first, s.find_last_not_of(" \t\r\x1a") - first + 1);
 }
 
 std::string upper(std::string s)

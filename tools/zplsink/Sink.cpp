@@ -17,18 +17,46 @@ constexpr qint64 MaxJobBytes = 16 * 1024 * 1024;
 constexpr int IdleMs = 30000;
 
 // The job as text for a terminal: bytes pass as they are, but control
-// characters other than tab and line breaks show as \xNN, so that no escape
-// sequence in a job can act on the terminal.
+// characters other than tab and line breaks show as \xNN, one per byte, so
+// that no escape sequence in a job can act on the terminal. These are C0 and
+// DEL, a C1 byte (0x80-0x9F) that is no part of a UTF-8 character, and a C1
+// character in UTF-8 (U+0080-U+009F: C2 80 to C2 9F, shown as \xc2\xNN).
+// Well-formed UTF-8 characters otherwise pass whole.
 QByteArray printable(const QByteArray &data)
 {
+    const auto at = [&data](qsizetype i) {
+        return i < data.size() ? unsigned(static_cast<unsigned char>(data[i])) : 0u;
+    };
+    // The length of the well-formed UTF-8 character at `i`, 1 for any other byte.
+    const auto characterLength = [&at](qsizetype i) -> qsizetype {
+        const unsigned lead = at(i);
+        const qsizetype length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xF0 && lead <= 0xF4 ? 4 : 1;
+        const unsigned low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+        if (length > 1 && (at(i + 1) < low || at(i + 1) > high))
+            return 1;
+        for (qsizetype j = 2; j < length; ++j) {
+            if (at(i + j) < 0x80 || at(i + j) > 0xBF)
+                return 1;
+        }
+        return length;
+    };
+    const auto isControl = [](unsigned u) {
+        return (u < 0x20 && u != '\t' && u != '\n' && u != '\r') || (u >= 0x7f && u < 0xa0);
+    };
+
     QByteArray out;
     out.reserve(data.size());
-    for (const char c : data) {
-        const auto u = static_cast<unsigned char>(c);
-        if ((u < 0x20 && c != '\t' && c != '\n' && c != '\r') || u == 0x7f)
-            out += "\\x" + QByteArray::number(u, 16).rightJustified(2, '0');
-        else
-            out += c;
+    for (qsizetype i = 0; i < data.size();) {
+        const qsizetype length = characterLength(i);
+        if (isControl(at(i)) || (length == 2 && at(i) == 0xC2 && at(i + 1) < 0xA0)) {
+            for (qsizetype j = i; j < i + length; ++j)
+                out += "\\x" + QByteArray::number(at(j), 16).rightJustified(2, '0');
+        } else {
+            out.append(data.constData() + i, length);
+        }
+        i += length;
     }
     return out;
 }
