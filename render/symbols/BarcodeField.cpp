@@ -1,0 +1,44 @@
+#include "BarcodeField.h"
+
+namespace zpl {
+
+namespace {
+
+using Encoder = BarcodeResult (*)(const BarcodeRequest &);
+
+struct Entry { char type; Encoder encode; };
+
+// One row per ^B type this library encodes; filled as encoders arrive.
+constexpr Entry kEncoders[] = {
+    {0, nullptr},
+};
+
+Encoder FindEncoder(char type)
+{
+    if (type == 0)
+        return nullptr;
+    for (const Entry &entry : kEncoders) {
+        if (entry.type == type)
+            return entry.encode;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool IsBarcodeType(char type)
+{
+    return FindEncoder(type) != nullptr;
+}
+
+BarcodeResult EncodeBarcodeField(const BarcodeRequest &request)
+{
+    if (Encoder encode = FindEncoder(request.type))
+        return encode(request);
+    BarcodeResult result;
+    result.notes << QStringLiteral("barcode type ^B%1 is not supported; field skipped")
+                        .arg(QLatin1Char(request.type ? request.type : '?'));
+    return result;
+}
+
+} // namespace zpl
