@@ -11,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
 
-scripts/setup.sh wine wine64 gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 clang libclang-rt-14-dev
+scripts/setup.sh wine wine64 gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 clang libclang-rt-14-dev libzxing-dev
 
 stage() {
     echo

@@ -1,5 +1,7 @@
 #include "BarcodeField.h"
 
+#include "QrField.h"
+
 namespace zpl {
 
 namespace {
@@ -10,13 +12,11 @@ struct Entry { char type; Encoder encode; };
 
 // One row per ^B type this library encodes; filled as encoders arrive.
 constexpr Entry kEncoders[] = {
-    {0, nullptr},
+    {'Q', EncodeQrField},
 };
 
 Encoder FindEncoder(char type)
 {
-    if (type == 0)
-        return nullptr;
     for (const Entry &entry : kEncoders) {
         if (entry.type == type)
             return entry.encode;
