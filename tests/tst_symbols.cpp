@@ -47,6 +47,20 @@ QImage Paint(const BarcodeResult &result)
     return image;
 }
 
+// The bar and space widths in modules, left to right.
+QByteArray Widths(const LinearSymbol &symbol, int moduleWidth)
+{
+    QByteArray widths;
+    int x = 0;
+    for (const Bar &bar : symbol.bars) {
+        if (bar.x > x)
+            widths += char('0' + (bar.x - x) / moduleWidth);
+        widths += char('0' + bar.width / moduleWidth);
+        x = bar.x + bar.width;
+    }
+    return widths;
+}
+
 bool HasNote(const BarcodeResult &result, const QString &note)
 {
     return note.isEmpty() ? result.notes.isEmpty() : result.notes.join(u'\n').contains(note);
@@ -61,6 +75,8 @@ class TestSymbols : public QObject
 private slots:
     void qr_data();
     void qr();
+    void code128_data();
+    void code128();
 };
 
 void TestSymbols::qr_data()
@@ -151,6 +167,92 @@ void TestSymbols::qr()
                  && qAbs(decoded[0].box.width() - side) <= 2,
              qPrintable(QStringLiteral("box %1,%2 %3x%4").arg(decoded[0].box.left()).arg(decoded[0].box.top())
                             .arg(decoded[0].box.width()).arg(decoded[0].box.height())));
+}
+
+void TestSymbols::code128_data()
+{
+    QTest::addColumn<QByteArray>("params");     // after the orientation: h,f,g,e,m
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QByteArray>("content");    // what the decoder reads; empty: nothing drawn
+    QTest::addColumn<QString>("text");          // the interpretation line
+    QTest::addColumn<int>("modules");           // 11 per codeword + 13 for the stop: pins the subsets chosen
+    QTest::addColumn<QByteArray>("widths");     // bar and space widths; empty: not checked
+    QTest::addColumn<QString>("note");
+
+    // The check value example from the Wikipedia article "Code 128" (Start B, P J J 1 2 3 C:
+    // 879 mod 103 = 55); the widths are that article's patterns for 104 48 42 42 17 18 19 35 55 106.
+    QTest::newRow("published PJJ123C, check 55") << QByteArray() << QByteArray("PJJ123C") << QByteArray("PJJ123C")
+        << "PJJ123C" << 112
+        << QByteArray("211214" "313121" "112133" "112133" "123221" "223211" "221132" "131321" "311321" "2331112")
+        << QString();
+    QTest::newRow("mode N starts in B, digits too") << QByteArray() << QByteArray("1234") << QByteArray("1234")
+        << "1234" << 79 << QByteArray() << QString();
+    QTest::newRow(">; starts subset C") << QByteArray() << QByteArray(">;1234") << QByteArray("1234")
+        << "1234" << 57 << QByteArray("211232") << QString();
+    QTest::newRow(">9 starts subset A: control characters") << QByteArray() << QByteArray(">9A\tB")
+        << QByteArray("A\tB") << "A\tB" << 68 << QByteArray("211412") << QString();
+    QTest::newRow(">5 switches to C mid-data") << QByteArray() << QByteArray("AB>51234") << QByteArray("AB1234")
+        << "AB1234" << 90 << QByteArray() << QString();
+    QTest::newRow("odd digit in C goes to B") << QByteArray() << QByteArray(">;123") << QByteArray("123")
+        << "123" << 68 << QByteArray() << "Code 128 subset C takes digit pairs; \"3\" encoded in subset B";
+    QTest::newRow("invocations for ^ > ~") << QByteArray() << QByteArray("A><B>0C>=") << QByteArray("A^B>C~")
+        << "A^B>C~" << 101 << QByteArray() << QString();
+    QTest::newRow(">4 shifts one character") << QByteArray() << QByteArray("a>4\tb") << QByteArray("a\tb")
+        << "a\tb" << 79 << QByteArray() << QString();
+    QTest::newRow("unknown invocation") << QByteArray() << QByteArray("A>ZB") << QByteArray("AB")
+        << "AB" << 57 << QByteArray() << "Code 128 invocation \">Z\" is not known; skipped";
+    QTest::newRow("mode A: digit pairs in C") << QByteArray(",,,,A") << QByteArray("AB123456")
+        << QByteArray("AB123456") << "AB123456" << 101 << QByteArray() << QString();
+    QTest::newRow("mode A: all digits start in C") << QByteArray(",,,,A") << QByteArray("123456")
+        << QByteArray("123456") << "123456" << 68 << QByteArray("211232") << QString();
+    QTest::newRow("mode A: shift for one control") << QByteArray(",,,,A") << QByteArray("ab\tc")
+        << QByteArray("ab\tc") << "ab\tc" << 90 << QByteArray("211214") << QString();
+    QTest::newRow("mode A: > is data") << QByteArray(",,,,A") << QByteArray(">;12")
+        << QByteArray(">;12") << ">;12" << 79 << QByteArray() << QString();
+    // GS1 General Specifications' examples: GTIN 1234567890128, SSCC 106141411234567897.
+    QTest::newRow("UCC check digit appended") << QByteArray(",,,Y,N") << QByteArray("123456789012")
+        << QByteArray("1234567890128") << "1234567890128" << 178 << QByteArray() << QString();
+    QTest::newRow("mode U: SSCC and its check") << QByteArray(",,,,U") << QByteArray("0010614141123456789")
+        << QByteArray("00106141411234567897") << "(00) 106141411234567897" << 156 << QByteArray("211232" "411131")
+        << QString();
+    QTest::newRow("mode U pads short data") << QByteArray(",,,,U") << QByteArray("00123")
+        << QByteArray("00123000000000000006") << "(00) 123000000000000006" << 156 << QByteArray()
+        << "Code 128 UCC case mode takes 19 digits, not 5";
+    QTest::newRow("mode D: GTIN check added") << QByteArray(",,,,D") << QByteArray("(01)0061414199999")
+        << QByteArray("0100614141999996") << "(01)00614141999996" << 134 << QByteArray("211232" "411131")
+        << QString();
+    QTest::newRow("mode D: FNC1 ends a variable field") << QByteArray(",,,,D") << QByteArray("(10)AB 1(21)12")
+        << QByteArray("10AB1\x1d" "2112") << "(10)AB 1(21)12" << 145 << QByteArray() << QString();
+    QTest::newRow("no data") << QByteArray() << QByteArray() << QByteArray() << QString() << 0 << QByteArray()
+        << "Code 128 field has no data to encode";
+    QTest::newRow("bad mode letter") << QByteArray(",,,,X") << QByteArray("AB") << QByteArray("AB") << "AB"
+        << 57 << QByteArray() << "Code 128 mode \"X\" is not valid; N used";
+}
+
+void TestSymbols::code128()
+{
+    QFETCH(QByteArray, params);
+    QFETCH(QByteArray, data);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, text);
+    QFETCH(int, modules);
+    QFETCH(QByteArray, widths);
+    QFETCH(QString, note);
+
+    const BarcodeResult result = EncodeBarcodeField(Request('C', params, data));
+    QVERIFY2(HasNote(result, note), qPrintable(result.notes.join(u'\n')));
+    QCOMPARE(result.ok, !content.isEmpty());
+    if (!result.ok)
+        return;
+    const auto &linear = std::get<LinearSymbol>(result.symbol);
+    QCOMPARE(result.text, text);
+    QCOMPARE(linear.width, modules * 2); // ^BY width 2
+    QVERIFY2(Widths(linear, 2).startsWith(widths), Widths(linear, 2).constData());
+    QVERIFY(Widths(linear, 2).endsWith("2331112"));
+    const QList<testbarcode::Decoded> decoded = testbarcode::ReadAll(Paint(result));
+    QCOMPARE(decoded.size(), 1);
+    QCOMPARE(decoded[0].format, QStringLiteral("Code128"));
+    QCOMPARE(decoded[0].text, content);
 }
 
 QTEST_GUILESS_MAIN(TestSymbols)

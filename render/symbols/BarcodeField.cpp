@@ -1,5 +1,6 @@
 #include "BarcodeField.h"
 
+#include "Code128Field.h"
 #include "QrField.h"
 
 namespace zpl {
@@ -12,6 +13,7 @@ struct Entry { char type; Encoder encode; };
 
 // One row per ^B type this library encodes; filled as encoders arrive.
 constexpr Entry kEncoders[] = {
+    {'C', EncodeCode128Field},
     {'Q', EncodeQrField},
 };
 
