@@ -6,6 +6,7 @@
 #include "BarcodeReader.h"
 
 #include <QImage>
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace zpl;
@@ -77,6 +78,8 @@ private slots:
     void qr();
     void code128_data();
     void code128();
+    void unknownType();
+    void anyBytesGiveASymbolOrANote();
 };
 
 void TestSymbols::qr_data()
@@ -253,6 +256,36 @@ void TestSymbols::code128()
     QCOMPARE(decoded.size(), 1);
     QCOMPARE(decoded[0].format, QStringLiteral("Code128"));
     QCOMPARE(decoded[0].text, content);
+}
+
+void TestSymbols::unknownType()
+{
+    QVERIFY(IsBarcodeType('Q'));
+    QVERIFY(!IsBarcodeType('Z'));
+    QVERIFY(!IsBarcodeType(0));
+    const BarcodeResult result = EncodeBarcodeField(Request('Z', "", "123"));
+    QVERIFY(!result.ok);
+    QCOMPARE(result.notes, QStringList{"barcode type ^BZ is not supported; field skipped"});
+}
+
+// Hostile bytes and parameters: every type either encodes or says why not.
+void TestSymbols::anyBytesGiveASymbolOrANote()
+{
+    QRandomGenerator random(20261207);
+    const QByteArray alphabet("0123456789AMNBKDHQLU>;:9<=()\x1d,\xff\x00 ", 38);
+    const QByteArray types = "CQZ";
+    for (int round = 0; round < 400; ++round) {
+        QByteArray data, params;
+        const int length = int(random.bounded(round % 50 == 0 ? 3000 : 40));
+        for (int i = 0; i < length; ++i)
+            data += round % 2 ? char(random.bounded(256)) : alphabet.at(int(random.bounded(alphabet.size())));
+        for (int i = 0; i < int(random.bounded(7)); ++i)
+            params += alphabet.at(int(random.bounded(alphabet.size()))) + QByteArray(",");
+        const BarcodeResult result = EncodeBarcodeField(Request(types.at(round % types.size()), params, data));
+        QVERIFY(result.ok || !result.notes.isEmpty());
+        if (const auto *matrix = std::get_if<MatrixSymbol>(&result.symbol))
+            QCOMPARE(matrix->dark.size(), std::size_t(matrix->columns) * std::size_t(matrix->rows));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSymbols)
