@@ -1,0 +1,165 @@
+#include "Renderer.h"
+
+#include <QImageWriter>
+#include <QPainter>
+
+namespace zpl {
+
+namespace {
+
+// A box of thickness t: an outline, or solid when t reaches half the shorter side.
+QPainterPath boxPath(const DrawOp &op)
+{
+    const QRectF r(op.rect);
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    const qreal shorter = qMin(r.width(), r.height());
+    const qreal radius = op.rounding / 8.0 * shorter / 2;
+    path.addRoundedRect(r, radius, radius);
+    if (2 * op.thickness < shorter) {
+        const QRectF inner = r.adjusted(op.thickness, op.thickness, -op.thickness, -op.thickness);
+        const qreal innerRadius = qMax<qreal>(0, radius - op.thickness);
+        path.addRoundedRect(inner, innerRadius, innerRadius);
+    }
+    return path;
+}
+
+QPainterPath ellipsePath(const DrawOp &op)
+{
+    const QRectF r(op.rect);
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    path.addEllipse(r);
+    if (2 * op.thickness < qMin(r.width(), r.height()))
+        path.addEllipse(r.adjusted(op.thickness, op.thickness, -op.thickness, -op.thickness));
+    return path;
+}
+
+// A line of horizontal thickness t across the box, rising or falling.
+QPainterPath diagonalPath(const DrawOp &op)
+{
+    const QRectF r(op.rect);
+    const qreal t = qMin<qreal>(op.thickness, r.width());
+    QPolygonF polygon;
+    if (op.rising)
+        polygon << r.bottomLeft() << QPointF(r.right() - t, r.top()) << r.topRight() << QPointF(r.left() + t, r.bottom());
+    else
+        polygon << r.topLeft() << QPointF(r.left() + t, r.top()) << r.bottomRight() << QPointF(r.right() - t, r.bottom());
+    QPainterPath path;
+    path.addPolygon(polygon);
+    path.closeSubpath();
+    return path;
+}
+
+void draw(QPainter &painter, const DrawOp &op, const QColor &ink)
+{
+    painter.setRenderHint(QPainter::Antialiasing, op.kind == DrawOp::Path || op.kind == DrawOp::Ellipse
+                                                     || op.kind == DrawOp::Diagonal);
+    switch (op.kind) {
+    case DrawOp::Box:
+        if (op.rounding == 0 && 2 * op.thickness >= qMin(op.rect.width(), op.rect.height()))
+            painter.fillRect(op.rect, ink);
+        else if (op.rounding == 0) {
+            const QRect r = op.rect;
+            const int t = op.thickness;
+            painter.fillRect(QRect(r.left(), r.top(), r.width(), t), ink);
+            painter.fillRect(QRect(r.left(), r.bottom() - t + 1, r.width(), t), ink);
+            painter.fillRect(QRect(r.left(), r.top() + t, t, r.height() - 2 * t), ink);
+            painter.fillRect(QRect(r.right() - t + 1, r.top() + t, t, r.height() - 2 * t), ink);
+        } else
+            painter.fillPath(boxPath(op), ink);
+        break;
+    case DrawOp::Ellipse: painter.fillPath(ellipsePath(op), ink); break;
+    case DrawOp::Diagonal: painter.fillPath(diagonalPath(op), ink); break;
+    case DrawOp::Rects:
+        for (const QRect &r : op.rects)
+            painter.fillRect(r, ink);
+        break;
+    case DrawOp::Path: painter.fillPath(op.path, ink); break;
+    case DrawOp::Bitmap: painter.drawImage(op.rect.topLeft(), op.image); break;
+    }
+}
+
+// Black where the gray canvas is darker than half, inside `dirty`; white elsewhere.
+QImage threshold(const QImage &gray, const QRect &dirty)
+{
+    QImage mono(gray.size(), QImage::Format_Mono);
+    mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    mono.fill(0);
+    const QRect area = dirty & gray.rect();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar *in = gray.constScanLine(y);
+        uchar *out = mono.scanLine(y);
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (in[x] < 128)
+                out[x >> 3] |= uchar(0x80 >> (x & 7));
+    }
+    return mono;
+}
+
+} // namespace
+
+std::vector<Label> RenderJob(const QByteArray &job, Media media)
+{
+    Printer printer(media);
+    std::vector<Label> labels = printer.feed(job);
+    for (Label &label : printer.finish())
+        labels.push_back(std::move(label));
+    return labels;
+}
+
+QImage Paint(const Label &label)
+{
+    const QSize size(qBound(1, label.width, MaxMediaDots), qBound(1, label.length, MaxMediaDots));
+    QImage canvas(size, QImage::Format_Grayscale8);
+    canvas.fill(255);
+    QRect dirty;
+    QImage scratch;
+    {
+        QPainter painter(&canvas);
+        for (const DrawOp &op : label.ops) {
+            const QRect bounds = (op.kind == DrawOp::Path ? op.path.boundingRect().toAlignedRect()
+                                  : op.rect).adjusted(-1, -1, 1, 1) & canvas.rect();
+            if (bounds.isEmpty())
+                continue;
+            dirty |= bounds;
+            if (!op.reverse) {
+                draw(painter, op, op.white ? Qt::white : Qt::black);
+                continue;
+            }
+            // Reverse: whatever the field covers changes colour.
+            if (scratch.isNull())
+                scratch = QImage(size, QImage::Format_Grayscale8);
+            scratch.fill(255);
+            {
+                QPainter mask(&scratch);
+                draw(mask, op, Qt::black);
+            }
+            painter.end();
+            for (int y = bounds.top(); y <= bounds.bottom(); ++y) {
+                const uchar *m = scratch.constScanLine(y);
+                uchar *c = canvas.scanLine(y);
+                for (int x = bounds.left(); x <= bounds.right(); ++x)
+                    if (m[x] < 128)
+                        c[x] = uchar(255 - c[x]);
+            }
+            painter.begin(&canvas);
+        }
+    }
+    QImage mono = threshold(canvas, dirty);
+    if (label.invert)
+        mono = mono.transformed(QTransform::fromScale(-1, -1));
+    return mono;
+}
+
+bool SavePng(const Label &label, const QString &path, QString *error)
+{
+    QImageWriter writer(path, "png");
+    if (writer.write(Paint(label)))
+        return true;
+    if (error)
+        *error = writer.errorString();
+    return false;
+}
+
+} // namespace zpl
