@@ -13,9 +13,11 @@ using namespace zpl;
 
 namespace {
 
-BarcodeRequest Request(char type, const QByteArray &params, const QByteArray &data, int dpmm = 8)
+BarcodeRequest Request(char type, const QByteArray &params, const QByteArray &data, int dpmm = 8,
+                       double ratio = 3.0)
 {
     BarcodeRequest request;
+    request.by.ratio = ratio;
     request.type = type;
     request.params = params.isEmpty() ? QList<QByteArray>() : params.split(',');
     request.by.height = 17;
@@ -78,6 +80,8 @@ private slots:
     void qr();
     void code128_data();
     void code128();
+    void linear_data();
+    void linear();
     void unknownType();
     void anyBytesGiveASymbolOrANote();
 };
@@ -258,6 +262,88 @@ void TestSymbols::code128()
     QCOMPARE(decoded[0].text, content);
 }
 
+void TestSymbols::linear_data()
+{
+    QTest::addColumn<char>("type");
+    QTest::addColumn<QByteArray>("params");     // after the orientation
+    QTest::addColumn<double>("ratio");          // ^BY wide to narrow, module width 2
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("format");        // the decoder's name
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("width");             // dots
+    QTest::addColumn<int>("guards");            // bars that reach lower
+    QTest::addColumn<QString>("note");
+
+    // Code 39: a character is 6 narrow + 3 wide elements and a narrow gap.
+    QTest::newRow("Code 39, ratio 3") << '3' << QByteArray() << 3.0 << QByteArray("ABC-12") << "Code39"
+        << QByteArray("ABC-12") << "*ABC-12*" << 8 * 32 - 2 << 0 << QString();
+    QTest::newRow("Code 39, ratio 2") << '3' << QByteArray() << 2.0 << QByteArray("A") << "Code39"
+        << QByteArray("A") << "*A*" << 3 * 26 - 2 << 0 << QString();
+    QTest::newRow("Code 39 mod-43 check") << '3' << QByteArray("Y") << 3.0 << QByteArray("CODE39") << "Code39"
+        << QByteArray("CODE39W") << "*CODE39W*" << 9 * 32 - 2 << 0 << QString();
+    QTest::newRow("Code 39 lower case") << '3' << QByteArray() << 3.0 << QByteArray("Ab") << "Code39"
+        << QByteArray("A") << "*A*" << 3 * 32 - 2 << 0 << "Code 39 cannot encode \"b\"; skipped";
+    // Code 93's check characters for TEST93 are "+6" (Wikipedia, "Code 93").
+    QTest::newRow("Code 93, check characters printed") << 'A' << QByteArray(",,,Y") << 3.0 << QByteArray("TEST93")
+        << "Code93" << QByteArray("TEST93") << "TEST93+6" << (10 * 9 + 1) * 2 << 0 << QString();
+    QTest::newRow("Code 93, check weights cycle") << 'A' << QByteArray() << 3.0 << QByteArray("CODE 93-LONG/DATA+1")
+        << "Code93" << QByteArray("CODE 93-LONG/DATA+1") << "CODE 93-LONG/DATA+1" << (23 * 9 + 1) * 2 << 0
+        << QString();
+    // Interleaved 2 of 5: start 4 narrow, a digit pair 6 narrow + 4 wide, stop wide + 2 narrow.
+    QTest::newRow("Interleaved 2 of 5") << '2' << QByteArray() << 3.0 << QByteArray("123456") << "ITF"
+        << QByteArray("123456") << "123456" << 8 + 3 * 36 + 10 << 0 << QString();
+    QTest::newRow("Interleaved 2 of 5 odd count") << '2' << QByteArray() << 2.5 << QByteArray("1234567") << "ITF"
+        << QByteArray("01234567") << "01234567" << 8 + 4 * 32 + 9 << 0
+        << "Interleaved 2 of 5 needs an even number of digits; a leading 0 was added";
+    QTest::newRow("Interleaved 2 of 5 check digit") << '2' << QByteArray(",,,Y") << 3.0 << QByteArray("1234567")
+        << "ITF" << QByteArray("12345670") << "12345670" << 8 + 4 * 36 + 10 << 0 << QString();
+    // Check digits from GS1's examples: 590123412345(7), 9638507(4), 03600029145(2).
+    QTest::newRow("EAN-13") << 'E' << QByteArray() << 3.0 << QByteArray("590123412345") << "EAN-13"
+        << QByteArray("5901234123457") << "5901234123457" << 95 * 2 << 6 << QString();
+    QTest::newRow("EAN-13 wrong check digit") << 'E' << QByteArray() << 3.0 << QByteArray("5901234123450")
+        << "EAN-13" << QByteArray("5901234123457") << "5901234123457" << 95 * 2 << 6
+        << "EAN-13 check digit 0 replaced by 7";
+    QTest::newRow("EAN-13 short data") << 'E' << QByteArray() << 3.0 << QByteArray("123") << "UPC-A" // leading 0
+        << QByteArray("000000001236") << "0000000001236" << 95 * 2 << 6
+        << "EAN-13 takes 12 digits; zeros were added on the left";
+    QTest::newRow("EAN-8") << '8' << QByteArray() << 3.0 << QByteArray("9638507") << "EAN-8"
+        << QByteArray("96385074") << "96385074" << 67 * 2 << 6 << QString();
+    QTest::newRow("UPC-A, long outer digits") << 'U' << QByteArray() << 3.0 << QByteArray("03600029145") << "UPC-A"
+        << QByteArray("036000291452") << "036000291452" << 95 * 2 << 10 << QString();
+    QTest::newRow("UPC-A without the check digit printed") << 'U' << QByteArray(",,,N") << 3.0
+        << QByteArray("03600029145") << "UPC-A" << QByteArray("036000291452") << "03600029145" << 95 * 2 << 10
+        << QString();
+}
+
+void TestSymbols::linear()
+{
+    QFETCH(char, type);
+    QFETCH(QByteArray, params);
+    QFETCH(double, ratio);
+    QFETCH(QByteArray, data);
+    QFETCH(QString, format);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, text);
+    QFETCH(int, width);
+    QFETCH(int, guards);
+    QFETCH(QString, note);
+
+    const BarcodeResult result = EncodeBarcodeField(Request(type, params, data, 8, ratio));
+    QVERIFY2(HasNote(result, note), qPrintable(result.notes.join(u'\n')));
+    QVERIFY(result.ok);
+    const auto &linear = std::get<LinearSymbol>(result.symbol);
+    QCOMPARE(result.text, text);
+    QCOMPARE(linear.width, width);
+    QCOMPARE(result.barHeight, 17);
+    QCOMPARE(int(std::count_if(linear.bars.begin(), linear.bars.end(), [](const Bar &bar) { return bar.guard; })),
+             guards);
+    const QList<testbarcode::Decoded> decoded = testbarcode::ReadAll(Paint(result));
+    QCOMPARE(decoded.size(), 1);
+    QCOMPARE(decoded[0].format, format);
+    QCOMPARE(decoded[0].text, content);
+}
+
 void TestSymbols::unknownType()
 {
     QVERIFY(IsBarcodeType('Q'));
@@ -273,7 +359,7 @@ void TestSymbols::anyBytesGiveASymbolOrANote()
 {
     QRandomGenerator random(20261207);
     const QByteArray alphabet("0123456789AMNBKDHQLU>;:9<=()\x1d,\xff\x00 ", 38);
-    const QByteArray types = "CQZ";
+    const QByteArray types = "CQZ3A2E8U";
     for (int round = 0; round < 400; ++round) {
         QByteArray data, params;
         const int length = int(random.bounded(round % 50 == 0 ? 3000 : 40));

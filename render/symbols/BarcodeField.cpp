@@ -1,6 +1,9 @@
 #include "BarcodeField.h"
 
 #include "Code128Field.h"
+#include "Code39Field.h"
+#include "EanUpcField.h"
+#include "Interleaved2of5Field.h"
 #include "QrField.h"
 
 namespace zpl {
@@ -14,6 +17,12 @@ struct Entry { char type; Encoder encode; };
 // One row per ^B type this library encodes; filled as encoders arrive.
 constexpr Entry kEncoders[] = {
     {'C', EncodeCode128Field},
+    {'3', EncodeCode39Field},
+    {'A', EncodeCode93Field},
+    {'2', EncodeInterleaved2of5Field},
+    {'E', EncodeEan13Field},
+    {'8', EncodeEan8Field},
+    {'U', EncodeUpcAField},
     {'Q', EncodeQrField},
 };
 

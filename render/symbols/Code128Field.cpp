@@ -198,12 +198,9 @@ BarcodeResult EncodeCode128Field(const BarcodeRequest &request)
 {
     BarcodeResult result;
     FieldParams params(request.params, &result.notes);
-    result.barHeight = params.number(0, "Code 128 height", request.by.height, 1, 32000);
-    const bool line = params.flag(1, "Code 128 interpretation line", true);
-    const bool above = params.flag(2, "Code 128 line above", false);
+    params.readHeightAndLine(0, "Code 128", request.by.height, &result);
     const bool check = params.flag(3, "Code 128 UCC check digit", false);
     const char mode = params.letter(4, "Code 128 mode", 'N', "NUAD");
-    result.textLine = !line ? TextLine::None : above ? TextLine::Above : TextLine::Below;
 
     QByteArray data = request.data;
     if (check && (mode == 'N' || mode == 'A')) {

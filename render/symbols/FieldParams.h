@@ -4,6 +4,8 @@
 // parameter takes its default, and a bad one takes its default too, with a
 // note that names the parameter and the value that was refused.
 
+#include "BarcodeField.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QStringList>
@@ -19,14 +21,18 @@ public:
     // The parameter at `index` with blanks trimmed; empty when absent.
     QByteArray text(int index) const;
     // A whole number in [low, high]; `fallback` when empty or refused.
-    int number(int index, const char *name, int fallback, int low, int high) const;
+    int number(int index, const QByteArray &name, int fallback, int low, int high) const;
     // Y or N (either case); `fallback` when empty or refused.
-    bool flag(int index, const char *name, bool fallback) const;
+    bool flag(int index, const QByteArray &name, bool fallback) const;
     // One of the letters in `allowed` (upper-cased); `fallback` when empty or refused.
-    char letter(int index, const char *name, char fallback, const char *allowed) const;
+    char letter(int index, const QByteArray &name, char fallback, const char *allowed) const;
+
+    // A linear symbol's h, f, g at `index`, `index` + 1, `index` + 2: the bar
+    // height (default `height`), the interpretation line (Y) and above (N).
+    void readHeightAndLine(int index, const char *symbology, int height, BarcodeResult *result) const;
 
 private:
-    void refuse(const char *name, const QByteArray &value, const QString &used) const;
+    void refuse(const QByteArray &name, const QByteArray &value, const QString &used) const;
 
     QList<QByteArray> m_params;
     QStringList *m_notes;
