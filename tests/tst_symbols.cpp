@@ -82,6 +82,8 @@ private slots:
     void code128();
     void linear_data();
     void linear();
+    void twoD_data();
+    void twoD();
     void unknownType();
     void anyBytesGiveASymbolOrANote();
 };
@@ -344,6 +346,74 @@ void TestSymbols::linear()
     QCOMPARE(decoded[0].text, content);
 }
 
+void TestSymbols::twoD_data()
+{
+    QTest::addColumn<char>("type");
+    QTest::addColumn<QByteArray>("params");     // after the orientation
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("format");        // the decoder's name; empty: nothing drawn
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("ecLevel");
+    QTest::addColumn<QSize>("modules");         // columns x rows
+    QTest::addColumn<QSize>("module");          // dots across x down
+    QTest::addColumn<QString>("note");
+
+    QTest::newRow("Data Matrix ECC 200") << 'X' << QByteArray("4,200") << QByteArray("Hello") << "DataMatrix"
+        << QByteArray("Hello") << "" << QSize(12, 12) << QSize(4, 4) << QString();
+    QTest::newRow("Data Matrix ECC 000 drawn as 200") << 'X' << QByteArray("4") << QByteArray("Hello")
+        << "DataMatrix" << QByteArray("Hello") << "" << QSize(12, 12) << QSize(4, 4)
+        << "Data Matrix quality 0 (ECC 000-140) is not supported; drawn as ECC 200";
+    QTest::newRow("Data Matrix size from ^BY height") << 'X' << QByteArray(",200") << QByteArray("123456")
+        << "DataMatrix" << QByteArray("123456") << "" << QSize(10, 10) << QSize(2, 2) << QString();
+    QTest::newRow("Data Matrix columns and rows") << 'X' << QByteArray("3,200,16,16") << QByteArray("Hello")
+        << "DataMatrix" << QByteArray("Hello") << "" << QSize(16, 16) << QSize(3, 3) << QString();
+    QTest::newRow("Data Matrix rectangular") << 'X' << QByteArray("3,200,,,,,2") << QByteArray("Ab!cD?eF#gH$iJ%k")
+        << "DataMatrix" << QByteArray("Ab!cD?eF#gH$iJ%k") << "" << QSize(26, 12) << QSize(3, 3) << QString();
+    QTest::newRow("Data Matrix escapes") << 'X' << QByteArray("4,200,,,,_") << QByteArray("A_d066C_M_Z")
+        << "DataMatrix" << QByteArray("ABC\r\x1a") << "" << QSize(12, 12) << QSize(4, 4) << QString();
+    QTest::newRow("Data Matrix size too small") << 'X' << QByteArray("3,200,10,10") << QByteArray("Hello")
+        << "DataMatrix" << QByteArray("Hello") << "" << QSize(12, 12) << QSize(3, 3)
+        << "Data Matrix data does not fit 10 x 10; the size is chosen automatically";
+    QTest::newRow("Data Matrix without data") << 'X' << QByteArray("4,200") << QByteArray() << QString()
+        << QByteArray() << "" << QSize() << QSize() << "Data Matrix cannot encode the field";
+    // PDF417: start, left and right row indicators 17 modules each, 17 per data column, stop 18.
+    QTest::newRow("PDF417 columns and security") << '7' << QByteArray("6,5,4") << QByteArray("PDF417 test")
+        << "PDF417" << QByteArray("PDF417 test") << "5" << QSize(17 * 7 + 18, 0) << QSize(2, 6) << QString();
+    QTest::newRow("PDF417 rows") << '7' << QByteArray("6,2,3,10") << QByteArray("PDF417 test")
+        << "PDF417" << QByteArray("PDF417 test") << "2" << QSize(17 * 6 + 18, 10) << QSize(2, 6) << QString();
+    QTest::newRow("PDF417 row height from ^BY") << '7' << QByteArray(",1,2") << QByteArray("12345")
+        << "PDF417" << QByteArray("12345") << "1" << QSize(17 * 5 + 18, 0) << QSize(2, 17) << QString();
+}
+
+void TestSymbols::twoD()
+{
+    QFETCH(char, type);
+    QFETCH(QByteArray, params);
+    QFETCH(QByteArray, data);
+    QFETCH(QString, format);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, ecLevel);
+    QFETCH(QSize, modules);
+    QFETCH(QSize, module);
+    QFETCH(QString, note);
+
+    const BarcodeResult result = EncodeBarcodeField(Request(type, params, data));
+    QVERIFY2(result.notes.join(u'\n').contains(note), qPrintable(result.notes.join(u'\n')));
+    QCOMPARE(result.ok, !format.isEmpty());
+    if (!result.ok)
+        return;
+    const auto &matrix = std::get<MatrixSymbol>(result.symbol);
+    QCOMPARE(matrix.columns, modules.width());
+    if (modules.height())
+        QCOMPARE(matrix.rows, modules.height());
+    QCOMPARE(QSize(result.moduleWidth, result.moduleHeight), module);
+    const QList<testbarcode::Decoded> decoded = testbarcode::ReadAll(Paint(result));
+    QCOMPARE(decoded.size(), 1);
+    QCOMPARE(decoded[0].format, format);
+    QCOMPARE(decoded[0].text, content);
+    QCOMPARE(decoded[0].ecLevel, ecLevel);
+}
+
 void TestSymbols::unknownType()
 {
     QVERIFY(IsBarcodeType('Q'));
@@ -359,7 +429,7 @@ void TestSymbols::anyBytesGiveASymbolOrANote()
 {
     QRandomGenerator random(20261207);
     const QByteArray alphabet("0123456789AMNBKDHQLU>;:9<=()\x1d,\xff\x00 ", 38);
-    const QByteArray types = "CQZ3A2E8U";
+    const QByteArray types = "CQZ3A2E8UX7";
     for (int round = 0; round < 400; ++round) {
         QByteArray data, params;
         const int length = int(random.bounded(round % 50 == 0 ? 3000 : 40));

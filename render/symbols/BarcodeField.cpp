@@ -2,8 +2,10 @@
 
 #include "Code128Field.h"
 #include "Code39Field.h"
+#include "DataMatrixField.h"
 #include "EanUpcField.h"
 #include "Interleaved2of5Field.h"
+#include "Pdf417Field.h"
 #include "QrField.h"
 
 namespace zpl {
@@ -24,6 +26,8 @@ constexpr Entry kEncoders[] = {
     {'8', EncodeEan8Field},
     {'U', EncodeUpcAField},
     {'Q', EncodeQrField},
+    {'X', EncodeDataMatrixField},
+    {'7', EncodePdf417Field},
 };
 
 Encoder FindEncoder(char type)
