@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev             # Qt 6 Core, Network, Widgets, Test
     qt6-translations-l10n    # Qt's own texts in Chinese
     fonts-wqy-microhei       # a CJK font, so that no character shows as a box
-    pkg-config libqrencode-dev  # the renderer's QR encoder
+    pkg-config libqrencode-dev libzint-dev  # the renderer's QR, Data Matrix and PDF417 encoders
     "$@"
 )
 

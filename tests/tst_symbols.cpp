@@ -381,6 +381,8 @@ void TestSymbols::twoD_data()
         << "PDF417" << QByteArray("PDF417 test") << "5" << QSize(17 * 7 + 18, 0) << QSize(2, 6) << QString();
     QTest::newRow("PDF417 rows") << '7' << QByteArray("6,2,3,10") << QByteArray("PDF417 test")
         << "PDF417" << QByteArray("PDF417 test") << "2" << QSize(17 * 6 + 18, 10) << QSize(2, 6) << QString();
+    QTest::newRow("PDF417 truncated: stop is one bar") << '7' << QByteArray("6,2,3,,Y") << QByteArray("PDF417 test")
+        << "PDF417" << QByteArray("PDF417 test") << "2" << QSize(17 * 5 + 1, 0) << QSize(2, 6) << QString();
     QTest::newRow("PDF417 row height from ^BY") << '7' << QByteArray(",1,2") << QByteArray("12345")
         << "PDF417" << QByteArray("12345") << "1" << QSize(17 * 5 + 18, 0) << QSize(2, 17) << QString();
 }
