@@ -430,7 +430,8 @@ void TestSymbols::unknownType()
 void TestSymbols::anyBytesGiveASymbolOrANote()
 {
     QRandomGenerator random(20261207);
-    const QByteArray alphabet("0123456789AMNBKDHQLU>;:9<=()\x1d,\xff\x00 ", 38);
+    static const char characters[] = "0123456789AMNBKDHQLU>;:9<=()_~\x1d,\xff\x00 ";
+    const QByteArray alphabet(characters, sizeof characters - 1);
     const QByteArray types = "CQZ3A2E8UX7";
     for (int round = 0; round < 400; ++round) {
         QByteArray data, params;

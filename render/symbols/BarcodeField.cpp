@@ -16,7 +16,7 @@ using Encoder = BarcodeResult (*)(const BarcodeRequest &);
 
 struct Entry { char type; Encoder encode; };
 
-// One row per ^B type this library encodes; filled as encoders arrive.
+// One row per ^B type this library encodes.
 constexpr Entry kEncoders[] = {
     {'C', EncodeCode128Field},
     {'3', EncodeCode39Field},
@@ -48,8 +48,14 @@ bool IsBarcodeType(char type)
 
 BarcodeResult EncodeBarcodeField(const BarcodeRequest &request)
 {
-    if (Encoder encode = FindEncoder(request.type))
-        return encode(request);
+    if (Encoder encode = FindEncoder(request.type)) {
+        // ^BY's own limits, so that no encoder meets a width it cannot lay out.
+        BarcodeRequest checked = request;
+        checked.by.moduleWidth = qBound(1, request.by.moduleWidth, 10);
+        checked.by.ratio = qBound(2.0, request.by.ratio, 3.0);
+        checked.by.height = qBound(1, request.by.height, 32000);
+        return encode(checked);
+    }
     BarcodeResult result;
     result.notes << QStringLiteral("barcode type ^B%1 is not supported; field skipped")
                         .arg(QLatin1Char(request.type ? request.type : '?'));
