@@ -29,7 +29,7 @@ QStringList wrap(const Font &font, const QString &paragraph, qreal first, qreal 
     const qreal space = font.advance(QStringLiteral(" "));
     for (QString word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const qreal limit = lines.isEmpty() ? first : room;
-        qreal wordWidth = font.advance(word);
+        const qreal wordWidth = font.advance(word);
         if (!line.isEmpty() && (limit <= 0 || font.advance(line) + space + wordWidth <= limit)) {
             line += QLatin1Char(' ') + word;
             continue;
@@ -38,13 +38,21 @@ QStringList wrap(const Font &font, const QString &paragraph, qreal first, qreal 
             lines.append(line);
             line.clear();
         }
-        while (room > 0 && wordWidth > room && word.size() > 1 && lines.size() < 10000) {
-            int keep = word.size() - 1;
-            while (keep > 1 && font.advance(word.left(keep)) > room)
-                --keep;
-            lines.append(word.left(keep));
-            word = word.mid(keep);
-            wordWidth = font.advance(word);
+        if (room > 0 && wordWidth > room) {
+            // Cut the word where the line is full, in one pass over it.
+            QString piece;
+            qreal pieceWidth = 0;
+            for (const QChar c : word) {
+                const qreal w = font.advance(QString(c));
+                if (!piece.isEmpty() && pieceWidth + w > room) {
+                    lines.append(piece);
+                    piece.clear();
+                    pieceWidth = 0;
+                }
+                piece += c;
+                pieceWidth += w;
+            }
+            word = piece;
         }
         line = word;
     }
@@ -193,6 +201,8 @@ void FieldRenderer::block(const FieldState &field, const Font &font, const QStri
 
 void FieldRenderer::barcode(const FieldState &field)
 {
+    if (field.barcodeType == 0)
+        return;
     BarcodeRequest request;
     request.type = field.barcodeType;
     request.params = field.params;
@@ -214,6 +224,7 @@ void FieldRenderer::barcode(const FieldState &field)
     QSizeF size;
     QPointF anchor;
     QPainterPath line;
+    QRectF symbolArea;      // the bars or modules, without the text or the QR drop
     if (const auto *matrix = std::get_if<MatrixSymbol>(&result.symbol)) {
         const int mw = qMax(1, result.moduleWidth), mh = qMax(1, result.moduleHeight);
         const int top = result.topOffset;
@@ -232,6 +243,7 @@ void FieldRenderer::barcode(const FieldState &field)
         }
         size = QSizeF(matrix->columns * mw, top + matrix->rows * mh);
         anchor = QPointF(0, size.height());
+        symbolArea = QRectF(0, top, matrix->columns * mw, matrix->rows * mh);
     } else {
         const auto &linear = std::get<LinearSymbol>(result.symbol);
         const Font font('D', m_state.by.moduleWidth >= 4 ? 36 : 18, 0, m_dpmm);
@@ -247,12 +259,13 @@ void FieldRenderer::barcode(const FieldState &field)
             font.addText(line, result.text, (linear.width - font.advance(result.text)) / 2, textTop);
         }
         size = QSizeF(linear.width, result.barHeight + textHeight);
+        symbolArea = QRectF(0, barsTop, linear.width, result.barHeight);
         anchor = QPointF(0, barsTop + result.barHeight);
     }
     const QTransform t = placement(rotation, field.origin, field.at, size, anchor);
     for (QRect &r : op.rects)
         r = t.mapRect(QRectF(r)).toRect();
-    op.rect = t.mapRect(QRectF(QPointF(0, 0), size)).toRect();
+    op.rect = t.mapRect(symbolArea).toRect();
     add(field, std::move(op));
     if (!line.isEmpty()) {
         DrawOp text;

@@ -305,14 +305,17 @@ void Printer::barDefaults(const Token &token)
 void Printer::barcode(const Token &token)
 {
     const char type = token.name.size() > 1 ? token.name.at(1) : 0;
-    if (!IsBarcodeType(type)) {
-        diagnose(token, QStringLiteral("this barcode type is not supported, skipped"));
-        return;
-    }
-    QList<QByteArray> params = token.params();
     m_field.content = FieldState::Content::Barcode;
     m_field.contentOffset = token.offset;
     m_field.contentCommand = token.command();
+    m_fieldOpen = true;
+    if (!IsBarcodeType(type)) {
+        // The field draws nothing rather than its data as text.
+        diagnose(token, QStringLiteral("this barcode type is not supported, skipped"));
+        m_field.barcodeType = 0;
+        return;
+    }
+    QList<QByteArray> params = token.params();
     m_field.barcodeType = type;
     m_field.barcodeRotated = !params.value(0).trimmed().isEmpty();
     m_field.barcodeRotation = rotation(token, params.value(0), m_state.rotation);

@@ -35,26 +35,25 @@ QPainterPath ellipsePath(const DrawOp &op)
     return path;
 }
 
-// A line of horizontal thickness t across the box, rising or falling.
-QPainterPath diagonalPath(const DrawOp &op)
+// A line of horizontal thickness t from one corner of the box to the other,
+// one run of t dots per row, so that it touches all four sides exactly.
+void fillDiagonal(QPainter &painter, const DrawOp &op, const QColor &ink, const QRect &clip)
 {
-    const QRectF r(op.rect);
-    const qreal t = qMin<qreal>(op.thickness, r.width());
-    QPolygonF polygon;
-    if (op.rising)
-        polygon << r.bottomLeft() << QPointF(r.right() - t, r.top()) << r.topRight() << QPointF(r.left() + t, r.bottom());
-    else
-        polygon << r.topLeft() << QPointF(r.left() + t, r.top()) << r.bottomRight() << QPointF(r.right() - t, r.bottom());
-    QPainterPath path;
-    path.addPolygon(polygon);
-    path.closeSubpath();
-    return path;
+    const QRect r = op.rect;
+    const int t = qMin(op.thickness, r.width());
+    const int rows = r.height();
+    const int top = qMax(r.top(), clip.top()), bottom = qMin(r.bottom(), clip.bottom());
+    for (int y = top; y <= bottom; ++y) {
+        const int fromTop = y - r.top();
+        const int step = rows > 1 ? int((qint64(r.width() - t) * fromTop + (rows - 1) / 2) / (rows - 1)) : 0;
+        const int left = op.rising ? r.right() - t + 1 - step : r.left() + step;
+        painter.fillRect(QRect(left, y, t, 1), ink);
+    }
 }
 
 void draw(QPainter &painter, const DrawOp &op, const QColor &ink)
 {
-    painter.setRenderHint(QPainter::Antialiasing, op.kind == DrawOp::Path || op.kind == DrawOp::Ellipse
-                                                     || op.kind == DrawOp::Diagonal);
+    painter.setRenderHint(QPainter::Antialiasing, op.kind == DrawOp::Path || op.kind == DrawOp::Ellipse);
     switch (op.kind) {
     case DrawOp::Box:
         if (op.rounding == 0 && 2 * op.thickness >= qMin(op.rect.width(), op.rect.height()))
@@ -70,7 +69,9 @@ void draw(QPainter &painter, const DrawOp &op, const QColor &ink)
             painter.fillPath(boxPath(op), ink);
         break;
     case DrawOp::Ellipse: painter.fillPath(ellipsePath(op), ink); break;
-    case DrawOp::Diagonal: painter.fillPath(diagonalPath(op), ink); break;
+    case DrawOp::Diagonal: 
+        fillDiagonal(painter, op, ink, QRect(0, 0, painter.device()->width(), painter.device()->height()));
+        break;
     case DrawOp::Rects:
         for (const QRect &r : op.rects)
             painter.fillRect(r, ink);

@@ -34,7 +34,7 @@ std::vector<Token> Tokenizer::finish()
     std::vector<Token> out;
     if (m_state == State::Name && !m_token.name.isEmpty())
         completeName(out);
-    if (m_state == State::Args || m_state == State::Counted)
+    if (m_state == State::Args || m_state == State::Counted || m_state == State::OneChar)
         complete(out);
     *this = Tokenizer();
     return out;
@@ -75,6 +75,10 @@ void Tokenizer::take(char c, std::vector<Token> &out)
         if (--m_counted <= 0)
             m_state = State::Args;
         break;
+    case State::OneChar:
+        m_token.args += c;
+        complete(out);
+        return;
     }
     if (m_token.args.size() < MaxArgs)
         m_token.args += c;
@@ -96,6 +100,10 @@ void Tokenizer::take(char c, std::vector<Token> &out)
 void Tokenizer::completeName(std::vector<Token> &out)
 {
     m_state = State::Args;
+    if (m_token.name == "CC" || m_token.name == "CT" || m_token.name == "CD") {
+        m_state = State::OneChar;
+        return;
+    }
     if (m_token.prefix == '^' ? takesNoParameters(m_token.name) : m_token.name == "HS") {
         out.push_back(m_token);
         m_state = State::Between;

@@ -6,7 +6,7 @@
 // a two-character name (upper-cased; ^A0 and ^BQ keep their font or symbology
 // character as the second one) and the bytes up to the next prefix. Commands
 // without parameters (^XA ^XZ ^FS ...) are complete at once; the others when the
-// next prefix arrives or at finish(). ^GFB/^GFC data is read by its byte count,
+// next prefix arrives or at finish(). ^CC ^CT ^CD take exactly one character. ^GFB/^GFC data is read by its byte count,
 // so prefixes inside it are data. Bytes before the first prefix are skipped.
 // Line breaks that end a command are dropped, except inside ^FD/^FV data.
 
@@ -41,7 +41,7 @@ public:
     std::vector<Token> finish();    // the command still open, if any; then a fresh start
 
 private:
-    enum class State { Between, Name, Args, Counted };
+    enum class State { Between, Name, Args, Counted, OneChar };
     void take(char c, std::vector<Token> &out);
     void startCommand(char prefix);
     void completeName(std::vector<Token> &out);
