@@ -82,6 +82,8 @@ private slots:
     void code128();
     void linear_data();
     void linear();
+    void heightAndLine_data();
+    void heightAndLine();
     void twoD_data();
     void twoD();
     void unknownType();
@@ -344,6 +346,48 @@ void TestSymbols::linear()
     QCOMPARE(decoded.size(), 1);
     QCOMPARE(decoded[0].format, format);
     QCOMPARE(decoded[0].text, content);
+}
+
+// Each linear type's h, f, g sit at their own place among the parameters.
+void TestSymbols::heightAndLine_data()
+{
+    QTest::addColumn<char>("type");
+    QTest::addColumn<QByteArray>("params");     // after the orientation
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("line");              // TextLine
+    QTest::addColumn<QString>("note");
+
+    const int none = int(TextLine::None), below = int(TextLine::Below), above = int(TextLine::Above);
+    QTest::newRow("Code 128 h and f") << 'C' << QByteArray("50,N") << QByteArray("A") << 50 << none << QString();
+    QTest::newRow("Code 128 g") << 'C' << QByteArray(",,Y") << QByteArray("A") << 17 << above << QString();
+    QTest::newRow("Code 39 after e") << '3' << QByteArray("N,40,Y,Y") << QByteArray("A") << 40 << above << QString();
+    QTest::newRow("Code 93") << 'A' << QByteArray("30,N") << QByteArray("A") << 30 << none << QString();
+    QTest::newRow("Interleaved 2 of 5") << '2' << QByteArray("25,Y,Y") << QByteArray("12") << 25 << above
+        << QString();
+    QTest::newRow("EAN-13") << 'E' << QByteArray("33,N") << QByteArray("1") << 33 << none << "zeros were added";
+    QTest::newRow("EAN-8") << '8' << QByteArray("34") << QByteArray("1234567") << 34 << below << QString();
+    QTest::newRow("UPC-A") << 'U' << QByteArray(",,Y") << QByteArray("12345678901") << 17 << above << QString();
+    QTest::newRow("height not a number") << 'C' << QByteArray("x") << QByteArray("A") << 17 << below
+        << "Code 128 height \"x\" is not valid; 17 used";
+    QTest::newRow("line flag not Y or N") << 'C' << QByteArray(",Q") << QByteArray("A") << 17 << below
+        << "Code 128 interpretation line \"Q\" is not valid; Y used";
+}
+
+void TestSymbols::heightAndLine()
+{
+    QFETCH(char, type);
+    QFETCH(QByteArray, params);
+    QFETCH(QByteArray, data);
+    QFETCH(int, height);
+    QFETCH(int, line);
+    QFETCH(QString, note);
+
+    const BarcodeResult result = EncodeBarcodeField(Request(type, params, data));
+    QVERIFY2(HasNote(result, note), qPrintable(result.notes.join(u'\n')));
+    QVERIFY(result.ok);
+    QCOMPARE(result.barHeight, height);
+    QCOMPARE(int(result.textLine), line);
 }
 
 void TestSymbols::twoD_data()
