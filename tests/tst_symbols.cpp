@@ -425,6 +425,16 @@ void TestSymbols::twoD_data()
         << "PDF417" << QByteArray("PDF417 test") << "5" << QSize(17 * 7 + 18, 0) << QSize(2, 6) << QString();
     QTest::newRow("PDF417 rows") << '7' << QByteArray("6,2,3,10") << QByteArray("PDF417 test")
         << "PDF417" << QByteArray("PDF417 test") << "2" << QSize(17 * 6 + 18, 10) << QSize(2, 6) << QString();
+    // Aztec: 15 x 15 modules for one compact layer, 19 x 19 for two, 23 x 23 for two full-range layers.
+    QTest::newRow("Aztec default") << 'O' << QByteArray() << QByteArray("Aztec 1") << "Aztec"
+        << QByteArray("Aztec 1") << "" << QSize(15, 15) << QSize(2, 2) << QString();
+    QTest::newRow("Aztec compact, 2 layers") << '0' << QByteArray("3,N,102") << QByteArray("AZ")
+        << "Aztec" << QByteArray("AZ") << "" << QSize(19, 19) << QSize(3, 3) << QString();
+    QTest::newRow("Aztec full range, 2 layers") << 'O' << QByteArray("3,N,202") << QByteArray("AZ")
+        << "Aztec" << QByteArray("AZ") << "" << QSize(23, 23) << QSize(3, 3) << QString();
+    QTest::newRow("Aztec error correction 60%") << 'O' << QByteArray("3,N,60") << QByteArray("AZ")
+        << "Aztec" << QByteArray("AZ") << "" << QSize(15, 15) << QSize(3, 3)
+        << "Aztec error correction 60% is above the 50% encoded; 50% used";
     QTest::newRow("PDF417 truncated: stop is one bar") << '7' << QByteArray("6,2,3,,Y") << QByteArray("PDF417 test")
         << "PDF417" << QByteArray("PDF417 test") << "2" << QSize(17 * 5 + 1, 0) << QSize(2, 6) << QString();
     QTest::newRow("PDF417 row height from ^BY") << '7' << QByteArray(",1,2") << QByteArray("12345")
@@ -476,7 +486,7 @@ void TestSymbols::anyBytesGiveASymbolOrANote()
     QRandomGenerator random(20261207);
     static const char characters[] = "0123456789AMNBKDHQLU>;:9<=()_~\x1d,\xff\x00 ";
     const QByteArray alphabet(characters, sizeof characters - 1);
-    const QByteArray types = "CQZ3A2E8UX7";
+    const QByteArray types = "CQZ3A2E8UX7O";
     for (int round = 0; round < 400; ++round) {
         QByteArray data, params;
         const int length = int(random.bounded(round % 50 == 0 ? 3000 : 40));

@@ -1,5 +1,6 @@
 #include "BarcodeField.h"
 
+#include "AztecField.h"
 #include "Code128Field.h"
 #include "Code39Field.h"
 #include "DataMatrixField.h"
@@ -28,6 +29,8 @@ constexpr Entry kEncoders[] = {
     {'Q', EncodeQrField},
     {'X', EncodeDataMatrixField},
     {'7', EncodePdf417Field},
+    {'O', EncodeAztecField},
+    {'0', EncodeAztecField},
 };
 
 Encoder FindEncoder(char type)
