@@ -108,6 +108,8 @@ void TestSymbols::qr_data()
         << QByteArray("ABCDEFGHIJ") << "H" << 21 << 3 << QString();
     QTest::newRow("manual numeric") << QByteArray("2,3") << 8 << QByteArray("HM,N12345678901234567")
         << QByteArray("12345678901234567") << "H" << 21 << 3 << QString();
+    QTest::newRow("manual Kanji, Shift JIS") << QByteArray("2,3") << 8 << QByteArray("HM,K\x8a\xbf\x8e\x9a\x8a\xbf\x8e\x9a")
+        << QByteArray("\x8a\xbf\x8e\x9a\x8a\xbf\x8e\x9a") << "H" << 21 << 3 << QString();
     QTest::newRow("automatic input at Q") << QByteArray("2,4") << 8 << QByteArray("QA,Hello World")
         << QByteArray("Hello World") << "Q" << 21 << 4 << QString();
     QTest::newRow("level L is not raised") << QByteArray("2,4") << 8 << QByteArray("LA,AB12")

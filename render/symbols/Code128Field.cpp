@@ -62,8 +62,8 @@ Encoded EncodeNoMode(const QByteArray &data, QStringList *notes)
             case '3': out.codewords.push_back(Fnc2); break;
             case '4': out.codewords.push_back(Shift); shifted = subset != C; break;
             case '5': out.codewords.push_back(CodeC); subset = C; break;
-            case '6': out.codewords.push_back(CodeB); if (subset != B) subset = B; break;
-            case '7': out.codewords.push_back(CodeA); if (subset != A) subset = A; break;
+            case '6': out.codewords.push_back(CodeB); subset = B; break; // FNC4 when in B already
+            case '7': out.codewords.push_back(CodeA); subset = A; break; // FNC4 when in A already
             case '8': out.codewords.push_back(Fnc1); break;
             default:
                 notes->append(QStringLiteral("Code 128 invocation \">%1\" is not known; skipped")
@@ -85,8 +85,17 @@ Encoded EncodeNoMode(const QByteArray &data, QStringList *notes)
             subset = B;
         }
         const Subset now = shifted ? (subset == A ? B : A) : subset;
+        bool placed = false;
+        if (shifted) { // the SHIFT is written already: the character itself or nothing
+            const int value = CharValue(now, static_cast<unsigned char>(c));
+            placed = value >= 0;
+            if (placed)
+                out.codewords.push_back(value);
+        } else {
+            placed = AppendChar(now, static_cast<unsigned char>(c), &out.codewords);
+        }
         shifted = false;
-        if (AppendChar(now, static_cast<unsigned char>(c), &out.codewords))
+        if (placed)
             out.text += QString(QLatin1Char(c));
         else
             notes->append(QStringLiteral("Code 128 cannot encode byte 0x%1 in subset %2; skipped")
