@@ -304,6 +304,10 @@ void TestSymbols::linear_data()
         << "Interleaved 2 of 5 needs an even number of digits; a leading 0 was added";
     QTest::newRow("Interleaved 2 of 5 check digit") << '2' << QByteArray(",,,Y") << 3.0 << QByteArray("1234567")
         << "ITF" << QByteArray("12345670") << "12345670" << 8 + 4 * 36 + 10 << 0 << QString();
+    // Codabar: 7 elements a character, 2 wide (digits - $) or 3 (: / . + A-D); narrow gaps between.
+    QTest::newRow("Codabar, start B stop D") << 'K' << QByteArray(",,,,B,D") << 3.0 << QByteArray("40156$")
+        << "Codabar" << QByteArray("40156$") << "B40156$D" << 6 * 22 + 2 * 26 + 7 * 2
+        << 0 << QString();
     // Check digits from GS1's examples: 590123412345(7), 9638507(4), 03600029145(2).
     QTest::newRow("EAN-13") << 'E' << QByteArray() << 3.0 << QByteArray("590123412345") << "EAN-13"
         << QByteArray("5901234123457") << "5901234123457" << 95 * 2 << 6 << QString();
@@ -488,7 +492,7 @@ void TestSymbols::anyBytesGiveASymbolOrANote()
     QRandomGenerator random(20261207);
     static const char characters[] = "0123456789AMNBKDHQLU>;:9<=()_~\x1d,\xff\x00 ";
     const QByteArray alphabet(characters, sizeof characters - 1);
-    const QByteArray types = "CQZ3A2E8UX7O";
+    const QByteArray types = "CQZ3A2E8UX7OK";
     for (int round = 0; round < 400; ++round) {
         QByteArray data, params;
         const int length = int(random.bounded(round % 50 == 0 ? 3000 : 40));

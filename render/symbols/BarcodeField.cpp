@@ -2,6 +2,7 @@
 
 #include "AztecField.h"
 #include "Code128Field.h"
+#include "CodabarField.h"
 #include "Code39Field.h"
 #include "DataMatrixField.h"
 #include "EanUpcField.h"
@@ -23,6 +24,7 @@ constexpr Entry kEncoders[] = {
     {'3', EncodeCode39Field},
     {'A', EncodeCode93Field},
     {'2', EncodeInterleaved2of5Field},
+    {'K', EncodeCodabarField},
     {'E', EncodeEan13Field},
     {'8', EncodeEan8Field},
     {'U', EncodeUpcAField},

@@ -37,7 +37,7 @@ char FieldParams::letter(int index, const QByteArray &name, char fallback, const
     const QByteArray value = text(index).toUpper();
     if (value.isEmpty())
         return fallback;
-    if (value.size() == 1 && std::strchr(allowed, value.at(0)))
+    if (value.size() == 1 && value.at(0) != 0 && std::strchr(allowed, value.at(0)))
         return value.at(0);
     refuse(name, value, QString(QLatin1Char(fallback)));
     return fallback;
