@@ -7,7 +7,7 @@
 //     the invocation codes >< >0 >= >1 ... >8 stand for codewords; digits in
 //     subset C go in pairs (anything else there switches to B, with a note);
 //  U  UCC case: 19 digits (cut, or padded with zeros on the right), FNC1,
-//     subset C and a mod-10 check digit;
+//     subset C and a mod-10 check digit; printed as "(00) 123...";
 //  A  automatic: the data as it is, with the fewest codewords;
 //  D  UCC/EAN: FNC1 first; parentheses and spaces are printed, not encoded;
 //     the check digit of AI 00, 01 or 02 is added when one digit short; >8 and
