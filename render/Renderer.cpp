@@ -1,6 +1,9 @@
 #include "Renderer.h"
 
-#include <QImageWriter>
+#include "Png.h"
+
+#include <QSaveFile>
+
 #include <QPainter>
 
 namespace zpl {
@@ -53,7 +56,7 @@ void fillDiagonal(QPainter &painter, const DrawOp &op, const QColor &ink, const 
 
 void draw(QPainter &painter, const DrawOp &op, const QColor &ink)
 {
-    painter.setRenderHint(QPainter::Antialiasing, op.kind == DrawOp::Path || op.kind == DrawOp::Ellipse);
+    painter.setRenderHint(QPainter::Antialiasing, false);
     switch (op.kind) {
     case DrawOp::Box:
         if (op.rounding == 0 && 2 * op.thickness >= qMin(op.rect.width(), op.rect.height()))
@@ -81,7 +84,8 @@ void draw(QPainter &painter, const DrawOp &op, const QColor &ink)
     }
 }
 
-// Black where the gray canvas is darker than half, inside `dirty`; white elsewhere.
+// Black where the canvas is darker than half (its green below 128), inside
+// `dirty`; white elsewhere.
 QImage threshold(const QImage &gray, const QRect &dirty)
 {
     QImage mono(gray.size(), QImage::Format_Mono);
@@ -89,11 +93,10 @@ QImage threshold(const QImage &gray, const QRect &dirty)
     mono.fill(0);
     const QRect area = dirty & gray.rect();
     for (int y = area.top(); y <= area.bottom(); ++y) {
-        const uchar *in = gray.constScanLine(y);
+        const auto *in = reinterpret_cast<const QRgb *>(gray.constScanLine(y));
         uchar *out = mono.scanLine(y);
         for (int x = area.left(); x <= area.right(); ++x)
-            if (in[x] < 128)
-                out[x >> 3] |= uchar(0x80 >> (x & 7));
+            out[x >> 3] |= uchar(((in[x] >> 15) & 1) ^ 1) << (7 - (x & 7));
     }
     return mono;
 }
@@ -112,10 +115,10 @@ std::vector<Label> RenderJob(const QByteArray &job, Media media)
 QImage Paint(const Label &label)
 {
     const QSize size(qBound(1, label.width, MaxMediaDots), qBound(1, label.length, MaxMediaDots));
-    QImage canvas(size, QImage::Format_Grayscale8);
-    canvas.fill(255);
+    // RGB32: the raster engine's fastest format; only one channel is read back.
+    QImage canvas(size, QImage::Format_RGB32);
+    canvas.fill(Qt::white);
     QRect dirty;
-    QImage scratch;
     {
         QPainter painter(&canvas);
         for (const DrawOp &op : label.ops) {
@@ -128,21 +131,22 @@ QImage Paint(const Label &label)
                 draw(painter, op, op.white ? Qt::white : Qt::black);
                 continue;
             }
-            // Reverse: whatever the field covers changes colour.
-            if (scratch.isNull())
-                scratch = QImage(size, QImage::Format_Grayscale8);
-            scratch.fill(255);
+            // Reverse: whatever the field covers changes colour. The field is
+            // drawn alone on a scratch image of its own size, then applied.
+            QImage scratch(bounds.size(), QImage::Format_RGB32);
+            scratch.fill(Qt::white);
             {
                 QPainter mask(&scratch);
+                mask.translate(-bounds.topLeft());
                 draw(mask, op, Qt::black);
             }
             painter.end();
-            for (int y = bounds.top(); y <= bounds.bottom(); ++y) {
-                const uchar *m = scratch.constScanLine(y);
-                uchar *c = canvas.scanLine(y);
-                for (int x = bounds.left(); x <= bounds.right(); ++x)
-                    if (m[x] < 128)
-                        c[x] = uchar(255 - c[x]);
+            for (int y = 0; y < bounds.height(); ++y) {
+                const auto *m = reinterpret_cast<const QRgb *>(scratch.constScanLine(y));
+                auto *c = reinterpret_cast<QRgb *>(canvas.scanLine(bounds.top() + y)) + bounds.left();
+                for (int x = 0; x < bounds.width(); ++x)
+                    if (qGreen(m[x]) < 128)
+                        c[x] ^= 0x00ffffff;
             }
             painter.begin(&canvas);
         }
@@ -155,11 +159,11 @@ QImage Paint(const Label &label)
 
 bool SavePng(const Label &label, const QString &path, QString *error)
 {
-    QImageWriter writer(path, "png");
-    if (writer.write(Paint(label)))
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(EncodePng(Paint(label))) >= 0 && file.commit())
         return true;
     if (error)
-        *error = writer.errorString();
+        *error = file.errorString();
     return false;
 }
 

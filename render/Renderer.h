@@ -13,6 +13,7 @@
 // Text needs a QGuiApplication (fonts); without a display, run it offscreen.
 
 #include "Label.h"
+#include "Png.h"
 #include "Printer.h"
 
 #include <QImage>
