@@ -28,6 +28,7 @@ constexpr Entry kEncoders[] = {
     {'E', EncodeEan13Field},
     {'8', EncodeEan8Field},
     {'U', EncodeUpcAField},
+    {'9', EncodeUpcEField},
     {'Q', EncodeQrField},
     {'X', EncodeDataMatrixField},
     {'7', EncodePdf417Field},

@@ -19,6 +19,11 @@ constexpr const char *kParity[10] = {
     "LLLLLL", "LLGLGG", "LLGGLG", "LLGGGL", "LGLLGG", "LGGLLG", "LGGGLL", "LGLGLG", "LGLGGL", "LGGLGL",
 };
 
+// UPC-E: which of the six digits use G codes, by the check digit (number system 0).
+constexpr const char *kUpcEParity[10] = {
+    "GGGLLL", "GGLGLL", "GGLLGL", "GGLLLG", "GLGGLL", "GLLGGL", "GLLLGG", "GLGLGL", "GLGLLG", "GLLGLG",
+};
+
 QByteArray Code(char digit, char set)
 {
     QByteArray code(kLeftOdd[digit - '0']);
@@ -92,7 +97,51 @@ BarcodeResult Encode(const BarcodeRequest &request, int count, const char *symbo
     return result;
 }
 
+// The six UPC-E digits for manufacturer `m` and product `p` (five digits
+// each), or empty when their zeros do not fit one of the four patterns.
+QByteArray ZeroSuppressed(const QByteArray &m, const QByteArray &p)
+{
+    if (m.endsWith("00") && m.at(2) <= '2' && p.startsWith("00"))
+        return m.left(2) + p.mid(2) + m.at(2);
+    if (m.endsWith("00") && p.startsWith("000"))
+        return m.left(3) + p.mid(3) + '3';
+    if (m.endsWith('0') && p.startsWith("0000"))
+        return m.left(4) + p.at(4) + '4';
+    if (p.startsWith("0000") && p.at(4) >= '5')
+        return m + p.at(4);
+    return {};
+}
+
 } // namespace
+
+BarcodeResult EncodeUpcEField(const BarcodeRequest &request)
+{
+    BarcodeResult result;
+    FieldParams params(request.params, &result.notes);
+    params.readHeightAndLine(0, "UPC-E", request.by.height, &result);
+    const bool printCheck = params.flag(3, "UPC-E check digit", true);
+    if (request.data.isEmpty()) {
+        result.notes << QStringLiteral("UPC-E field has no data to encode");
+        return result;
+    }
+    // Leading zero of number system 0 changes no weighted sum: the check is UPC-A's.
+    const QByteArray digits = Digits(request.data, 10, "UPC-E", &result.notes);
+    const QByteArray six = ZeroSuppressed(digits.left(5), digits.mid(5, 5));
+    if (six.isEmpty()) {
+        result.notes << QStringLiteral("UPC-E cannot shorten %1: too few zeros").arg(QString::fromLatin1(digits.left(10)));
+        return result;
+    }
+    const char check = digits.back();
+    BarBuilder bars;
+    bars.addModules("101", request.by.moduleWidth, true);
+    for (int i = 0; i < 6; ++i)
+        bars.addModules(Code(six.at(i), kUpcEParity[check - '0'][i]).constData(), request.by.moduleWidth);
+    bars.addModules("010101", request.by.moduleWidth, true);
+    result.symbol = bars.take();
+    result.text = QLatin1Char('0') + QString::fromLatin1(six) + (printCheck ? QString(QLatin1Char(check)) : QString());
+    result.ok = true;
+    return result;
+}
 
 BarcodeResult EncodeEan13Field(const BarcodeRequest &request)
 {
