@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -96,6 +97,9 @@ private slots:
     void explainsItself_data();
     void explainsItself();
     void refusesBusyPort();
+    void rendersFiles_data();
+    void rendersFiles();
+    void savesLabelImages();
 };
 
 void TestZplsink::reportsEachJob()
@@ -209,6 +213,73 @@ void TestZplsink::refusesBusyPort()
     QCOMPARE(process.exitCode(), 1);
     const QString error = QString::fromUtf8(process.readAllStandardError());
     QVERIFY2(error.contains(QStringLiteral("无法在 127.0.0.1:%1 监听").arg(busy.serverPort())), qPrintable(error));
+}
+
+void TestZplsink::rendersFiles_data()
+{
+    QTest::addColumn<QStringList>("options");       // "JOB" stands for the job file's path
+    QTest::addColumn<QByteArray>("input");          // standard input
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("expected");          // in the output (standard output, then error)
+    QTest::addColumn<QStringList>("files");         // written to the output folder
+    const QStringList none;
+    QTest::newRow("one PNG per label") << QStringList{"--render", "JOB"} << QByteArray() << 0
+                                       << "label-1.png: 813 x 1219" << QStringList{"label-1.png", "label-2.png"};
+    QTest::newRow("media in mm with decimals")
+        << QStringList{"--render", "JOB", "--media", "50.5x30mm"} << QByteArray() << 0 << "label-2.png: 404 x 240"
+        << QStringList{"label-1.png", "label-2.png"};
+    QTest::newRow("12 dots per mm") << QStringList{"--render", "JOB", "--dpmm", "12", "--media", "2x1in"} << QByteArray()
+                                    << 0 << "label-1.png: 610 x 305" << QStringList{"label-1.png", "label-2.png"};
+    QTest::newRow("standard input") << QStringList{"--render", "-"} << QByteArray("^XA^FDx^FS^PQ3^XZ") << 0
+                                    << "stdin-1.png: 813 x 1219 点 dots, 数量 quantity 3" << QStringList{"stdin-1.png"};
+    QTest::newRow("unreadable file") << QStringList{"--render", "missing.zpl"} << QByteArray() << 1
+                                     << "无法读取 / cannot read missing.zpl" << none;
+    QTest::newRow("bad dots per mm") << QStringList{"--render", "JOB", "--dpmm", "7"} << QByteArray() << 1
+                                     << "invalid dots per mm: 7" << none;
+    QTest::newRow("bad media") << QStringList{"--render", "JOB", "--media", "4x"} << QByteArray() << 1
+                               << "invalid media size: 4x" << none;
+}
+
+void TestZplsink::rendersFiles()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, input);
+    QFETCH(int, status);
+    QFETCH(QString, expected);
+    QFETCH(QStringList, files);
+    QTemporaryDir dir;
+    const QString job = dir.filePath(QStringLiteral("label.zpl"));
+    QFile file(job);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("^XA^FO10,10^GB50,50,5^FS^XZ\n^XA^FO20,20^A0N,40^FDTwo^FS^XZ");
+    file.close();
+    const QString out = dir.filePath(QStringLiteral("png"));
+    options.replaceInStrings(QStringLiteral("JOB"), job);
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    process.start(QStringLiteral(ZPLSINK_PATH), options + QStringList{QStringLiteral("--out"), out});
+    process.write(input);
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(10000));
+    const QString text = QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+    QCOMPARE(process.exitCode(), status);
+    QVERIFY2(text.contains(expected), qPrintable(text));
+    QCOMPARE(QDir(out).entryList(QDir::Files, QDir::Name), files);
+    for (const QString &name : files)
+        QVERIFY(!QImage(QDir(out).filePath(name)).isNull());
+}
+
+void TestZplsink::savesLabelImages()
+{
+    QTemporaryDir dir;
+    RunningSink sink({QStringLiteral("--png"), dir.path()});
+    sink.send("^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^FO160,50^A0,89,89^FDAB12^FS^PQ2^XZ");
+    const QString out = sink.waitForJobs(1);
+    QVERIFY2(out.contains(QStringLiteral("标签 label job-0001-1.png: 813 x 1219 点 dots, 数量 quantity 2, ^PR B, ~SD 15")),
+             qPrintable(out));
+    const QImage image(dir.filePath(QStringLiteral("job-0001-1.png")));
+    QCOMPARE(image.size(), QSize(813, 1219));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"job-0001-1.png"});
 }
 
 QTEST_GUILESS_MAIN(TestZplsink)
