@@ -26,12 +26,14 @@ QStringList wrap(const Font &font, const QString &paragraph, qreal first, qreal 
 {
     QStringList lines;
     QString line;
+    qreal lineWidth = 0;
     const qreal space = font.advance(QStringLiteral(" "));
     for (QString word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const qreal limit = lines.isEmpty() ? first : room;
         const qreal wordWidth = font.advance(word);
-        if (!line.isEmpty() && (limit <= 0 || font.advance(line) + space + wordWidth <= limit)) {
+        if (!line.isEmpty() && (limit <= 0 || lineWidth + space + wordWidth <= limit)) {
             line += QLatin1Char(' ') + word;
+            lineWidth += space + wordWidth;
             continue;
         }
         if (!line.isEmpty()) {
@@ -55,6 +57,7 @@ QStringList wrap(const Font &font, const QString &paragraph, qreal first, qreal 
             word = piece;
         }
         line = word;
+        lineWidth = font.advance(word);
     }
     lines.append(line);
     return lines;
