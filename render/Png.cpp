@@ -38,11 +38,17 @@ QByteArray EncodePng(const QImage &source)
         raw.append('\0');   // filter: none
         raw.append(reinterpret_cast<const char *>(image.constScanLine(y)), rowBytes);
     }
-    uLongf packedSize = compressBound(uLong(raw.size()));
-    QByteArray packed(qsizetype(packedSize), '\0');
-    compress2(reinterpret_cast<Bytef *>(packed.data()), &packedSize, reinterpret_cast<const Bytef *>(raw.constData()),
-              uLong(raw.size()), 1);
-    packed.truncate(qsizetype(packedSize));
+    // Run-length matching only: a label's rows are long runs of one byte.
+    QByteArray packed(qsizetype(compressBound(uLong(raw.size()))), '\0');
+    z_stream z{};
+    deflateInit2(&z, 1, Z_DEFLATED, 15, 8, Z_RLE);
+    z.next_in = reinterpret_cast<Bytef *>(raw.data());
+    z.avail_in = uInt(raw.size());
+    z.next_out = reinterpret_cast<Bytef *>(packed.data());
+    z.avail_out = uInt(packed.size());
+    deflate(&z, Z_FINISH);
+    packed.truncate(qsizetype(z.total_out));
+    deflateEnd(&z);
 
     QByteArray header(13, '\0');
     qToBigEndian<quint32>(quint32(image.width()), header.data());

@@ -92,11 +92,22 @@ QImage threshold(const QImage &gray, const QRect &dirty)
     mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
     mono.fill(0);
     const QRect area = dirty & gray.rect();
+    // Whole bytes of eight dots; a run of white dots (the most of a label) is skipped at once.
+    const int firstByte = area.left() / 8, lastByte = area.right() / 8;
+    const int width = gray.width();
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const auto *in = reinterpret_cast<const QRgb *>(gray.constScanLine(y));
         uchar *out = mono.scanLine(y);
-        for (int x = area.left(); x <= area.right(); ++x)
-            out[x >> 3] |= uchar(((in[x] >> 15) & 1) ^ 1) << (7 - (x & 7));
+        for (int b = firstByte; b <= lastByte; ++b) {
+            const int x0 = b * 8;
+            if (x0 + 8 <= width && (in[x0] & in[x0 + 1] & in[x0 + 2] & in[x0 + 3] & in[x0 + 4] & in[x0 + 5]
+                                    & in[x0 + 6] & in[x0 + 7] & 0x8000) != 0)
+                continue;
+            uchar bits = 0;
+            for (int i = 0; i < 8; ++i)
+                bits = uchar(bits << 1) | (x0 + i < width ? uchar(((in[x0 + i] >> 15) & 1) ^ 1) : uchar(0));
+            out[b] = bits;
+        }
     }
     return mono;
 }
