@@ -291,6 +291,24 @@ void TestRender::rotation_data()
     QTest::newRow("^FW sets the default") << QByteArray("^FWR^FO100,100^A0,40^FDHIH^FS") << QRect(109, 100, 31, 62) << false;
     QTest::newRow("^FT N: baseline at y") << QByteArray("^FT100,130^A0N,40^FDHIH^FS") << QRect(100, 99, 62, 32) << true;
     QTest::newRow("^FT R: baseline at x") << QByteArray("^FT130,100^A0R,40^FDHIH^FS") << QRect(129, 100, 32, 62) << false;
+    QTest::newRow("^CF sets the font of fields without ^A") << QByteArray("^CF0,40^FO100,100^FDHIH^FS")
+                                                           << QRect(100, 100, 62, 31) << true;
+    QTest::newRow("^FB with ^FT: the last line sits on y") << QByteArray("^FT100,200^FB300,3^A0N,40^FDHIH^FS")
+                                                           << QRect(100, 90, 62, 31) << true;
+    QTest::newRow("^FB centres a line") << QByteArray("^FO100,100^FB300,1,0,C^A0N,40^FDHIH^FS")
+                                        << QRect(219, 100, 62, 31) << true;
+    QTest::newRow("^FB puts a line right") << QByteArray("^FO100,100^FB300,1,0,R^A0N,40^FDHIH^FS")
+                                           << QRect(337, 100, 63, 31) << true;
+    QTest::newRow("^FB wraps at a space") << QByteArray("^FO100,100^FB70,2^A0N,40^FDHIH HIH^FS")
+                                          << QRect(100, 100, 62, 71) << false;
+    QTest::newRow("^FB breaks a line at \\&") << QByteArray("^FO100,100^FB300,2^A0N,40^FDHIH\\&HIH^FS")
+                                              << QRect(100, 100, 62, 71) << false;
+    QTest::newRow("^FB hanging indent") << QByteArray("^FO100,100^FB300,2,0,L,20^A0N,40^FDHIH\\&HIH^FS")
+                                        << QRect(100, 100, 82, 71) << true;
+    QTest::newRow("^FB extra line spacing") << QByteArray("^FO100,100^FB300,2,10^A0N,40^FDHIH\\&HIH^FS")
+                                            << QRect(100, 100, 62, 81) << false;
+    QTest::newRow("bitmap font D doubled: two 24-dot advances, caps inside the 36-dot cell")
+        << QByteArray("^FO100,100^ADN,36,20^FDHI^FS") << QRect(102, 104, 42, 27) << true;
     QTest::newRow("^BC R: bars run down from ^FO") << QByteArray("^BY2^FO100,100^BCR,80,N^FD12^FS")
                                                    << QRect(100, 100, 80, 114) << false;
 }
