@@ -11,6 +11,15 @@ QString safeName(const QByteArray &name)
     return out;
 }
 
+// A note may quote the job's bytes; control characters show as '?'.
+QString safeText(QString text)
+{
+    for (QChar &c : text)
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() < 0xa0))
+            c = QLatin1Char('?');
+    return text;
+}
+
 } // namespace
 
 QString DescribeLabel(const zpl::Label &label, const QString &name)
@@ -30,7 +39,7 @@ QString DescribeLabel(const zpl::Label &label, const QString &name)
             text += QStringLiteral("\n    …");
             break;
         }
-        text += QStringLiteral("\n    @%1 %2: %3").arg(d.offset).arg(safeName(d.command), d.text);
+        text += QStringLiteral("\n    @%1 %2: %3").arg(d.offset).arg(safeName(d.command), safeText(d.text));
     }
     return text;
 }
