@@ -232,6 +232,9 @@ void TestZplsink::rendersFiles_data()
                                     << 0 << "label-1.png: 610 x 305" << QStringList{"label-1.png", "label-2.png"};
     QTest::newRow("standard input") << QStringList{"--render", "-"} << QByteArray("^XA^FDx^FS^PQ3^XZ") << 0
                                     << "stdin-1.png: 813 x 1219 点 dots, 数量 quantity 3" << QStringList{"stdin-1.png"};
+    QTest::newRow("notes quote no control bytes") << QStringList{"--render", "-"} << QByteArray("^XA^FO\x1b[2J,5^FDx^FS^XZ")
+                                                  << 0 << "@3 ^FO: parameter 1 \"?[2J\" is not a number"
+                                                  << QStringList{"stdin-1.png"};
     QTest::newRow("unreadable file") << QStringList{"--render", "missing.zpl"} << QByteArray() << 1
                                      << "无法读取 / cannot read missing.zpl" << none;
     QTest::newRow("bad dots per mm") << QStringList{"--render", "JOB", "--dpmm", "7"} << QByteArray() << 1
