@@ -32,8 +32,6 @@ public:
 
 private:
     QPoint text(const FieldState &field, QPoint next);
-    void block(const FieldState &field, const Font &font, const QString &text, QPainterPath &path,
-               QPointF *anchor, QSizeF *size);
     void barcode(const FieldState &field);
     void shape(const FieldState &field);
     void image(const FieldState &field);
