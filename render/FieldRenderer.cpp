@@ -3,7 +3,6 @@
 #include "CodePage.h"
 #include "Font.h"
 #include "TextBlock.h"
-#include "Typeface.h"
 
 namespace zpl {
 
@@ -95,7 +94,7 @@ QPoint FieldRenderer::text(const FieldState &field, QPoint next)
     if (font.fallback())
         note(field, QStringLiteral("font %1 is not built in; font 0 is used").arg(QLatin1Char(name)));
     if (!font.available())
-        note(field, QStringLiteral("its font file is missing: nothing is drawn"));
+        note(field, font.missingText());
     const Rotation rotation = field.hasFont && field.fontRotated ? field.fontRotation : m_state.rotation;
     const QString shown = printableText(DecodeFieldData(field.data, m_state.codePage));
 

@@ -70,6 +70,11 @@ bool Font::available() const
     return m_face->isLoaded();
 }
 
+QString Font::missingText() const
+{
+    return m_face->missingText();
+}
+
 QString Font::shown(const QString &text) const
 {
     if (m_name == 'B')

@@ -23,6 +23,7 @@ public:
     char name() const { return m_name; }
     bool fallback() const { return m_fallback; }   // the name was not one we have
     bool available() const;                        // its face was loaded
+    QString missingText() const;                   // what to say when it was not
     int height() const { return m_height; }        // the cell height in dots
     int width() const { return m_width; }
     qreal baseline() const { return m_baseline; }  // below the cell top

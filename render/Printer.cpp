@@ -222,6 +222,10 @@ void Printer::fieldData(const Token &token)
     }
     m_field.data = m_field.hexIndicator ? DecodeHex(data, m_field.hexIndicator) : data;
     m_field.hasData = true;
+    if (m_field.content == FieldState::Content::Text) {     // a text field's notes point at its data
+        m_field.contentOffset = token.offset;
+        m_field.contentCommand = token.command();
+    }
     m_fieldOpen = true;
 }
 

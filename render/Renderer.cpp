@@ -2,7 +2,7 @@
 
 #include "Png.h"
 
-#include <QSaveFile>
+#include <QFile>
 
 #include <QPainter>
 
@@ -170,8 +170,10 @@ QImage Paint(const Label &label)
 
 bool SavePng(const Label &label, const QString &path, QString *error)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(EncodePng(Paint(label))) >= 0 && file.commit())
+    // A plain write: a label image is cheap to make again, not worth a sync to disk.
+    const QByteArray png = EncodePng(Paint(label));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(png) == png.size() && file.flush())
         return true;
     if (error)
         *error = file.errorString();

@@ -42,7 +42,7 @@ Typeface::Typeface(const QStringList &candidates)
 
 QString Typeface::missingText() const
 {
-    return QStringLiteral("字体文件缺失，文字不会画出 / font file missing, text is not drawn: %1").arg(m_tried);
+    return QStringLiteral("无法载入字体文件，文字不会画出 / cannot load a font file, text is not drawn: %1").arg(m_tried);
 }
 
 const Typeface::Glyph &Typeface::glyph(char32_t c)
