@@ -168,6 +168,7 @@ void Printer::startFormat(const Token &token)
     m_field = FieldState();
     m_fieldOpen = false;
     m_fields = 0;
+    m_nextText = QPoint();
 }
 
 void Printer::endFormat(const Token &token)
