@@ -276,13 +276,26 @@ void TestZplsink::savesLabelImages()
 {
     QTemporaryDir dir;
     RunningSink sink({QStringLiteral("--png"), dir.path()});
-    sink.send("^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^FO160,50^A0,89,89^FDAB12^FS^PQ2^XZ");
-    const QString out = sink.waitForJobs(1);
-    QVERIFY2(out.contains(QStringLiteral("标签 label job-0001-1.png: 813 x 1219 点 dots, 数量 quantity 2, ^PR B, ~SD 15")),
+    // A label is printed at its ^XZ, while the connection is still open.
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, sink.port);
+    QVERIFY(socket.waitForConnected(5000));
+    socket.write("^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^FO160,50^A0,89,89^FDAB12^FS^PQ2^XZ^XA");
+    QVERIFY(socket.waitForBytesWritten(5000));
+    const QString first = dir.filePath(QStringLiteral("job-0001-1.png"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(first) && QImage(first).size() == QSize(813, 1219), 5000);
+    socket.write("^FO10,10^GB20,20,20^FS^XZ");
+    QVERIFY(socket.waitForBytesWritten(5000));
+    socket.disconnectFromHost();
+    if (socket.state() != QAbstractSocket::UnconnectedState)
+        QVERIFY(socket.waitForDisconnected(5000));
+    sink.waitForJobs(1);
+    QTRY_VERIFY_WITH_TIMEOUT((sink.output += sink.process.readAllStandardOutput()).contains("job-0001-2.png"), 5000);
+    const QString out = QString::fromUtf8(sink.output);
+    QVERIFY2(out.contains(QStringLiteral("标签 label job-0001-1.png: 813 x 1219 点 dots, 数量 quantity 2, ^PR B, ~SD 15\n"
+                                         "    -> %1\n  标签 label job-0001-2.png").arg(first)),
              qPrintable(out));
-    const QImage image(dir.filePath(QStringLiteral("job-0001-1.png")));
-    QCOMPARE(image.size(), QSize(813, 1219));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"job-0001-1.png"});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"job-0001-1.png", "job-0001-2.png"}));
 }
 
 QTEST_GUILESS_MAIN(TestZplsink)
