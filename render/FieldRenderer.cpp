@@ -63,12 +63,18 @@ QPoint FieldRenderer::render(const FieldState &field, QPoint next)
 void FieldRenderer::add(const FieldState &field, DrawOp op)
 {
     op.reverse = field.reverse || m_state.reverseAll;
-    m_label.ops.push_back(std::move(op));
+    if (m_label.ops.size() < MaxOps) {
+        m_label.ops.push_back(std::move(op));
+        return;
+    }
+    const QString full = QStringLiteral("the label holds %1 drawings; further fields are left out").arg(MaxOps);
+    if (m_label.diagnostics.empty() || m_label.diagnostics.back().text != full)
+        note(field, full);
 }
 
 void FieldRenderer::note(const FieldState &field, const QString &text)
 {
-    m_label.diagnostics.push_back({field.contentOffset, field.contentCommand, text});
+    AddDiagnostic(m_label, {field.contentOffset, field.contentCommand, text});
 }
 
 int FieldRenderer::number(const FieldState &field, int index, int fallback, int low, int high)

@@ -70,4 +70,18 @@ struct Label
     std::vector<Diagnostic> diagnostics;
 };
 
+// A label keeps at most this many operations and notes: a job of a million
+// tiny commands must not take the memory of a million.
+constexpr std::size_t MaxOps = 20000;
+constexpr std::size_t MaxDiagnostics = 1000;
+
+// Adds `d` unless the label has its fill of notes (the last one then says so).
+inline void AddDiagnostic(Label &label, Diagnostic d)
+{
+    if (label.diagnostics.size() + 1 < MaxDiagnostics)
+        label.diagnostics.push_back(std::move(d));
+    else if (label.diagnostics.size() + 1 == MaxDiagnostics)
+        label.diagnostics.push_back({d.offset, d.command, QStringLiteral("further notes are left out")});
+}
+
 } // namespace zpl

@@ -100,12 +100,11 @@ QByteArray Printer::takeReplies()
 
 void Printer::execute(const Token &token)
 {
-    QByteArray key = token.command();
     if (token.prefix == '^' && (token.name.startsWith('A') || (token.name.startsWith('B') && token.name != "BY"))) {
         token.name.startsWith('A') ? font(token) : barcode(token);
         return;
     }
-    const auto handler = handlers().value(key);
+    const auto handler = handlers().value(token.command());
     if (!handler) {
         diagnose(token, QStringLiteral("unknown command, skipped"));
         return;
@@ -118,9 +117,13 @@ void Printer::execute(const Token &token)
 void Printer::diagnose(const Token &token, const QString &text)
 {
     Diagnostic d{token.offset, token.command(), text};
-    (m_inFormat ? m_label.diagnostics : m_pending).push_back(d);
-    if (m_pending.size() > 1000)    // outside formats nothing reads them; keep the newest few
-        m_pending.erase(m_pending.begin(), m_pending.begin() + 500);
+    if (m_inFormat) {
+        AddDiagnostic(m_label, std::move(d));
+        return;
+    }
+    m_pending.push_back(std::move(d));
+    if (m_pending.size() > 100)     // before a format: the newest few say enough
+        m_pending.erase(m_pending.begin(), m_pending.begin() + 50);
 }
 
 int Printer::number(const Token &token, int index, int fallback, int low, int high)

@@ -417,6 +417,8 @@ void TestRender::hostileJobs_data()
                                            << QByteArray("^PW");
     QTest::newRow("^FB of many lines of one long word")
         << QByteArray("^XA^FB10,9999,-9999^FD" + QByteArray(3000, 'W') + "^FS^XZ") << QByteArray();
+    QTest::newRow("100 000 fields and bad commands in one format") << QByteArray("^XA" + QByteArray("^GB^FS^ZZ").repeated(100000) + "^XZ")
+                                                      << QByteArray("^ZZ");
     QTest::newRow("binary noise") << bytesOf("^XA\x00\xff^\x01~\xfe^GFB,5,5,1,^^^^^^B\xff,^FD\x80^FS") << QByteArray("^XZ");
 }
 
@@ -430,6 +432,7 @@ void TestRender::hostileJobs()
     QVERIFY(!labels.empty());
     const Label &label = labels.front();
     QVERIFY(label.width <= 813 && label.length <= 1219);
+    QVERIFY(label.ops.size() <= 20000 && label.diagnostics.size() <= 1000);
     const QImage image = Paint(label);
     QCOMPARE(image.size(), QSize(label.width, label.length));
     if (!noted.isEmpty())
