@@ -192,8 +192,12 @@ void Printer::endFormat(const Token &token)
     m_label.mediaDarkness = m_state.mediaDarkness;
     m_label.invert = m_state.invert;
     m_inFormat = false;
-    if (m_fields > 0)
+    if (m_fields > 0 && m_made < MaxLabels) {
         m_done.push_back(std::move(m_label));
+        ++m_made;
+    } else if (m_fields > 0) {
+        ++m_skipped;
+    }
     m_label = Label();
 }
 

@@ -31,6 +31,11 @@ public:
     QByteArray takeReplies();
     int queries() const { return m_queries; }
 
+    // A job gives at most this many Labels; the formats after them still set
+    // what persists, and are counted.
+    static constexpr int MaxLabels = 1000;
+    int skippedLabels() const { return m_skipped; }
+
     // What persists, to carry it from one connection's printer to the next.
     const PrinterState &state() const { return m_state; }
     void setState(const PrinterState &state) { m_state = state; }
@@ -86,6 +91,7 @@ private:
     std::vector<Label> m_done;
     QByteArray m_replies;
     int m_queries = 0;
+    int m_made = 0, m_skipped = 0;
 };
 
 } // namespace zpl

@@ -235,6 +235,12 @@ void TestZplsink::rendersFiles_data()
     QTest::newRow("notes quote no control bytes") << QStringList{"--render", "-"} << QByteArray("^XA^FO\x1b[2J,5^FDx^FS^XZ")
                                                   << 0 << "@3 ^FO: parameter 1 \"?[2J\" is not a number"
                                                   << QStringList{"stdin-1.png"};
+    QStringList thousand;
+    for (int i = 1; i <= 1000; ++i)
+        thousand << QStringLiteral("stdin-%1.png").arg(i);
+    thousand.sort();
+    QTest::newRow("at most 1000 labels a job") << QStringList{"--render", "-"} << QByteArray("^XA^FS^XZ").repeated(1003)
+                                               << 0 << "3 more labels not rendered (at most 1000 per job)" << thousand;
     QTest::newRow("unreadable file") << QStringList{"--render", "missing.zpl"} << QByteArray() << 1
                                      << "无法读取 / cannot read missing.zpl" << none;
     QTest::newRow("bad dots per mm") << QStringList{"--render", "JOB", "--dpmm", "7"} << QByteArray() << 1

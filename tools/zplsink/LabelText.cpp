@@ -1,5 +1,7 @@
 #include "LabelText.h"
 
+#include "Printer.h"
+
 namespace {
 
 // A command's name comes from the job: no byte of it may act on a terminal.
@@ -42,4 +44,10 @@ QString DescribeLabel(const zpl::Label &label, const QString &name)
         text += QStringLiteral("\n    @%1 %2: %3").arg(d.offset).arg(safeName(d.command), safeText(d.text));
     }
     return text;
+}
+
+QString DescribeSkipped(int count)
+{
+    return QStringLiteral("  另有 %1 个标签未画出（每个任务最多 %2 个）/ %1 more labels not rendered (at most %2 per job)")
+        .arg(count).arg(zpl::Printer::MaxLabels);
 }

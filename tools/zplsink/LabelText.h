@@ -8,3 +8,5 @@
 #include <QString>
 
 QString DescribeLabel(const zpl::Label &label, const QString &name);
+// The line for the labels of a job beyond the renderer's limit.
+QString DescribeSkipped(int count);

@@ -137,6 +137,8 @@ void Sink::finish(QTcpSocket *socket)
     Job job = m_jobs.take(socket);
     socket->deleteLater();
     print(job, job.printer->finish());
+    if (job.printer->skippedLabels() > 0)
+        job.labels.append(DescribeSkipped(job.printer->skippedLabels()));
     m_persisting = job.printer->state();
 
     const QString time = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));

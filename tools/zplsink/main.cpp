@@ -59,7 +59,10 @@ int renderFile(const QString &path, const zpl::Media &media, const QString &fold
         return fail(QStringLiteral("无法创建文件夹 / cannot create folder: %1").arg(folder));
     const QDir out(folder.isEmpty() ? QStringLiteral(".") : folder);
     const QString base = stdinJob ? QStringLiteral("stdin") : QFileInfo(path).completeBaseName();
-    const std::vector<zpl::Label> labels = zpl::RenderJob(job, media);
+    zpl::Printer printer(media);
+    std::vector<zpl::Label> labels = printer.feed(job);
+    for (zpl::Label &label : printer.finish())
+        labels.push_back(std::move(label));
     if (labels.empty())
         std::printf("%s: 没有标签 / no labels (no ^XA ... ^XZ format)\n", qPrintable(path));
     int status = 0;
@@ -70,6 +73,8 @@ int renderFile(const QString &path, const zpl::Media &media, const QString &fold
             status = fail(QStringLiteral("无法保存 / cannot save %1: %2").arg(out.filePath(name), error));
         std::printf("%s\n", DescribeLabel(labels[i], out.filePath(name)).toLocal8Bit().constData());
     }
+    if (printer.skippedLabels() > 0)
+        std::printf("%s\n", DescribeSkipped(printer.skippedLabels()).toLocal8Bit().constData());
     std::fflush(stdout);
     return status;
 }
