@@ -399,7 +399,20 @@ void TestRender::snapshots()
         QVERIFY(image.save(path));
     const QImage expected(path);
     QVERIFY2(!expected.isNull(), qPrintable(path));
-    QCOMPARE(image.convertToFormat(QImage::Format_Grayscale8), expected.convertToFormat(QImage::Format_Grayscale8));
+    const QImage actual = image.convertToFormat(QImage::Format_Grayscale8);
+    const QImage wanted = expected.convertToFormat(QImage::Format_Grayscale8);
+    if (actual != wanted) {
+        // Keep what we painted, and where it differs in red, for a look.
+        const QString base = QDir::temp().filePath(QStringLiteral("snapshot-%1").arg(QString::fromLatin1(QTest::currentDataTag())));
+        image.save(base + QStringLiteral("-actual.png"));
+        QImage diff = actual.convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < qMin(actual.height(), wanted.height()); ++y)
+            for (int x = 0; x < qMin(actual.width(), wanted.width()); ++x)
+                if (actual.pixelColor(x, y) != wanted.pixelColor(x, y))
+                    diff.setPixel(x, y, qRgb(255, 0, 0));
+        diff.save(base + QStringLiteral("-diff.png"));
+        QFAIL(qPrintable(QStringLiteral("differs from %1; see %2-actual.png and -diff.png").arg(path, base)));
+    }
 }
 
 void TestRender::hostileJobs_data()
