@@ -330,7 +330,12 @@ void TestRender::ownLabel()
 {
     const std::vector<Label> labels = RenderJob(OwnJob);
     QCOMPARE(labels.size(), std::size_t(1));
-    const QImage image = Paint(labels.front());
+    // Read back from the PNG file's bytes, as a user opens it: 1 bit per dot.
+    const QImage image = QImage::fromData(EncodePng(Paint(labels.front())), "PNG");
+    QCOMPARE(image.size(), QSize(813, 1219));
+    QCOMPARE(image.depth(), 1);
+    QCOMPARE(image.pixelColor(40, 40), QColor(Qt::black));     // the QR code's corner module
+    QCOMPARE(image.pixelColor(39, 39), QColor(Qt::white));
     // The QR code: version 1 (21 modules of 4 dots) at (40, 40), finder patterns in three corners.
     QCOMPARE(ink(image, nullptr, QRect(0, 0, 150, 200)), QRect(40, 40, 84, 84));
     for (const QPoint corner : {QPoint(0, 0), QPoint(14, 0), QPoint(0, 14)})
