@@ -1,6 +1,7 @@
 #include "Printer.h"
 
 #include "CodePage.h"
+#include "Settings.h"
 #include "FieldRenderer.h"
 #include "GraphicField.h"
 
@@ -12,7 +13,6 @@ namespace {
 
 // The manual's limit for one field's data.
 constexpr int MaxFieldData = 3072;
-constexpr int MaxCoordinate = 32000;
 
 } // namespace
 
@@ -38,15 +38,10 @@ const QHash<QByteArray, Printer::Handler> &Printer::handlers()
         {"^FD", &Printer::fieldData},       {"^FV", &Printer::fieldData},
         {"^FS", &Printer::fieldSeparator},  {"^FH", &Printer::hexIndicator},
         {"^FR", &Printer::fieldReverse},    {"^FB", &Printer::fieldBlock},
-        {"^FW", &Printer::fieldOrientation}, {"^CF", &Printer::defaultFont},
-        {"^BY", &Printer::barDefaults},     {"^GB", &Printer::graphicShape},
+        {"^GB", &Printer::graphicShape},
         {"^GC", &Printer::graphicShape},    {"^GD", &Printer::graphicShape},
         {"^GE", &Printer::graphicShape},    {"^GF", &Printer::graphicField},
-        {"^LH", &Printer::home},            {"^LR", &Printer::reverseAll},
-        {"^PW", &Printer::labelSize},       {"^LL", &Printer::labelSize},
-        {"^PO", &Printer::orientation},     {"^PR", &Printer::printRate},
-        {"~SD", &Printer::darkness},        {"^MD", &Printer::darkness},
-        {"^PQ", &Printer::quantity},        {"^CI", &Printer::codePage},
+        {"^PQ", &Printer::quantity},
         {"~HS", &Printer::query},           {"~HI", &Printer::query},
         {"~HQ", &Printer::query},
         // Prefix and delimiter changes act in the tokenizer; comments do nothing.
@@ -104,6 +99,8 @@ void Printer::execute(const Token &token)
         token.name.startsWith('A') ? font(token) : barcode(token);
         return;
     }
+    if (ApplySetting(reader(token), m_state, m_media))
+        return;
     const auto handler = handlers().value(token.command());
     if (!handler) {
         diagnose(token, QStringLiteral("unknown command, skipped"));
@@ -128,34 +125,17 @@ void Printer::diagnose(const Token &token, const QString &text)
 
 int Printer::number(const Token &token, int index, int fallback, int low, int high)
 {
-    const QByteArray text = token.param(index).trimmed();
-    if (text.isEmpty())
-        return fallback;
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    if (!ok || !qIsFinite(value)) {
-        diagnose(token, QStringLiteral("parameter %1 \"%2\" is not a number; the default is used")
-                            .arg(index + 1).arg(QString::fromLatin1(text.left(20))));
-        return fallback;
-    }
-    if (value < low || value > high)
-        diagnose(token, QStringLiteral("parameter %1 (%2) is outside %3-%4; limited to it")
-                            .arg(index + 1).arg(QString::fromLatin1(text.left(20))).arg(low).arg(high));
-    return int(qBound<double>(low, std::floor(value), high));
+    return reader(token).number(index, fallback, low, high);
 }
 
 Rotation Printer::rotation(const Token &token, const QByteArray &letter, Rotation fallback)
 {
-    switch (letter.trimmed().toUpper().left(1).constData()[0]) {
-    case 'N': return Rotation::N;
-    case 'R': return Rotation::R;
-    case 'I': return Rotation::I;
-    case 'B': return Rotation::B;
-    case '\0': return fallback;
-    default:
-        diagnose(token, QStringLiteral("orientation \"%1\" is not N, R, I or B").arg(QString::fromLatin1(letter.left(5))));
-        return fallback;
-    }
+    return reader(token).rotation(letter, fallback);
+}
+
+CommandReader Printer::reader(const Token &token)
+{
+    return CommandReader(token, [this, &token](const QString &text) { diagnose(token, text); });
 }
 
 void Printer::startFormat(const Token &token)
@@ -271,11 +251,6 @@ void Printer::fieldBlock(const Token &token)
     m_fieldOpen = true;
 }
 
-void Printer::fieldOrientation(const Token &token)
-{
-    m_state.rotation = rotation(token, token.param(0), m_state.rotation);
-}
-
 void Printer::font(const Token &token)
 {
     // ^Afo,h,w: the font is the name's second character, o the first parameter's.
@@ -287,31 +262,6 @@ void Printer::font(const Token &token)
     m_field.fontHeight = number(token, 1, m_state.fontHeight, 1, MaxCoordinate);
     m_field.fontWidth = number(token, 2, 0, 1, MaxCoordinate);
     m_fieldOpen = true;
-}
-
-void Printer::defaultFont(const Token &token)
-{
-    const QByteArray f = token.param(0).trimmed();
-    if (!f.isEmpty())
-        m_state.font = f.at(0);
-    m_state.fontHeight = number(token, 1, m_state.fontHeight, 1, MaxCoordinate);
-    const bool widthGiven = !token.param(2).trimmed().isEmpty();
-    m_state.fontWidth = number(token, 2, m_state.fontWidth, 1, MaxCoordinate);
-    if (!widthGiven && !token.param(1).trimmed().isEmpty() && m_state.font == '0')
-        m_state.fontWidth = m_state.fontHeight;
-}
-
-void Printer::barDefaults(const Token &token)
-{
-    m_state.by.moduleWidth = number(token, 0, m_state.by.moduleWidth, 1, 10);
-    const QByteArray r = token.param(1).trimmed();
-    bool ok = false;
-    const double ratio = r.toDouble(&ok);
-    if (!r.isEmpty() && (!ok || ratio < 2.0 || ratio > 3.0))
-        diagnose(token, QStringLiteral("the wide to narrow ratio must be 2.0-3.0"));
-    else if (ok)
-        m_state.by.ratio = ratio;
-    m_state.by.height = number(token, 2, m_state.by.height, 1, MaxCoordinate);
 }
 
 void Printer::barcode(const Token &token)
@@ -360,69 +310,9 @@ void Printer::graphicField(const Token &token)
     m_fieldOpen = true;
 }
 
-void Printer::home(const Token &token)
-{
-    m_state.home = QPoint(number(token, 0, 0, 0, MaxCoordinate), number(token, 1, 0, 0, MaxCoordinate));
-}
-
-void Printer::reverseAll(const Token &token)
-{
-    const QByteArray p = token.param(0).trimmed().toUpper();
-    if (p != "Y" && p != "N")
-        diagnose(token, QStringLiteral("expects Y or N"));
-    else
-        m_state.reverseAll = p == "Y";
-}
-
-void Printer::labelSize(const Token &token)
-{
-    int &value = token.name == "PW" ? m_state.printWidth : m_state.labelLength;
-    const int limit = token.name == "PW" ? m_media.widthDots() : m_media.lengthDots();
-    const int asked = number(token, 0, value, 1, MaxCoordinate);
-    if (asked > limit)
-        diagnose(token, QStringLiteral("%1 dots exceed the media's %2; the media's size is used").arg(asked).arg(limit));
-    value = qMin(asked, limit);
-}
-
-void Printer::orientation(const Token &token)
-{
-    const QByteArray p = token.param(0).trimmed().toUpper();
-    if (p != "N" && p != "I")
-        diagnose(token, QStringLiteral("expects N or I"));
-    else
-        m_state.invert = p == "I";
-}
-
-void Printer::printRate(const Token &token)
-{
-    m_state.printRate = token.param(0).trimmed().left(8);
-}
-
-void Printer::darkness(const Token &token)
-{
-    if (token.name == "MD") {
-        m_state.mediaDarkness = number(token, 0, 0, -30, 30);
-        return;
-    }
-    const QByteArray text = token.args.trimmed().left(8);
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    if (!ok || value < 0 || value > 30)
-        diagnose(token, QStringLiteral("darkness \"%1\" is not 00-30; kept as received").arg(QString::fromLatin1(text)));
-    m_state.darkness = text;
-}
-
 void Printer::quantity(const Token &token)
 {
     m_label.quantity = number(token, 0, 1, 1, 99999999);
-}
-
-void Printer::codePage(const Token &token)
-{
-    const int page = number(token, 0, m_state.codePage, 0, 255);
-    if (!IsKnownCodePage(page))
-        diagnose(token, QStringLiteral("code page %1 is not supported; data is read as code page 850").arg(page));
-    m_state.codePage = page;
 }
 
 void Printer::query(const Token &)

@@ -5,6 +5,7 @@
 // ^CF ^FW ^LH ^LR ^CI ^PW ^LL ^PO ^PR ~SD ^MD) lives as long as the Printer,
 // as it would until a power cycle; see FieldState.h for the three lifetimes.
 
+#include "CommandReader.h"
 #include "FieldState.h"
 #include "Label.h"
 #include "Tokenizer.h"
@@ -49,6 +50,7 @@ private:
     void diagnose(const Token &token, const QString &text);
     int number(const Token &token, int index, int fallback, int low, int high);
     Rotation rotation(const Token &token, const QByteArray &letter, Rotation fallback);
+    CommandReader reader(const Token &token);
     void endField();
 
     void startFormat(const Token &token);
@@ -59,21 +61,11 @@ private:
     void hexIndicator(const Token &token);
     void fieldReverse(const Token &token);
     void fieldBlock(const Token &token);
-    void fieldOrientation(const Token &token);
     void font(const Token &token);
-    void defaultFont(const Token &token);
-    void barDefaults(const Token &token);
     void barcode(const Token &token);
     void graphicShape(const Token &token);
     void graphicField(const Token &token);
-    void home(const Token &token);
-    void reverseAll(const Token &token);
-    void labelSize(const Token &token);
-    void orientation(const Token &token);
-    void printRate(const Token &token);
-    void darkness(const Token &token);
     void quantity(const Token &token);
-    void codePage(const Token &token);
     void query(const Token &token);
     void ignore(const Token &token);
     void unsupported(const Token &token);
