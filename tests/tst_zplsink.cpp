@@ -1,10 +1,12 @@
 // zplsink as a user runs it: a real process on 127.0.0.1, real connections,
-// its terminal output, the files it saves and its answers to options.
+// its terminal output, the files and label images it saves and its answers
+// to options.
 
 #include "Bytes.h"
 #include "TestFiles.h"
 
 #include <QDir>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -83,6 +85,9 @@ private slots:
     void survivesHostileClients();
     void runsOnce_data();
     void runsOnce();
+    void rendersFiles_data();
+    void rendersFiles();
+    void savesLabelImages();
 
 private:
     QTcpServer m_busy; // a port taken
@@ -94,7 +99,8 @@ void TestZplsink::reportsJob_data()
     QTest::addColumn<QByteArray>("expected"); // from the byte count on, as the terminal gets it
 
     QTest::newRow("a label job as it came") << QByteArray("^XA^FDAB12^FS^PQ2^XZ")
-        << QByteArray("  20 字节 bytes\n^XA^FDAB12^FS^PQ2^XZ\n\n");
+        << QByteArray("  20 字节 bytes\n^XA^FDAB12^FS^PQ2^XZ\n"
+                      "  标签 label job-0001-1.png: 813 x 1219 点 dots, 数量 quantity 2\n\n");
     QTest::newRow("C0 and DEL escaped, tab and line ends kept") << bytesOf("a\x1b[2Jb\x00\x7f\tc\r\n中")
         << QByteArray("  15 字节 bytes\na\\x1b[2Jb\\x00\\x7f\tc\r\n中\n\n");
     // A raw C1 byte and the UTF-8 C1 character each show byte for byte; other characters pass.
@@ -187,6 +193,92 @@ void TestZplsink::runsOnce()
     QCOMPARE(process.exitCode(), exitCode);
     const QString out = QString::fromUtf8(process.readAll());
     QVERIFY2(out.contains(expected), qPrintable(out));
+}
+
+void TestZplsink::rendersFiles_data()
+{
+    QTest::addColumn<QStringList>("options");       // "JOB" stands for the job file's path
+    QTest::addColumn<QByteArray>("input");          // standard input
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("expected");          // in the output (standard output, then error)
+    QTest::addColumn<QStringList>("files");         // written to the output folder
+    const QStringList none;
+    QTest::newRow("one PNG per label") << QStringList{"--render", "JOB"} << QByteArray() << 0
+                                       << "label-1.png: 813 x 1219" << QStringList{"label-1.png", "label-2.png"};
+    QTest::newRow("media in mm with decimals")
+        << QStringList{"--render", "JOB", "--media", "50.5x30mm"} << QByteArray() << 0 << "label-2.png: 404 x 240"
+        << QStringList{"label-1.png", "label-2.png"};
+    QTest::newRow("12 dots per mm") << QStringList{"--render", "JOB", "--dpmm", "12", "--media", "2x1in"} << QByteArray()
+                                    << 0 << "label-1.png: 610 x 305" << QStringList{"label-1.png", "label-2.png"};
+    QTest::newRow("standard input") << QStringList{"--render", "-"} << QByteArray("^XA^FDx^FS^PQ3^XZ") << 0
+                                    << "stdin-1.png: 813 x 1219 点 dots, 数量 quantity 3" << QStringList{"stdin-1.png"};
+    QTest::newRow("notes quote no control bytes") << QStringList{"--render", "-"} << QByteArray("^XA^FO\x1b[2J,5^FDx^FS^XZ")
+                                                  << 0 << "@3 ^FO: parameter 1 \"?[2J\" is not a number"
+                                                  << QStringList{"stdin-1.png"};
+    QStringList thousand;
+    for (int i = 1; i <= 1000; ++i)
+        thousand << QStringLiteral("stdin-%1.png").arg(i);
+    thousand.sort();
+    QTest::newRow("at most 1000 labels a job") << QStringList{"--render", "-"} << QByteArray("^XA^FS^XZ").repeated(1003)
+                                               << 0 << "3 more labels not rendered (at most 1000 per job)" << thousand;
+    QTest::newRow("unreadable file") << QStringList{"--render", "missing.zpl"} << QByteArray() << 1
+                                     << "无法读取 / cannot read missing.zpl" << none;
+    QTest::newRow("bad dots per mm") << QStringList{"--render", "JOB", "--dpmm", "7"} << QByteArray() << 1
+                                     << "invalid dots per mm: 7" << none;
+    QTest::newRow("bad media") << QStringList{"--render", "JOB", "--media", "4x"} << QByteArray() << 1
+                               << "invalid media size: 4x" << none;
+}
+
+void TestZplsink::rendersFiles()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, input);
+    QFETCH(int, status);
+    QFETCH(QString, expected);
+    QFETCH(QStringList, files);
+    QTemporaryDir dir;
+    const QString job = dir.filePath(QStringLiteral("label.zpl"));
+    testfiles::Write(job, "^XA^FO10,10^GB50,50,5^FS^XZ\n^XA^FO20,20^A0N,40^FDTwo^FS^XZ");
+    const QString out = dir.filePath(QStringLiteral("png"));
+    options.replaceInStrings(QStringLiteral("JOB"), job);
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    process.start(QStringLiteral(ZPLSINK_PATH), options + QStringList{QStringLiteral("--out"), out});
+    process.write(input);
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(10000));
+    const QString text = QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+    QCOMPARE(process.exitCode(), status);
+    QVERIFY2(text.contains(expected), qPrintable(text));
+    QCOMPARE(QDir(out).entryList(QDir::Files, QDir::Name), files);
+    for (const QString &name : files)
+        QVERIFY(!QImage(QDir(out).filePath(name)).isNull());
+}
+
+void TestZplsink::savesLabelImages()
+{
+    QTemporaryDir dir;
+    RunningSink sink({QStringLiteral("--png"), dir.path()});
+    // A label is printed at its ^XZ, while the connection is still open.
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, sink.port);
+    QVERIFY(socket.waitForConnected(5000));
+    socket.write("^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^FO160,50^A0,89,89^FDAB12^FS^PQ2^XZ^XA");
+    QVERIFY(socket.waitForBytesWritten(5000));
+    const QString first = dir.filePath(QStringLiteral("job-0001-1.png"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(first) && QImage(first).size() == QSize(813, 1219), 5000);
+    socket.write("^FO10,10^GB20,20,20^FS^XZ");
+    QVERIFY(socket.waitForBytesWritten(5000));
+    socket.disconnectFromHost();
+    if (socket.state() != QAbstractSocket::UnconnectedState)
+        QVERIFY(socket.waitForDisconnected(5000));
+    sink.waitForJobs(1);
+    QTRY_VERIFY_WITH_TIMEOUT((sink.output += sink.process.readAllStandardOutput()).contains("job-0001-2.png"), 5000);
+    const QString out = QString::fromUtf8(sink.output);
+    QVERIFY2(out.contains(QStringLiteral("标签 label job-0001-1.png: 813 x 1219 点 dots, 数量 quantity 2, ^PR B, ~SD 15\n"
+                                         "    -> %1\n  标签 label job-0001-2.png").arg(first)),
+             qPrintable(out));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"job-0001-1.png", "job-0001-2.png"}));
 }
 
 QTEST_GUILESS_MAIN(TestZplsink)

@@ -1,5 +1,8 @@
 #include "Sink.h"
 
+#include "LabelText.h"
+#include "Renderer.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QRegularExpression>
@@ -74,14 +77,29 @@ bool Sink::setOutputFolder(const QString &path)
         return false;
     m_folder = QDir(path);
     m_saving = true;
-    // Go on after the highest number already there, so that nothing is overwritten.
-    static const QRegularExpression numbered(QStringLiteral("^job-(\\d+)\\.zpl$"));
-    for (const QString &name : m_folder.entryList({QStringLiteral("job-*.zpl")}, QDir::Files)) {
+    numberAfter(m_folder, QStringLiteral("^job-(\\d+)\\.zpl$"));
+    return true;
+}
+
+bool Sink::setImageFolder(const QString &path)
+{
+    if (path.isEmpty() || !QDir().mkpath(path))
+        return false;
+    m_images = QDir(path);
+    m_imaging = true;
+    numberAfter(m_images, QStringLiteral("^job-(\\d+)-\\d+\\.png$"));
+    return true;
+}
+
+// Go on after the highest number already there, so that nothing is overwritten.
+void Sink::numberAfter(const QDir &folder, const QString &pattern)
+{
+    const QRegularExpression numbered(pattern);
+    for (const QString &name : folder.entryList({QStringLiteral("job-*")}, QDir::Files)) {
         const auto match = numbered.match(name);
         if (match.hasMatch())
             m_next = qMax(m_next, match.captured(1).toInt() + 1);
     }
-    return true;
 }
 
 bool Sink::listen(const QHostAddress &address, quint16 port)
@@ -93,6 +111,9 @@ void Sink::accept()
 {
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
         Job &job = m_jobs[socket];
+        job.number = m_next++;
+        job.printer = std::make_shared<zpl::Printer>(m_media);
+        job.printer->setState(m_persisting);
         job.peer = QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
         job.idle = new QTimer(socket);
         job.idle->setSingleShot(true);
@@ -115,30 +136,56 @@ void Sink::receive(QTcpSocket *socket)
     } else {
         job.data += chunk;
     }
-    if (!chunk.isEmpty())
+    if (!chunk.isEmpty()) {
         job.idle->start(IdleMs);
+        print(job, job.printer->feed(chunk.left(room)));
+    }
+}
+
+void Sink::print(Job &job, const std::vector<zpl::Label> &labels)
+{
+    for (const zpl::Label &label : labels) {
+        const QString name =
+            QStringLiteral("job-%1-%2.png").arg(job.number, 4, 10, QLatin1Char('0')).arg(job.labels.size() + 1);
+        QString line = DescribeLabel(label, name);
+        if (m_imaging) {
+            QString error;
+            const QString path = m_images.filePath(name);
+            line += zpl::SavePng(label, path, &error)
+                        ? QStringLiteral("\n    -> ") + path
+                        : QStringLiteral("\n    无法保存 / cannot save %1: %2").arg(path, error);
+        }
+        job.labels.append(line);
+    }
 }
 
 void Sink::finish(QTcpSocket *socket)
 {
     receive(socket);
-    const Job job = m_jobs.take(socket);
+    Job job = m_jobs.take(socket);
     socket->deleteLater();
+    print(job, job.printer->finish());
+    if (job.printer->skippedLabels() > 0)
+        job.labels.append(DescribeSkipped(job.printer->skippedLabels()));
+    m_persisting = job.printer->state();
 
     const QString time = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     QString line = QStringLiteral("[%1] %2  %3 字节 bytes").arg(time, job.peer).arg(job.data.size());
     if (job.dropped > 0)
         line += QStringLiteral("（超出上限，另有 %1 字节未保留 / %1 more bytes dropped）").arg(job.dropped);
     if (m_saving)
-        line += QStringLiteral("  -> ") + save(job.data);
-    const QByteArray report = line.toLocal8Bit() + '\n' + printable(job.data) + "\n\n";
+        line += QStringLiteral("  -> ") + save(job.data, job.number);
+    QByteArray report = line.toLocal8Bit() + '\n' + printable(job.data) + "\n";
+    for (const QString &label : job.labels)
+        report += label.toLocal8Bit() + '\n';
+    report += '\n';
     std::fwrite(report.constData(), 1, std::size_t(report.size()), stdout);
     std::fflush(stdout);
 }
 
-QString Sink::save(const QByteArray &data)
+QString Sink::save(const QByteArray &data, int number)
 {
-    const QString name = QStringLiteral("job-%1.zpl").arg(m_next++, 4, 10, QLatin1Char('0'));
+    const QString name = QStringLiteral("job-%1.zpl").arg(number, 4, 10, QLatin1Char('0'));
     QFile file(m_folder.filePath(name));
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(data) != data.size())
         return QStringLiteral("无法保存 / cannot save %1: %2").arg(file.fileName(), file.errorString());

@@ -5,13 +5,20 @@
 #include <QObject>
 #include <QTcpServer>
 
+#include "Printer.h"
+
+#include <memory>
+
 class QTcpSocket;
 class QTimer;
 
 // Plays a raw network label printer: takes connections one after another (or
 // side by side), and when one ends, reports it on standard output (time, peer,
 // byte count, then the job as received) and, given a folder, saves the job as
-// the next numbered .zpl file there.
+// the next numbered .zpl file there. It also prints each label of the job as a
+// 203 dpi printer would, as the label's ^XZ arrives, and given a folder for
+// images saves label L of job NNNN as job-NNNN-L.png there. What persists in
+// a printer (^BY, ^CF, ~SD ...) passes from one job to the next.
 class Sink : public QObject
 {
     Q_OBJECT
@@ -21,6 +28,9 @@ public:
 
     // Where jobs are saved; none if empty. False if the folder cannot be made.
     bool setOutputFolder(const QString &path);
+    // Where label images are saved; none if empty. False if the folder cannot be made.
+    bool setImageFolder(const QString &path);
+    void setMedia(const zpl::Media &media) { m_media = media; }
     bool listen(const QHostAddress &address, quint16 port);
     QString errorString() const { return m_server.errorString(); }
     quint16 port() const { return m_server.serverPort(); }
@@ -32,16 +42,25 @@ private:
         qint64 dropped = 0; // bytes past the size limit
         QString peer;
         QTimer *idle = nullptr;
+        int number = 0;
+        std::shared_ptr<zpl::Printer> printer;
+        QStringList labels;     // console lines, one per label
     };
 
     void accept();
     void receive(QTcpSocket *socket);
     void finish(QTcpSocket *socket);
-    QString save(const QByteArray &data);
+    QString save(const QByteArray &data, int number);
+    void print(Job &job, const std::vector<zpl::Label> &labels);
+    void numberAfter(const QDir &folder, const QString &pattern);
 
     QTcpServer m_server;
     QHash<QTcpSocket *, Job> m_jobs;
     QDir m_folder;
     bool m_saving = false;
+    QDir m_images;
+    bool m_imaging = false;
+    zpl::Media m_media;
+    zpl::PrinterState m_persisting;
     int m_next = 1;
 };

@@ -1,11 +1,17 @@
 // zplsink: listens where a network label printer would and shows every job
-// it receives. Ends cleanly on Ctrl+C.
+// it receives, and renders its labels. Ends cleanly on Ctrl+C. With --render
+// it renders a ZPL file to PNG images instead, without listening.
 
+#include "LabelText.h"
+#include "Renderer.h"
 #include "Sink.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QHostAddress>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <csignal>
@@ -26,11 +32,62 @@ int fail(const QString &message)
     return 1;
 }
 
+// "4x6in", "100x150mm", "101.6x152.4mm" as media; false if it is none of these.
+bool parseMedia(const QString &text, zpl::Media *media)
+{
+    static const QRegularExpression form(QStringLiteral("^(\\d+(?:\\.\\d+)?)x(\\d+(?:\\.\\d+)?)(in|mm)$"));
+    const auto match = form.match(text.trimmed().toLower());
+    if (!match.hasMatch())
+        return false;
+    const double unit = match.captured(3) == QLatin1String("in") ? 25.4 : 1.0;
+    media->widthMm = match.captured(1).toDouble() * unit;
+    media->lengthMm = match.captured(2).toDouble() * unit;
+    const double most = double(zpl::MaxMediaDots) / media->dpmm;
+    return media->widthMm >= 1 && media->lengthMm >= 1 && media->widthMm <= most && media->lengthMm <= most;
+}
+
+// Renders one job file (or standard input for "-") into `folder`.
+int renderFile(const QString &path, const zpl::Media &media, const QString &folder)
+{
+    QFile file;
+    const bool stdinJob = path == QLatin1String("-");
+    const bool opened = stdinJob ? file.open(stdin, QIODevice::ReadOnly) : (file.setFileName(path), file.open(QIODevice::ReadOnly));
+    if (!opened)
+        return fail(QStringLiteral("无法读取 / cannot read %1: %2").arg(path, file.errorString()));
+    const QByteArray job = file.read(64 * 1024 * 1024);
+    if (!folder.isEmpty() && !QDir().mkpath(folder))
+        return fail(QStringLiteral("无法创建文件夹 / cannot create folder: %1").arg(folder));
+    const QDir out(folder.isEmpty() ? QStringLiteral(".") : folder);
+    const QString base = stdinJob ? QStringLiteral("stdin") : QFileInfo(path).completeBaseName();
+    zpl::Printer printer(media);
+    std::vector<zpl::Label> labels = printer.feed(job);
+    for (zpl::Label &label : printer.finish())
+        labels.push_back(std::move(label));
+    if (labels.empty())
+        std::printf("%s: 没有标签 / no labels (no ^XA ... ^XZ format)\n", qPrintable(path));
+    int status = 0;
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const QString name = QStringLiteral("%1-%2.png").arg(base).arg(i + 1);
+        QString error;
+        if (!zpl::SavePng(labels[i], out.filePath(name), &error))
+            status = fail(QStringLiteral("无法保存 / cannot save %1: %2").arg(out.filePath(name), error));
+        std::printf("%s\n", DescribeLabel(labels[i], out.filePath(name)).toLocal8Bit().constData());
+    }
+    if (printer.skippedLabels() > 0)
+        std::printf("%s\n", DescribeSkipped(printer.skippedLabels()).toLocal8Bit().constData());
+    std::fflush(stdout);
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Labels are drawn with fonts, which need a GUI application; zplsink shows
+    // no window, so it needs no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zplsink"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZPLTEST_VERSION));
 
@@ -54,8 +111,35 @@ int main(int argc, char *argv[])
         {QStringLiteral("o"), QStringLiteral("out")},
         QStringLiteral("把每个任务另存为该文件夹中编号的 .zpl 文件 / also save each job as a numbered .zpl file in this folder"),
         QStringLiteral("folder"));
-    parser.addOptions({portOption, listenOption, outOption});
+    const QCommandLineOption pngOption(
+        QStringLiteral("png"),
+        QStringLiteral("把每个标签画成 PNG 图像存入该文件夹（job-NNNN-L.png）/ save each label as a PNG image in this folder (job-NNNN-L.png)"),
+        QStringLiteral("folder"));
+    const QCommandLineOption renderOption(
+        QStringLiteral("render"),
+        QStringLiteral("不监听，把 ZPL 文件（- 为标准输入）画成 PNG：JOB-1.png、JOB-2.png… 存入 --out 文件夹（默认当前文件夹）/ "
+                       "do not listen: render a ZPL file (- for standard input) to JOB-1.png, JOB-2.png ... in the --out folder "
+                       "(default: the current one)"),
+        QStringLiteral("file"));
+    const QCommandLineOption mediaOption(
+        QStringLiteral("media"),
+        QStringLiteral("标签纸尺寸，默认 4x6in；或 宽x长mm / media size, 4x6in by default, or WxLmm"),
+        QStringLiteral("size"), QStringLiteral("4x6in"));
+    const QCommandLineOption dpmmOption(
+        QStringLiteral("dpmm"), QStringLiteral("每毫米点数：6、8（默认）、12、24 / dots per mm: 6, 8 (default), 12, 24"),
+        QStringLiteral("n"), QStringLiteral("8"));
+    parser.addOptions({portOption, listenOption, outOption, pngOption, renderOption, mediaOption, dpmmOption});
     parser.process(app);
+
+    zpl::Media media;
+    media.dpmm = parser.value(dpmmOption).toInt();
+    if (media.dpmm != 6 && media.dpmm != 8 && media.dpmm != 12 && media.dpmm != 24)
+        return fail(QStringLiteral("每毫米点数无效 / invalid dots per mm: %1 (6, 8, 12 or 24)").arg(parser.value(dpmmOption)));
+    if (!parseMedia(parser.value(mediaOption), &media))
+        return fail(QStringLiteral("标签纸尺寸无效 / invalid media size: %1 (e.g. 4x6in or 100x150mm)")
+                        .arg(parser.value(mediaOption)));
+    if (parser.isSet(renderOption))
+        return renderFile(parser.value(renderOption), media, parser.value(outOption));
 
     bool ok = false;
     const uint port = parser.value(portOption).toUInt(&ok);
@@ -68,6 +152,9 @@ int main(int argc, char *argv[])
     Sink sink;
     if (parser.isSet(outOption) && !sink.setOutputFolder(parser.value(outOption)))
         return fail(QStringLiteral("无法创建文件夹 / cannot create folder: %1").arg(parser.value(outOption)));
+    if (parser.isSet(pngOption) && !sink.setImageFolder(parser.value(pngOption)))
+        return fail(QStringLiteral("无法创建文件夹 / cannot create folder: %1").arg(parser.value(pngOption)));
+    sink.setMedia(media);
     if (!sink.listen(address, quint16(port)))
         return fail(QStringLiteral("无法在 %1:%2 监听 / cannot listen on %1:%2: %3")
                         .arg(address.toString(), QString::number(port), sink.errorString()));

@@ -1,0 +1,44 @@
+#include "CommandReader.h"
+
+#include <QtMath>
+
+namespace zpl {
+
+CommandReader::CommandReader(const Token &token, std::function<void(const QString &)> report)
+    : m_token(token), m_report(std::move(report))
+{
+}
+
+int CommandReader::number(int index, int fallback, int low, int high) const
+{
+    const QByteArray value = text(index);
+    if (value.isEmpty())
+        return fallback;
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (!ok || !qIsFinite(number)) {
+        note(QStringLiteral("parameter %1 \"%2\" is not a number; the default is used")
+                 .arg(index + 1).arg(QString::fromLatin1(value.left(20))));
+        return fallback;
+    }
+    if (number < low || number > high)
+        note(QStringLiteral("parameter %1 (%2) is outside %3-%4; limited to it")
+                 .arg(index + 1).arg(QString::fromLatin1(value.left(20))).arg(low).arg(high));
+    return int(qBound<double>(low, std::floor(number), high));
+}
+
+Rotation CommandReader::rotation(const QByteArray &letter, Rotation fallback) const
+{
+    switch (letter.trimmed().toUpper().left(1).constData()[0]) {
+    case 'N': return Rotation::N;
+    case 'R': return Rotation::R;
+    case 'I': return Rotation::I;
+    case 'B': return Rotation::B;
+    case '\0': return fallback;
+    default:
+        note(QStringLiteral("orientation \"%1\" is not N, R, I or B").arg(QString::fromLatin1(letter.left(5))));
+        return fallback;
+    }
+}
+
+} // namespace zpl

@@ -1,0 +1,36 @@
+#pragma once
+
+// Reads one command's parameters as a printer does: an empty parameter takes
+// its default; a bad one its default, with a note; a number outside its range
+// is held to it, with a note. Notes go to the function given.
+
+#include "FieldState.h"
+#include "Tokenizer.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace zpl {
+
+// Positions and sizes in dots never exceed this.
+constexpr int MaxCoordinate = 32000;
+
+class CommandReader
+{
+public:
+    CommandReader(const Token &token, std::function<void(const QString &)> report);
+
+    const Token &token() const { return m_token; }
+    QByteArray text(int index) const { return m_token.param(index).trimmed(); }
+    int number(int index, int fallback, int low, int high) const;
+    // N, R, I or B; empty: `fallback`.
+    Rotation rotation(const QByteArray &letter, Rotation fallback) const;
+    void note(const QString &text) const { m_report(text); }
+
+private:
+    const Token &m_token;
+    std::function<void(const QString &)> m_report;
+};
+
+} // namespace zpl

@@ -1,0 +1,260 @@
+#include "FieldRenderer.h"
+
+#include "CodePage.h"
+#include "Font.h"
+#include "TextBlock.h"
+
+namespace zpl {
+
+namespace {
+
+constexpr int MaxShape = 32000;
+
+// What a text field shows: control characters have no glyphs on a printer.
+QString printableText(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text)
+        if (c.unicode() >= 0x20 && c.unicode() != 0x7f)
+            out += c;
+    return out;
+}
+
+} // namespace
+
+FieldRenderer::FieldRenderer(const PrinterState &state, int dpmm, Label &label)
+    : m_state(state), m_dpmm(dpmm), m_label(label)
+{
+}
+
+QTransform FieldRenderer::placement(Rotation rotation, FieldState::Origin origin, QPoint at, QSizeF size,
+                                    QPointF anchor)
+{
+    QTransform turn;
+    switch (rotation) {
+    case Rotation::N: break;
+    case Rotation::R: turn = QTransform(0, 1, -1, 0, 0, 0); break;
+    case Rotation::I: turn = QTransform(-1, 0, 0, -1, 0, 0); break;
+    case Rotation::B: turn = QTransform(0, -1, 1, 0, 0, 0); break;
+    }
+    const QPointF from = origin == FieldState::Origin::Baseline
+                             ? turn.map(anchor)
+                             : turn.mapRect(QRectF(QPointF(0, 0), size)).topLeft();
+    return turn * QTransform::fromTranslate(at.x() - from.x(), at.y() - from.y());
+}
+
+QPoint FieldRenderer::render(const FieldState &field, QPoint next)
+{
+    FieldState placed = field;
+    if (placed.origin == FieldState::Origin::None) {
+        placed.origin = FieldState::Origin::Top;
+        placed.at = m_state.home;
+    }
+    switch (placed.content) {
+    case FieldState::Content::Text: return text(placed, next);
+    case FieldState::Content::Barcode: barcode(placed); break;
+    case FieldState::Content::Graphic: image(placed); break;
+    default: shape(placed); break;
+    }
+    return next;
+}
+
+void FieldRenderer::add(const FieldState &field, DrawOp op)
+{
+    op.reverse = field.reverse || m_state.reverseAll;
+    if (m_label.ops.size() < MaxOps) {
+        m_label.ops.push_back(std::move(op));
+        return;
+    }
+    const QString full = QStringLiteral("the label holds %1 drawings; further fields are left out").arg(MaxOps);
+    if (m_label.diagnostics.empty() || m_label.diagnostics.back().text != full)
+        note(field, full);
+}
+
+void FieldRenderer::note(const FieldState &field, const QString &text)
+{
+    AddDiagnostic(m_label, {field.contentOffset, field.contentCommand, text});
+}
+
+int FieldRenderer::number(const FieldState &field, int index, int fallback, int low, int high)
+{
+    const QByteArray text = field.params.value(index).trimmed();
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (text.isEmpty() || !ok || !qIsFinite(value)) {
+        if (!text.isEmpty())
+            note(field, QStringLiteral("parameter %1 is not a number; the default is used").arg(index + 1));
+        return fallback;
+    }
+    return int(qBound<double>(low, value, high));
+}
+
+QPoint FieldRenderer::text(const FieldState &field, QPoint next)
+{
+    if (!field.hasData)
+        return next;
+    const char name = field.hasFont ? field.font : m_state.font;
+    const Font font(name, field.hasFont ? field.fontHeight : m_state.fontHeight,
+                    field.hasFont ? field.fontWidth : m_state.fontWidth, m_dpmm);
+    if (font.fallback())
+        note(field, QStringLiteral("font %1 is not built in; font 0 is used").arg(QLatin1Char(name)));
+    if (!font.available())
+        note(field, font.missingText());
+    const Rotation rotation = field.hasFont && field.fontRotated ? field.fontRotation : m_state.rotation;
+    const QString shown = printableText(DecodeFieldData(field.data, m_state.codePage));
+
+    QPainterPath path;
+    QPointF anchor(0, font.baseline());
+    QSizeF size(font.advance(shown), font.height());
+    if (field.block)
+        LayOutBlock(field, font, shown, path, &anchor, &size);
+    else
+        font.addText(path, shown, 0, 0);
+    const QTransform t = placement(rotation, field.origin, field.at, size, anchor);
+    DrawOp op;
+    op.kind = DrawOp::Path;
+    op.path = t.map(path);
+    op.rect = t.mapRect(QRectF(QPointF(0, 0), size)).toAlignedRect();
+    op.text = shown;
+    add(field, std::move(op));
+    return t.map(QPointF(size.width(), anchor.y())).toPoint();
+}
+
+void FieldRenderer::barcode(const FieldState &field)
+{
+    if (field.barcodeType == 0)
+        return;
+    BarcodeRequest request;
+    request.type = field.barcodeType;
+    request.params = field.params;
+    request.by = m_state.by;
+    request.dpmm = m_dpmm;
+    request.data = field.data;
+    const BarcodeResult result = EncodeBarcodeField(request);
+    for (const QString &text : result.notes)
+        note(field, text);
+    if (!result.ok)
+        return;
+    // QR codes are always upright; the others follow their own o, else ^FW.
+    const Rotation rotation = field.barcodeType == 'Q' ? Rotation::N
+                              : field.barcodeRotated  ? field.barcodeRotation
+                                                      : m_state.rotation;
+    DrawOp op;
+    op.kind = DrawOp::Rects;
+    op.text = result.text;
+    QSizeF size;
+    QPointF anchor;
+    QPainterPath line;
+    QRectF symbolArea;      // the bars or modules, without the text or the QR drop
+    if (const auto *matrix = std::get_if<MatrixSymbol>(&result.symbol)) {
+        const int mw = qMax(1, result.moduleWidth), mh = qMax(1, result.moduleHeight);
+        const int top = result.topOffset;
+        for (int row = 0; row < matrix->rows; ++row) {
+            for (int column = 0; column < matrix->columns;) {
+                if (!matrix->at(column, row)) {
+                    ++column;
+                    continue;
+                }
+                int end = column;
+                while (end < matrix->columns && matrix->at(end, row))
+                    ++end;
+                op.rects.emplace_back(column * mw, top + row * mh, (end - column) * mw, mh);
+                column = end;
+            }
+        }
+        size = QSizeF(matrix->columns * mw, top + matrix->rows * mh);
+        anchor = QPointF(0, size.height());
+        symbolArea = QRectF(0, top, matrix->columns * mw, matrix->rows * mh);
+    } else {
+        const auto &linear = std::get<LinearSymbol>(result.symbol);
+        const Font font('D', m_state.by.moduleWidth >= 4 ? 36 : 18, 0, m_dpmm);
+        const int gap = 2;
+        const bool text = result.textLine != TextLine::None && !result.text.isEmpty();
+        const int textHeight = text ? font.height() + gap : 0;
+        const int barsTop = result.textLine == TextLine::Above ? textHeight : 0;
+        for (const Bar &bar : linear.bars)
+            op.rects.emplace_back(bar.x, barsTop, bar.width,
+                                  result.barHeight + (bar.guard && text ? font.height() / 2 : 0));
+        if (text) {
+            const qreal textTop = result.textLine == TextLine::Above ? 0 : result.barHeight + gap;
+            font.addText(line, result.text, (linear.width - font.advance(result.text)) / 2, textTop);
+        }
+        size = QSizeF(linear.width, result.barHeight + textHeight);
+        symbolArea = QRectF(0, barsTop, linear.width, result.barHeight);
+        anchor = QPointF(0, barsTop + result.barHeight);
+    }
+    const QTransform t = placement(rotation, field.origin, field.at, size, anchor);
+    for (QRect &r : op.rects)
+        r = t.mapRect(QRectF(r)).toRect();
+    op.rect = t.mapRect(symbolArea).toRect();
+    add(field, std::move(op));
+    if (!line.isEmpty()) {
+        DrawOp text;
+        text.kind = DrawOp::Path;
+        text.path = t.map(line);
+        text.rect = text.path.boundingRect().toAlignedRect();
+        text.text = result.text;
+        add(field, std::move(text));
+    }
+}
+
+void FieldRenderer::shape(const FieldState &field)
+{
+    using C = FieldState::Content;
+    DrawOp op;
+    QSize size;
+    const char color = field.params.value(field.content == C::Circle ? 2 : 3).trimmed().toUpper().left(1).append('B').at(0);
+    op.white = color == 'W';
+    switch (field.content) {
+    case C::Box: {
+        const int t = number(field, 2, 1, 1, MaxShape);
+        size = QSize(qMax(t, number(field, 0, t, 1, MaxShape)), qMax(t, number(field, 1, t, 1, MaxShape)));
+        op.kind = DrawOp::Box;
+        op.thickness = t;
+        op.rounding = number(field, 4, 0, 0, 8);
+        break;
+    }
+    case C::Circle: {
+        const int d = number(field, 0, 3, 3, 4095);
+        op.kind = DrawOp::Ellipse;
+        op.thickness = number(field, 1, 1, 1, 4095);
+        size = QSize(d, d);
+        break;
+    }
+    case C::Ellipse: {
+        const int t = number(field, 2, 1, 1, 4095);
+        size = QSize(number(field, 0, qMax(3, t), 3, 4095), number(field, 1, qMax(3, t), 3, 4095));
+        op.kind = DrawOp::Ellipse;
+        op.thickness = t;
+        break;
+    }
+    default: {
+        const int t = number(field, 2, 1, 1, MaxShape);
+        size = QSize(number(field, 0, qMax(3, t), 3, MaxShape), number(field, 1, qMax(3, t), 3, MaxShape));
+        op.kind = DrawOp::Diagonal;
+        op.thickness = t;
+        const QByteArray lean = field.params.value(4).trimmed().toUpper();
+        op.rising = !(lean == "L" || lean == "\\");
+        break;
+    }
+    }
+    const QPoint topLeft = field.origin == FieldState::Origin::Baseline ? field.at - QPoint(0, size.height()) : field.at;
+    op.rect = QRect(topLeft, size);
+    add(field, std::move(op));
+}
+
+void FieldRenderer::image(const FieldState &field)
+{
+    if (field.graphic.isNull())
+        return;
+    DrawOp op;
+    op.kind = DrawOp::Bitmap;
+    const QPoint topLeft =
+        field.origin == FieldState::Origin::Baseline ? field.at - QPoint(0, field.graphic.height()) : field.at;
+    op.rect = QRect(topLeft, field.graphic.size());
+    op.image = field.graphic;
+    add(field, std::move(op));
+}
+
+} // namespace zpl

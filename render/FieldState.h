@@ -1,0 +1,69 @@
+#pragma once
+
+// The interpreter's state in its three lifetimes: what persists in the printer
+// across formats and jobs, and what one field collects until its ^FS.
+
+#include "BarcodeField.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QPoint>
+
+namespace zpl {
+
+enum class Rotation { N, R, I, B };
+
+// Survives ^XZ until changed (and a new Printer starts from these, as at power-up).
+struct PrinterState
+{
+    BarDefaults by;
+    char font = 'A';                 // ^CF
+    int fontHeight = 9, fontWidth = 5;
+    Rotation rotation = Rotation::N; // ^FW
+    QPoint home;                     // ^LH
+    bool reverseAll = false;         // ^LR
+    int codePage = 0;                // ^CI
+    int printWidth = 0;              // ^PW, 0: the media's
+    int labelLength = 0;             // ^LL, 0: the media's
+    bool invert = false;             // ^PO
+    QByteArray printRate;            // ^PR
+    QByteArray darkness;             // ~SD
+    int mediaDarkness = 0;           // ^MD
+};
+
+// Everything one field collects from its ^FO/^FT to its ^FS.
+struct FieldState
+{
+    enum class Origin { None, Top, Baseline };      // ^FO: top-left; ^FT: typeset origin
+    enum class Content { Text, Barcode, Box, Circle, Diagonal, Ellipse, Graphic };
+
+    Origin origin = Origin::None;
+    QPoint at;                      // ^LH included
+
+    bool hasFont = false;           // ^A
+    char font = '0';
+    bool fontRotated = false;
+    Rotation fontRotation = Rotation::N;
+    int fontHeight = 0, fontWidth = 0;
+
+    bool block = false;             // ^FB
+    int blockWidth = 0, blockLines = 1, blockSpacing = 0, blockIndent = 0;
+    char blockJustify = 'L';
+
+    char hexIndicator = 0;          // ^FH, 0: none
+    bool reverse = false;           // ^FR
+    bool hasData = false;
+    QByteArray data;                // ^FD, ^FH decoded
+
+    Content content = Content::Text;
+    qint64 contentOffset = 0;       // the command that set the content, for diagnostics
+    QByteArray contentCommand;
+    QList<QByteArray> params;       // its parameters (for ^B: after the orientation)
+    char barcodeType = 0;
+    bool barcodeRotated = false;
+    Rotation barcodeRotation = Rotation::N;
+    QImage graphic;                 // ^GF, decoded
+};
+
+} // namespace zpl

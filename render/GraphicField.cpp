@@ -1,0 +1,186 @@
+#include "GraphicField.h"
+
+#include "Label.h"
+
+#include <zlib.h>
+
+#include <cstring>
+
+namespace zpl {
+
+namespace {
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// zlib data inflated into at most `limit` bytes.
+QByteArray inflateBounded(const QByteArray &in, qsizetype limit, bool *overflow, bool *broken)
+{
+    QByteArray out(limit, '\0');
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) {
+        *broken = true;
+        return {};
+    }
+    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(in.constData()));
+    z.avail_in = uInt(in.size());
+    z.next_out = reinterpret_cast<Bytef *>(out.data());
+    z.avail_out = uInt(limit);
+    const int result = inflate(&z, Z_FINISH);
+    *overflow = result == Z_BUF_ERROR && z.avail_out == 0;
+    *broken = result != Z_STREAM_END && !*overflow;
+    out.truncate(qsizetype(limit - z.avail_out));
+    inflateEnd(&z);
+    return out;
+}
+
+// The :Z64: / :B64: form: base64 text, then ':' and four hex digits of CRC.
+QByteArray decodeBase64Form(const QByteArray &data, qsizetype total, QStringList *notes)
+{
+    const bool zipped = data.startsWith(":Z64:");
+    const QByteArray rest = data.mid(5);
+    const qsizetype colon = rest.indexOf(':');
+    const QByteArray text = colon < 0 ? rest : rest.left(colon);
+    const QByteArray crc = colon < 0 ? QByteArray() : rest.mid(colon + 1).trimmed();
+    bool ok = false;
+    if (crc.size() != 4 || crc.toUShort(&ok, 16) != Crc16(text) || !ok)
+        notes->append(QStringLiteral("the CRC of the %1 data does not match").arg(zipped ? "Z64" : "B64"));
+    const auto decoded = QByteArray::fromBase64Encoding(text, QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded) {
+        notes->append(QStringLiteral("the base64 data is not valid"));
+        return {};
+    }
+    if (!zipped)
+        return decoded.decoded.left(total);
+    bool overflow = false, broken = false;
+    const QByteArray out = inflateBounded(decoded.decoded, total, &overflow, &broken);
+    if (overflow)
+        notes->append(QStringLiteral("the compressed data holds more than the declared %1 bytes; cut").arg(total));
+    if (broken)
+        notes->append(QStringLiteral("the compressed data is damaged"));
+    return out;
+}
+
+// Hex digits with the repeat letters and row shortcuts, into rows of `row` bytes.
+QByteArray decodeHex(const QByteArray &data, qsizetype total, int row, QStringList *notes)
+{
+    QByteArray out;
+    out.reserve(total);
+    QByteArray line;                    // the row being filled, as nibbles
+    QByteArray previous(row * 2, '\0');
+    int repeat = 0;
+    bool bad = false;
+    const auto endRow = [&](char fill) {
+        line.append(qMax<qsizetype>(0, row * 2 - line.size()), fill);
+        out += QByteArray::fromHex(line);
+        previous = line;
+        line.clear();
+    };
+    for (const char c : data) {
+        if (out.size() >= total)
+            break;
+        if (c >= 'G' && c <= 'Y') {
+            repeat = qMin(repeat + c - 'G' + 1, 1 << 20);
+        } else if (c >= 'g' && c <= 'z') {
+            repeat = qMin(repeat + (c - 'g' + 1) * 20, 1 << 20);
+        } else if (c == ',') {
+            endRow('0');
+        } else if (c == '!') {
+            endRow('F');
+        } else if (c == ':') {
+            line = previous;
+            endRow('0');
+        } else if (hexValue(c) >= 0) {
+            // A repeat never runs past the end of its row.
+            line.append(qMin<qsizetype>(qMax(1, repeat), row * 2 - line.size()), c);
+            repeat = 0;
+            if (line.size() >= row * 2)
+                endRow('0');
+        } else if (c != ' ' && c != '\r' && c != '\n' && c != '\t') {
+            bad = true;
+        }
+    }
+    if (!line.isEmpty() && out.size() < total)
+        endRow('0');
+    if (bad)
+        notes->append(QStringLiteral("characters other than hex digits and compression codes were skipped"));
+    return out.left(total);
+}
+
+} // namespace
+
+quint16 Crc16(const QByteArray &data)
+{
+    quint16 crc = 0;
+    for (const char c : data) {
+        crc ^= quint16(static_cast<unsigned char>(c) << 8);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 0x8000) ? quint16((crc << 1) ^ 0x1021) : quint16(crc << 1);
+    }
+    return crc;
+}
+
+QImage DecodeGraphicField(const QByteArray &args, char delimiter, QStringList *notes)
+{
+    qsizetype start = 0;
+    QList<QByteArray> p;
+    for (int i = 0; i < 4; ++i) {
+        const qsizetype end = args.indexOf(delimiter, start);
+        p.append(args.mid(start, end < 0 ? -1 : end - start).trimmed());
+        start = end < 0 ? args.size() : end + 1;
+    }
+    const QByteArray data = args.mid(start);
+    const QByteArray kind = p.at(0).isEmpty() ? QByteArray("A") : p.at(0).toUpper();
+    bool okB = false, okC = false, okD = false;
+    const qlonglong count = p.at(1).toLongLong(&okB);
+    const qlonglong total = p.at(2).toLongLong(&okC);
+    const qlonglong row = p.at(3).toLongLong(&okD);
+    if (!okC || !okD || total <= 0 || row <= 0) {
+        notes->append(QStringLiteral("the image's byte count and bytes per row must be positive numbers"));
+        return {};
+    }
+    const qlonglong rows = total / row;
+    if (row * 8 > MaxMediaDots || rows > MaxMediaDots || rows == 0) {
+        notes->append(QStringLiteral("an image of %1 x %2 dots does not fit any label").arg(row * 8).arg(rows));
+        return {};
+    }
+    if (total % row)
+        notes->append(QStringLiteral("the byte count is not a whole number of rows"));
+    QByteArray bytes;
+    if (kind == "A") {
+        bytes = data.startsWith(":Z64:") || data.startsWith(":B64:")
+                    ? decodeBase64Form(data, total, notes)
+                    : decodeHex(data, total, int(row), notes);
+        if (okB && count != data.size())
+            notes->append(QStringLiteral("%1 data bytes declared, %2 received").arg(count).arg(data.size()));
+    } else if (kind == "B") {
+        bytes = data.left(total);
+        if (okB && count != data.size())
+            notes->append(QStringLiteral("%1 data bytes declared, %2 received").arg(count).arg(data.size()));
+    } else {
+        notes->append(QStringLiteral("graphic form %1 is not supported; use A or B").arg(QString::fromLatin1(kind.left(4))));
+        return {};
+    }
+    if (bytes.size() < total)
+        notes->append(QStringLiteral("the image holds %1 of its %2 bytes; the rest is blank").arg(bytes.size()).arg(total));
+    QImage image(int(row * 8), int(rows), QImage::Format_Mono);
+    image.setColorTable({qRgba(255, 255, 255, 0), qRgba(0, 0, 0, 255)});
+    image.fill(0);
+    for (int y = 0; y < rows; ++y) {
+        const qsizetype from = qsizetype(y) * row;
+        if (from >= bytes.size())
+            break;
+        std::memcpy(image.scanLine(y), bytes.constData() + from, size_t(qMin<qsizetype>(row, bytes.size() - from)));
+    }
+    return image;
+}
+
+} // namespace zpl

@@ -1,0 +1,332 @@
+#include "Printer.h"
+
+#include "CodePage.h"
+#include "Settings.h"
+#include "FieldRenderer.h"
+#include "GraphicField.h"
+
+#include <QtMath>
+
+namespace zpl {
+
+namespace {
+
+// The manual's limit for one field's data.
+constexpr int MaxFieldData = 3072;
+
+} // namespace
+
+int Media::widthDots() const
+{
+    return qBound(1, int(qRound(widthMm * dpmm)), MaxMediaDots);
+}
+
+int Media::lengthDots() const
+{
+    return qBound(1, int(qRound(lengthMm * dpmm)), MaxMediaDots);
+}
+
+Printer::Printer(Media media) : m_media(media)
+{
+}
+
+const QHash<QByteArray, Printer::Handler> &Printer::handlers()
+{
+    static const QHash<QByteArray, Handler> table = {
+        {"^XA", &Printer::startFormat},     {"^XZ", &Printer::endFormat},
+        {"^FO", &Printer::fieldOrigin},     {"^FT", &Printer::fieldOrigin},
+        {"^FD", &Printer::fieldData},       {"^FV", &Printer::fieldData},
+        {"^FS", &Printer::fieldSeparator},  {"^FH", &Printer::hexIndicator},
+        {"^FR", &Printer::fieldReverse},    {"^FB", &Printer::fieldBlock},
+        {"^GB", &Printer::graphicShape},
+        {"^GC", &Printer::graphicShape},    {"^GD", &Printer::graphicShape},
+        {"^GE", &Printer::graphicShape},    {"^GF", &Printer::graphicField},
+        {"^PQ", &Printer::quantity},
+        {"~HS", &Printer::query},           {"~HI", &Printer::query},
+        {"~HQ", &Printer::query},
+        // Prefix and delimiter changes act in the tokenizer; comments do nothing.
+        {"^CC", &Printer::ignore}, {"~CC", &Printer::ignore}, {"^CT", &Printer::ignore},
+        {"~CT", &Printer::ignore}, {"^CD", &Printer::ignore}, {"~CD", &Printer::ignore},
+        {"^FX", &Printer::ignore},
+        // Media handling and printer set-up: no effect on the image.
+        {"^MN", &Printer::ignore}, {"^MM", &Printer::ignore}, {"^MT", &Printer::ignore},
+        {"^MC", &Printer::ignore}, {"^JM", &Printer::ignore}, {"^PM", &Printer::ignore},
+        {"^JU", &Printer::ignore}, {"^JZ", &Printer::ignore}, {"~JA", &Printer::ignore},
+        {"^PF", &Printer::ignore}, {"~TA", &Printer::ignore}, {"~JS", &Printer::ignore},
+        {"^KL", &Printer::ignore}, {"^SZ", &Printer::ignore}, {"^XB", &Printer::ignore},
+        {"^PA", &Printer::ignore}, {"^FP", &Printer::unsupported},
+        {"^LS", &Printer::unsupported}, {"^MU", &Printer::unsupported},
+        {"^FN", &Printer::unsupported}, {"^DF", &Printer::unsupported},
+        {"^XF", &Printer::unsupported}, {"~DG", &Printer::unsupported},
+        {"^XG", &Printer::unsupported}, {"^IL", &Printer::unsupported},
+        {"^IM", &Printer::unsupported}, {"^CW", &Printer::unsupported},
+        {"^SN", &Printer::unsupported}, {"^SF", &Printer::unsupported},
+        {"^TB", &Printer::unsupported}, {"^GS", &Printer::unsupported},
+    };
+    return table;
+}
+
+std::vector<Label> Printer::feed(const QByteArray &bytes)
+{
+    for (const Token &token : m_tokenizer.feed(bytes))
+        execute(token);
+    return std::exchange(m_done, {});
+}
+
+std::vector<Label> Printer::finish()
+{
+    for (const Token &token : m_tokenizer.finish())
+        execute(token);
+    if (m_inFormat) {
+        Token end;
+        end.offset = -1;
+        end.name = "XZ";
+        diagnose(end, QStringLiteral("the job ended inside a format (no ^XZ); rendered as it stood"));
+        endFormat(end);
+    }
+    m_pending.clear();
+    return std::exchange(m_done, {});
+}
+
+QByteArray Printer::takeReplies()
+{
+    return std::exchange(m_replies, {});
+}
+
+void Printer::execute(const Token &token)
+{
+    if (token.prefix == '^' && (token.name.startsWith('A') || (token.name.startsWith('B') && token.name != "BY"))) {
+        token.name.startsWith('A') ? font(token) : barcode(token);
+        return;
+    }
+    if (ApplySetting(reader(token), m_state, m_media))
+        return;
+    const auto handler = handlers().value(token.command());
+    if (!handler) {
+        diagnose(token, QStringLiteral("unknown command, skipped"));
+        return;
+    }
+    if (token.truncated)
+        diagnose(token, QStringLiteral("parameters longer than %1 bytes were cut").arg(Tokenizer::MaxArgs));
+    (this->*handler)(token);
+}
+
+void Printer::diagnose(const Token &token, const QString &text)
+{
+    Diagnostic d{token.offset, token.command(), text};
+    if (m_inFormat) {
+        AddDiagnostic(m_label, std::move(d));
+        return;
+    }
+    m_pending.push_back(std::move(d));
+    if (m_pending.size() > 100)     // before a format: the newest few say enough
+        m_pending.erase(m_pending.begin(), m_pending.begin() + 50);
+}
+
+int Printer::number(const Token &token, int index, int fallback, int low, int high)
+{
+    return reader(token).number(index, fallback, low, high);
+}
+
+Rotation Printer::rotation(const Token &token, const QByteArray &letter, Rotation fallback)
+{
+    return reader(token).rotation(letter, fallback);
+}
+
+CommandReader Printer::reader(const Token &token)
+{
+    return CommandReader(token, [this, &token](const QString &text) { diagnose(token, text); });
+}
+
+void Printer::startFormat(const Token &token)
+{
+    if (m_inFormat) {
+        diagnose(token, QStringLiteral("^XA inside a format: the format goes on"));
+        return;
+    }
+    m_inFormat = true;
+    m_label = Label();
+    m_label.offset = token.offset;
+    m_label.diagnostics = std::exchange(m_pending, {});
+    m_field = FieldState();
+    m_fieldOpen = false;
+    m_fields = 0;
+    m_nextText = QPoint();
+}
+
+void Printer::endFormat(const Token &token)
+{
+    if (!m_inFormat) {
+        diagnose(token, QStringLiteral("^XZ without ^XA, skipped"));
+        return;
+    }
+    if (m_fieldOpen) {
+        if (m_field.hasData || m_field.content != FieldState::Content::Text)
+            diagnose(token, QStringLiteral("the last field had no ^FS; it is drawn"));
+        endField();
+    }
+    m_label.width = qMin(m_state.printWidth > 0 ? m_state.printWidth : m_media.widthDots(), m_media.widthDots());
+    m_label.length = qMin(m_state.labelLength > 0 ? m_state.labelLength : m_media.lengthDots(), m_media.lengthDots());
+    m_label.printRate = m_state.printRate;
+    m_label.darkness = m_state.darkness;
+    m_label.mediaDarkness = m_state.mediaDarkness;
+    m_label.invert = m_state.invert;
+    m_inFormat = false;
+    if (m_fields > 0 && m_made < MaxLabels) {
+        m_done.push_back(std::move(m_label));
+        ++m_made;
+    } else if (m_fields > 0) {
+        ++m_skipped;
+    }
+    m_label = Label();
+}
+
+void Printer::endField()
+{
+    FieldRenderer renderer(m_state, m_media.dpmm, m_label);
+    m_nextText = renderer.render(m_field, m_nextText);
+    m_field = FieldState();
+    m_fieldOpen = false;
+    ++m_fields;
+}
+
+void Printer::fieldOrigin(const Token &token)
+{
+    const bool typeset = token.name == "FT";
+    const QPoint fallback = typeset ? m_nextText - m_state.home : QPoint(0, 0);
+    const int x = number(token, 0, fallback.x(), 0, MaxCoordinate);
+    const int y = number(token, 1, fallback.y(), 0, MaxCoordinate);
+    m_field.origin = typeset ? FieldState::Origin::Baseline : FieldState::Origin::Top;
+    m_field.at = QPoint(x, y) + m_state.home;
+    m_fieldOpen = true;
+}
+
+void Printer::fieldData(const Token &token)
+{
+    QByteArray data = token.args;
+    if (data.size() > MaxFieldData) {
+        diagnose(token, QStringLiteral("field data of %1 bytes cut to %2").arg(data.size()).arg(MaxFieldData));
+        data.truncate(MaxFieldData);
+    }
+    m_field.data = m_field.hexIndicator ? DecodeHex(data, m_field.hexIndicator) : data;
+    m_field.hasData = true;
+    if (m_field.content == FieldState::Content::Text) {     // a text field's notes point at its data
+        m_field.contentOffset = token.offset;
+        m_field.contentCommand = token.command();
+    }
+    m_fieldOpen = true;
+}
+
+void Printer::fieldSeparator(const Token &)
+{
+    endField();
+}
+
+void Printer::hexIndicator(const Token &token)
+{
+    const QByteArray p = token.args;
+    m_field.hexIndicator = p.isEmpty() ? '_' : p.at(0);
+    m_fieldOpen = true;
+}
+
+void Printer::fieldReverse(const Token &)
+{
+    m_field.reverse = true;
+    m_fieldOpen = true;
+}
+
+void Printer::fieldBlock(const Token &token)
+{
+    m_field.block = true;
+    m_field.blockWidth = number(token, 0, 0, 0, MaxCoordinate);
+    m_field.blockLines = number(token, 1, 1, 1, 9999);
+    m_field.blockSpacing = number(token, 2, 0, -9999, 9999);
+    const QByteArray j = token.param(3).trimmed().toUpper();
+    m_field.blockJustify = j.isEmpty() ? 'L' : j.at(0);
+    if (!QByteArray("LCRJ").contains(m_field.blockJustify)) {
+        diagnose(token, QStringLiteral("justification must be L, C, R or J"));
+        m_field.blockJustify = 'L';
+    }
+    m_field.blockIndent = number(token, 4, 0, 0, 9999);
+    m_fieldOpen = true;
+}
+
+void Printer::font(const Token &token)
+{
+    // ^Afo,h,w: the font is the name's second character, o the first parameter's.
+    m_field.hasFont = true;
+    m_field.font = token.name.size() > 1 ? token.name.at(1) : '0';
+    m_field.fontRotated = !token.param(0).trimmed().isEmpty();
+    m_field.fontRotation = rotation(token, token.param(0), m_state.rotation);
+    // An omitted height is the ^CF height; an omitted width follows the height.
+    m_field.fontHeight = number(token, 1, m_state.fontHeight, 1, MaxCoordinate);
+    m_field.fontWidth = number(token, 2, 0, 1, MaxCoordinate);
+    m_fieldOpen = true;
+}
+
+void Printer::barcode(const Token &token)
+{
+    const char type = token.name.size() > 1 ? token.name.at(1) : 0;
+    m_field.content = FieldState::Content::Barcode;
+    m_field.contentOffset = token.offset;
+    m_field.contentCommand = token.command();
+    m_fieldOpen = true;
+    if (!IsBarcodeType(type)) {
+        // The field draws nothing rather than its data as text.
+        diagnose(token, QStringLiteral("this barcode type is not supported, skipped"));
+        m_field.barcodeType = 0;
+        return;
+    }
+    QList<QByteArray> params = token.params();
+    m_field.barcodeType = type;
+    m_field.barcodeRotated = !params.value(0).trimmed().isEmpty();
+    m_field.barcodeRotation = rotation(token, params.value(0), m_state.rotation);
+    if (!params.isEmpty())
+        params.removeFirst();
+    m_field.params = params;
+    m_fieldOpen = true;
+}
+
+void Printer::graphicShape(const Token &token)
+{
+    using C = FieldState::Content;
+    const QByteArray n = token.name;
+    m_field.content = n == "GB" ? C::Box : n == "GC" ? C::Circle : n == "GD" ? C::Diagonal : C::Ellipse;
+    m_field.contentOffset = token.offset;
+    m_field.contentCommand = token.command();
+    m_field.params = token.params();
+    m_fieldOpen = true;
+}
+
+void Printer::graphicField(const Token &token)
+{
+    QStringList notes;
+    m_field.graphic = DecodeGraphicField(token.args, token.delimiter, &notes);
+    for (const QString &note : notes)
+        diagnose(token, note);
+    m_field.content = FieldState::Content::Graphic;
+    m_field.contentOffset = token.offset;
+    m_field.contentCommand = token.command();
+    m_fieldOpen = true;
+}
+
+void Printer::quantity(const Token &token)
+{
+    m_label.quantity = number(token, 0, 1, 1, 99999999);
+}
+
+void Printer::query(const Token &)
+{
+    ++m_queries;    // the hook for answering ~HS ~HI ~HQES on the same connection
+}
+
+void Printer::ignore(const Token &)
+{
+}
+
+void Printer::unsupported(const Token &token)
+{
+    diagnose(token, QStringLiteral("not supported by this printer, skipped"));
+}
+
+} // namespace zpl

@@ -1,0 +1,89 @@
+#pragma once
+
+// One virtual printer: takes a job's bytes as they arrive and returns every
+// format completed by its ^XZ as a Label. What persists across formats (^BY
+// ^CF ^FW ^LH ^LR ^CI ^PW ^LL ^PO ^PR ~SD ^MD) lives as long as the Printer,
+// as it would until a power cycle; see FieldState.h for the three lifetimes.
+
+#include "CommandReader.h"
+#include "FieldState.h"
+#include "Label.h"
+#include "Tokenizer.h"
+
+#include <QHash>
+
+#include <vector>
+
+namespace zpl {
+
+class Printer
+{
+public:
+    explicit Printer(Media media = {});
+
+    // A format without fields (such as ^XA^PRB^XZ, which only sets the print
+    // rate) prints nothing on a printer and gives no Label here; its settings
+    // still take effect.
+    std::vector<Label> feed(const QByteArray &bytes);
+    // End of the job: a format still open is rendered, with a diagnostic.
+    std::vector<Label> finish();
+    // Answers to host status queries, for the same connection. The queries
+    // (~HS ~HI ~HQ) are recognised and counted; answering them comes later.
+    QByteArray takeReplies();
+    int queries() const { return m_queries; }
+
+    // A job gives at most this many Labels; the formats after them still set
+    // what persists, and are counted.
+    static constexpr int MaxLabels = 1000;
+    int skippedLabels() const { return m_skipped; }
+
+    // What persists, to carry it from one connection's printer to the next.
+    const PrinterState &state() const { return m_state; }
+    void setState(const PrinterState &state) { m_state = state; }
+    const Media &media() const { return m_media; }
+
+private:
+    using Handler = void (Printer::*)(const Token &);
+    static const QHash<QByteArray, Handler> &handlers();
+
+    void execute(const Token &token);
+    void diagnose(const Token &token, const QString &text);
+    int number(const Token &token, int index, int fallback, int low, int high);
+    Rotation rotation(const Token &token, const QByteArray &letter, Rotation fallback);
+    CommandReader reader(const Token &token);
+    void endField();
+
+    void startFormat(const Token &token);
+    void endFormat(const Token &token);
+    void fieldOrigin(const Token &token);
+    void fieldData(const Token &token);
+    void fieldSeparator(const Token &token);
+    void hexIndicator(const Token &token);
+    void fieldReverse(const Token &token);
+    void fieldBlock(const Token &token);
+    void font(const Token &token);
+    void barcode(const Token &token);
+    void graphicShape(const Token &token);
+    void graphicField(const Token &token);
+    void quantity(const Token &token);
+    void query(const Token &token);
+    void ignore(const Token &token);
+    void unsupported(const Token &token);
+
+    Tokenizer m_tokenizer;
+    Media m_media;
+    PrinterState m_state;
+    bool m_inFormat = false;
+    Label m_label;
+    FieldState m_field;
+    bool m_fieldOpen = false;           // something was set since the last ^FS
+    int m_fields = 0;                   // fields ended in this format
+    QPoint m_nextText;                  // where a ^FT without position continues
+    std::vector<Diagnostic> m_pending;  // said outside a format: go to the next label
+    std::vector<Label> m_done;
+    QByteArray m_replies;
+    int m_queries = 0;
+    int m_made = 0, m_skipped = 0;
+};
+
+} // namespace zpl

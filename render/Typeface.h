@@ -1,0 +1,44 @@
+#pragma once
+
+// A font file loaded once by its path, with its glyph outlines at a reference
+// size of 1000 pixels per em. Outlines are unhinted, so that scaling them to
+// any field size keeps their shapes. A missing or unreadable file is said once
+// on standard error; the face is then empty and draws nothing.
+
+#include <QHash>
+#include <QPainterPath>
+#include <QRawFont>
+#include <QString>
+
+namespace zpl {
+
+class Typeface
+{
+public:
+    static constexpr qreal ReferenceSize = 1000;
+
+    struct Glyph
+    {
+        QPainterPath path;      // baseline at y = 0, pen at x = 0, y downwards
+        qreal advance = 0;
+    };
+
+    // The faces the renderer uses: font 0 and the cells of the bitmap fonts.
+    static Typeface &scalable();
+    static Typeface &monospace();
+
+    explicit Typeface(const QStringList &candidates);
+    bool isLoaded() const { return m_font.isValid(); }
+    QString missingText() const;        // what to tell the user when it is not
+    const Glyph &glyph(char32_t c);
+    qreal ascent() const { return m_ascent; }
+    qreal descent() const { return m_descent; }
+
+private:
+    QRawFont m_font;
+    QString m_tried;
+    QHash<char32_t, Glyph> m_glyphs;
+    qreal m_ascent = 0, m_descent = 0;
+};
+
+} // namespace zpl

@@ -1,0 +1,22 @@
+#pragma once
+
+// What a barcode encoder hands to the painter: bars or modules, never pixels.
+// Linear symbols are measured in dots already (module widths applied); matrix
+// symbols are in modules, and the painter scales each module by the field's
+// module size.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace zpl {
+
+// A dark bar of a linear symbol, in dots from the symbol's left edge. Guard bars (EAN/UPC) reach lower.
+struct Bar { int x = 0; int width = 0; bool guard = false; };
+struct LinearSymbol { std::vector<Bar> bars; int width = 0; };          // width: dots, quiet zones excluded
+struct MatrixSymbol {                                                    // row-major, 1 = dark
+    int columns = 0, rows = 0; std::vector<std::uint8_t> dark;
+    bool at(int column, int row) const { return dark[std::size_t(row) * std::size_t(columns) + std::size_t(column)] != 0; }
+};
+
+} // namespace zpl

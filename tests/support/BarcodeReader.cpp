@@ -1,0 +1,60 @@
+#include "BarcodeReader.h"
+
+#include <ZXing/ReadBarcode.h>
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace testbarcode {
+
+namespace {
+
+// Wider than any symbology's quiet zone at the sizes the tests paint.
+constexpr int kQuietZone = 40;
+
+QImage WithQuietZone(const QImage &image)
+{
+    QImage framed(image.width() + 2 * kQuietZone, image.height() + 2 * kQuietZone, QImage::Format_Grayscale8);
+    framed.fill(Qt::white);
+    QPainter painter(&framed);
+    painter.drawImage(kQuietZone, kQuietZone, image.convertToFormat(QImage::Format_Grayscale8));
+    return framed;
+}
+
+QRect Bounds(const ZXing::Position &position)
+{
+    int left = position[0].x, right = left, top = position[0].y, bottom = top;
+    for (const ZXing::PointI &corner : position) {
+        left = std::min(left, corner.x);
+        right = std::max(right, corner.x);
+        top = std::min(top, corner.y);
+        bottom = std::max(bottom, corner.y);
+    }
+    return QRect(QPoint(left, top), QPoint(right, bottom)).translated(-kQuietZone, -kQuietZone);
+}
+
+} // namespace
+
+QList<Decoded> ReadAll(const QImage &image)
+{
+    if (image.isNull())
+        return {};
+    const QImage framed = WithQuietZone(image);
+    ZXing::ImageView view(framed.constBits(), framed.width(), framed.height(), ZXing::ImageFormat::Lum,
+                          int(framed.bytesPerLine()));
+    ZXing::DecodeHints hints;
+    hints.setTryHarder(true).setTryRotate(true).setMaxNumberOfSymbols(255);
+    QList<Decoded> found;
+    for (const ZXing::Result &result : ZXing::ReadBarcodes(view, hints)) {
+        if (!result.isValid())
+            continue;
+        const ZXing::ByteArray &bytes = result.bytes();
+        found.append({QString::fromLatin1(ZXing::ToString(result.format())),
+                      QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size())),
+                      QString::fromStdString(result.ecLevel()), Bounds(result.position())});
+    }
+    return found;
+}
+
+} // namespace testbarcode

@@ -1,0 +1,26 @@
+#pragma once
+
+// The tests' barcode reader: what an independent decoder (zxing-cpp) reads
+// from an image we painted. Test-only; the program itself never reads codes.
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QRect>
+#include <QString>
+
+namespace testbarcode {
+
+struct Decoded {
+    QString format;     // the decoder's name for the symbology: "QRCode", "Code128", "EAN13", ...
+    QByteArray text;    // the content's bytes, as encoded (no character set conversion)
+    QString ecLevel;    // QR: "L", "M", "Q" or "H"; PDF417: the level's number; else empty
+    QRect box;          // the ink bounding box of the symbol's position corners, in image pixels
+};
+
+// Every barcode the decoder finds in `image`, in any orientation. The reader
+// adds a white quiet zone around the image first, so a symbol may touch the
+// image's edge. Dark pixels are ink, whatever the image's format.
+QList<Decoded> ReadAll(const QImage &image);
+
+} // namespace testbarcode

@@ -1,0 +1,463 @@
+// The ZPL renderer, stage by stage: the tokenizer's commands, the
+// interpreter's labels, the painter's exact dots, font 0 against the printer's
+// measured metrics, zpltest's own label read back by a barcode decoder, and
+// snapshots of our own output.
+
+#include "Bytes.h"
+#include "BarcodeReader.h"
+#include "GraphicField.h"
+#include "Renderer.h"
+
+#include <QtTest>
+
+using namespace zpl;
+
+namespace {
+
+const QByteArray OwnJob = "^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^FO160,50^A0,89,89^FDAB12^FS^PQ1^XZ";
+
+QString tokens(const std::vector<Token> &list)
+{
+    QStringList out;
+    for (const Token &t : list)
+        out << QStringLiteral("%1:%2(%3)").arg(t.offset).arg(QString::fromLatin1(t.command()),
+                                                              QString::fromLatin1(t.params().join('/')));
+    return out.join(QLatin1Char(' '));
+}
+
+// A label as a line: size, settings, operations and the commands noted.
+QString summary(const std::vector<Label> &labels)
+{
+    QStringList out;
+    for (const Label &l : labels) {
+        QString s = QStringLiteral("%1x%2 q%3").arg(l.width).arg(l.length).arg(l.quantity);
+        if (!l.printRate.isEmpty() || !l.darkness.isEmpty())
+            s += QStringLiteral(" pr%1 sd%2").arg(QString::fromLatin1(l.printRate), QString::fromLatin1(l.darkness));
+        for (const DrawOp &op : l.ops) {
+            const QRect r = op.rect;
+            if (op.kind == DrawOp::Path)
+                s += QStringLiteral(" text(%1)").arg(op.text);
+            else
+                s += QStringLiteral(" %1(%2,%3,%4,%5)").arg(op.kind == DrawOp::Box ? "box" : op.kind == DrawOp::Rects ? "code" : "shape")
+                         .arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+        }
+        for (const Diagnostic &d : l.diagnostics)
+            s += QStringLiteral(" !%1@%2").arg(QString::fromLatin1(d.command)).arg(d.offset);
+        out << s;
+    }
+    return out.join(QStringLiteral(" | "));
+}
+
+QImage paintFirst(const QByteArray &job, Media media = {})
+{
+    const std::vector<Label> labels = RenderJob(job, media);
+    return labels.empty() ? QImage() : Paint(labels.front());
+}
+
+bool black(const QImage &image, int x, int y)
+{
+    return image.pixelIndex(x, y) == 1;
+}
+
+// The bounding box of the black dots, and how many there are.
+QRect ink(const QImage &image, int *count = nullptr, QRect area = {})
+{
+    area = area.isNull() ? image.rect() : area & image.rect();
+    QRect box;
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (black(image, x, y)) {
+                box |= QRect(x, y, 1, 1);
+                ++n;
+            }
+    if (count)
+        *count = n;
+    return box;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestRender : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void tokenizer_data();
+    void tokenizer();
+    void interpreter_data();
+    void interpreter();
+    void geometry_data();
+    void geometry();
+    void fontZero_data();
+    void fontZero();
+    void rotation_data();
+    void rotation();
+    void ownLabel();
+    void shippingLabelReadsBack();
+    void snapshots_data();
+    void snapshots();
+    void hostileJobs_data();
+    void hostileJobs();
+};
+
+void TestRender::tokenizer_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("commands and offsets") << QByteArray("^XA^FO10,20^FDab^FS^XZ")
+                                          << "0:^XA() 3:^FO(10/20) 11:^FD(ab) 16:^FS() 19:^XZ()";
+    QTest::newRow("names in lower case") << QByteArray("^xa^fo1,2") << "0:^XA() 3:^FO(1/2)";
+    QTest::newRow("text before the first command") << QByteArray("junk^XA") << "4:^XA()";
+    QTest::newRow("line breaks between commands") << QByteArray("^XA\r\n^FO1,2\r\n^FDa b\r\n^FS")
+                                                  << "0:^XA() 5:^FO(1/2) 13:^FD(a b) 21:^FS()";
+    QTest::newRow("font and symbology in the name") << QByteArray("^A0,89^BQN,2,4") << "0:^A0(/89) 6:^BQ(N/2/4)";
+    QTest::newRow("tilde ends field data") << QByteArray("^FDa~SD12^FS") << "0:^FD(a) 4:~SD(12) 9:^FS()";
+    QTest::newRow("caret changed by ^CC") << QByteArray("^CC+ +FDx^y+FS") << "0:^CC(+) 5:^FD(x^y) 11:^FS()";
+    QTest::newRow("tilde changed by ~CT") << QByteArray("~CT# #SD15~x") << "0:~CT(#) 5:~SD(15~x)";
+    QTest::newRow("delimiter changed by ^CD") << QByteArray("^CD;^FO1;2,3") << "0:^CD(;) 4:^FO(1/2,3)";
+    QTest::newRow("^GFB data read by its count") << QByteArray("^GFB,3,3,1,^X~^FS")
+                                                 << "0:^GF(B/3/3/1/^X~) 14:^FS()";
+}
+
+void TestRender::tokenizer()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(QString, expected);
+    Tokenizer whole;
+    std::vector<Token> all = whole.feed(input);
+    for (Token &t : whole.finish())
+        all.push_back(t);
+    QCOMPARE(tokens(all), expected);
+    // Byte by byte, as a slow connection delivers it: the same commands.
+    Tokenizer trickle;
+    std::vector<Token> parts;
+    for (const char c : input)
+        for (Token &t : trickle.feed(QByteArray(1, c)))
+            parts.push_back(t);
+    for (Token &t : trickle.finish())
+        parts.push_back(t);
+    QCOMPARE(tokens(parts), expected);
+}
+
+void TestRender::interpreter_data()
+{
+    QTest::addColumn<QByteArray>("job");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("zpltest's job: one label, QR dropped by the ^BY height")
+        << OwnJob << "813x1219 q1 prB sd15 code(40,40,84,84) text(AB12)";
+    QTest::newRow("a format without fields gives no label") << QByteArray("^XA^PRB^XZ") << "";
+    QTest::newRow("^PQ is a number") << QByteArray("^XA^FDx^FS^PQ5^XZ") << "813x1219 q5 text(x)";
+    QTest::newRow("^LH moves ^FO") << QByteArray("^XA^LH10,20^FO5,5^GB30,40,2^FS^XZ") << "813x1219 q1 box(15,25,30,40)";
+    QTest::newRow("^LH persists into the next format")
+        << QByteArray("^XA^LH10,20^XZ^XA^FO0,0^GB3,3^FS^XZ") << "813x1219 q1 box(10,20,3,3)";
+    QTest::newRow("^BY height persists and moves a QR code")
+        << QByteArray("^XA^BY2,3,30^XZ^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^XZ") << "813x1219 q1 code(40,60,84,84)";
+    QTest::newRow("^FT puts a box's bottom-left corner") << QByteArray("^XA^FT10,100^GB50,20,2^FS^XZ")
+                                                         << "813x1219 q1 box(10,80,50,20)";
+    QTest::newRow("^GB sides grow to the thickness") << QByteArray("^XA^FO0,0^GB1,1,10^FS^XZ")
+                                                     << "813x1219 q1 box(0,0,10,10)";
+    QTest::newRow("^PW and ^LL size the label") << QByteArray("^XA^PW400^LL300^FDx^FS^XZ") << "400x300 q1 text(x)";
+    QTest::newRow("^PW beyond the media is cut, noted") << QByteArray("^XA^PW9000^FDx^FS^XZ")
+                                                         << "813x1219 q1 text(x) !^PW@3";
+    QTest::newRow("unknown command skipped, label kept") << QByteArray("^XA^ZZ12^FO1,1^GB5,5^FS^XZ")
+                                                         << "813x1219 q1 box(1,1,5,5) !^ZZ@3";
+    QTest::newRow("bad number noted, field kept") << QByteArray("^XA^FOx,5^GB5,5^FS^XZ")
+                                                  << "813x1219 q1 box(0,5,5,5) !^FO@3";
+    QTest::newRow("^FD beyond 3072 bytes is cut, noted")
+        << QByteArray("^XA^FD" + QByteArray(4000, 'a').replace(3071, 1, "Z") + "^FS^XZ")
+        << "813x1219 q1 text(" + QString(3071, 'a') + "Z) !^FD@3";
+    QTest::newRow("a job ending inside a format is drawn, noted") << QByteArray("^XA^FO1,1^GB5,5^FS")
+                                                                  << "813x1219 q1 box(1,1,5,5) !^XZ@-1";
+    QTest::newRow("^XZ without ^XA noted in the next label") << QByteArray("^XZ^XA^FDx^FS^XZ")
+                                                             << "813x1219 q1 text(x) !^XZ@0";
+    QTest::newRow("^FX comment is no command") << QByteArray("^XA^FX a comment, with commas^FDx^FS^XZ") << "813x1219 q1 text(x)";
+    QTest::newRow("^CI28 reads UTF-8") << QByteArray("^XA^CI28^FDWei\xc3\x9f^FS^XZ") << "813x1219 q1 text(Weiß)";
+    QTest::newRow("^CI0 reads code page 850") << QByteArray("^XA^CI0^FD\xe1\x9c^FS^XZ") << "813x1219 q1 text(ß£)";
+    QTest::newRow("^CI6 puts German letters for ASCII") << QByteArray("^XA^CI6^FD@[}^FS^XZ") << "813x1219 q1 text(§Äü)";
+    QTest::newRow("^CI27 reads code page 1252") << QByteArray("^XA^CI27^FD\x80\xe9^FS^XZ") << "813x1219 q1 text(€é)";
+    QTest::newRow("^FH decodes before the code page") << QByteArray("^XA^CI28^FH^FD_C3_9f_4^FS^XZ")
+                                                      << "813x1219 q1 text(ß_4)";
+    QTest::newRow("^CI persists into the next format") << QByteArray("^XA^CI28^XZ^XA^FD\xc3\xa9^FS^XZ")
+                                                       << "813x1219 q1 text(é)";
+    QTest::newRow("several labels in one job") << QByteArray("^XA^FDa^FS^XZ^XA^FDb^FS^PQ3^XZ")
+                                               << "813x1219 q1 text(a) | 813x1219 q3 text(b)";
+    QTest::newRow("unknown barcode type noted") << QByteArray("^XA^B~^FD1^FS^XZ") << "813x1219 q1 !^B~@3";
+}
+
+void TestRender::interpreter()
+{
+    QFETCH(QByteArray, job);
+    QFETCH(QString, expected);
+    QCOMPARE(summary(RenderJob(job)), expected);
+}
+
+void TestRender::geometry_data()
+{
+    QTest::addColumn<QByteArray>("job");
+    QTest::addColumn<QRect>("box");
+    QTest::addColumn<int>("count");     // -1: not checked
+    QTest::newRow("box outline") << QByteArray("^FO10,10^GB100,50,3^FS") << QRect(10, 10, 100, 50) << 100 * 50 - 94 * 44;
+    QTest::newRow("thickness of half the side fills") << QByteArray("^FO10,10^GB40,20,10^FS") << QRect(10, 10, 40, 20) << 800;
+    QTest::newRow("white box erases") << QByteArray("^FO10,10^GB40,40,40^FS^FO20,20^GB20,20,20,W^FS")
+                                      << QRect(10, 10, 40, 40) << 1600 - 400;
+    QTest::newRow("reverse inverts what lies beneath") << QByteArray("^FO0,0^GB100,100,100^FS^FO50,50^FR^GB100,100,100^FS")
+                                                       << QRect(0, 0, 150, 150) << 2 * 10000 - 2 * 2500;
+    QTest::newRow("^LR reverses every field") << QByteArray("^LRY^FO0,0^GB10,10,10^FS^FO0,0^GB10,10,10^FS^LRN")
+                                              << QRect() << 0;
+    QTest::newRow("rounded box keeps its corners clear") << QByteArray("^FO10,10^GB100,60,4,B,8^FS")
+                                                         << QRect(10, 10, 100, 60) << -1;
+    QTest::newRow("circle") << QByteArray("^FO10,10^GC50,3^FS") << QRect(10, 10, 50, 50) << -1;
+    QTest::newRow("ellipse") << QByteArray("^FO10,10^GE80,40,2^FS") << QRect(10, 10, 80, 40) << -1;
+    QTest::newRow("diagonal") << QByteArray("^FO10,10^GD100,50,4,B,L^FS") << QRect(10, 10, 100, 50) << -1;
+    QTest::newRow("^GF hex with repeats and row shortcuts") << QByteArray("^FO5,6^GFA,12,10,2,JF:,!F0,^FS")
+                                                            << QRect(5, 6, 16, 5) << 16 + 16 + 0 + 16 + 4;
+    QTest::newRow("^GF binary") << QByteArray("^FO5,6^GFB,2,2,1,\x81\x01^FS") << QRect(5, 6, 8, 2) << 3;
+    QByteArray bytes = QByteArray::fromHex("FFFF") + QByteArray(2, '\0') + QByteArray::fromHex("8001");
+    const QByteArray z64 = qCompress(bytes).mid(4).toBase64();
+    QTest::newRow("^GF :Z64:") << QByteArray("^FO0,0^GFA,99,6,2,:Z64:" + z64 + ":"
+                                             + QByteArray::number(Crc16(z64), 16).rightJustified(4, '0') + "^FS")
+                               << QRect(0, 0, 16, 3) << 18;
+    QTest::newRow("^POI turns the label") << QByteArray("^PW100^LL100^POI^FO10,10^GB20,20,20^FS")
+                                          << QRect(70, 70, 20, 20) << 400;
+}
+
+void TestRender::geometry()
+{
+    QFETCH(QByteArray, job);
+    QFETCH(QRect, box);
+    QFETCH(int, count);
+    const QImage image = paintFirst("^XA" + job + "^XZ");
+    int n = 0;
+    QCOMPARE(ink(image, &n), box);
+    if (count >= 0)
+        QCOMPARE(n, count);
+    if (QTest::currentDataTag() == QLatin1String("rounded box keeps its corners clear"))
+        QVERIFY(!black(image, 10, 10) && !black(image, 109, 69) && black(image, 60, 10));
+}
+
+void TestRender::fontZero_data()
+{
+    // The text box of font 0 against the printer's measured advances (in h):
+    // within max(2 dots, 5 %) of their sum. A width w stretches it by w / h.
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("h");
+    QTest::addColumn<int>("w");
+    QTest::addColumn<double>("advances");
+    QTest::newRow("zpltest's AB12 at 89") << QByteArray("AB12") << 89 << 89 << 0.55 + 0.55 + 0.48 + 0.48;
+    QTest::newRow("HNU at 50") << QByteArray("HNU") << 50 << 50 << 3 * 0.61;
+    QTest::newRow("digits at 30") << QByteArray("907218") << 30 << 30 << 6 * 0.48;
+    QTest::newRow("digits stretched twice as wide") << QByteArray("1234") << 40 << 80 << 4 * 0.48;
+    QTest::newRow("capitals squeezed to half") << QByteArray("HEH") << 80 << 40 << 0.61 + 0.50 + 0.61;
+    QTest::newRow("the hyphen is wide") << QByteArray("H-H") << 60 << 60 << 0.61 + 0.90 + 0.61;
+}
+
+void TestRender::fontZero()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, h);
+    QFETCH(int, w);
+    QFETCH(double, advances);
+    const auto inkAt = [&](int width) {
+        return ink(paintFirst(QStringLiteral("^XA^FO100,100^A0N,%1,%2^FD").arg(h).arg(width).toLatin1() + text + "^FS^XZ"));
+    };
+    const QRect box = inkAt(w);
+    QCOMPARE(box.top(), 100);
+    QVERIFY2(qAbs(box.height() - qRound(0.75 * h)) <= 2, qPrintable(QString::number(box.height())));
+    const QRect upright = inkAt(h);
+    const double expected = advances * h;
+    QVERIFY2(qAbs(upright.width() - expected) <= qMax(2.0, 0.05 * expected),
+             qPrintable(QStringLiteral("%1 dots wide, %2 expected").arg(upright.width()).arg(expected)));
+    QVERIFY2(qAbs(box.width() - upright.width() * double(w) / h) <= 2,
+             qPrintable(QStringLiteral("stretched to %1 dots, %2 upright").arg(box.width()).arg(upright.width())));
+}
+
+void TestRender::rotation_data()
+{
+    // "HIH" in font 0 at 40: about 60 dots of advance, cap height 30, cell 40 high.
+    QTest::addColumn<QByteArray>("field");
+    QTest::addColumn<QRect>("within");      // the ink must lie inside this box, near its top-left ...
+    QTest::addColumn<bool>("across");       // ... and run across it (else down it)
+    QTest::newRow("^FO N: cap top at y") << QByteArray("^FO100,100^A0N,40^FDHIH^FS") << QRect(100, 100, 62, 31) << true;
+    QTest::newRow("^FO R: cap tops face the right") << QByteArray("^FO100,100^A0R,40^FDHIH^FS") << QRect(109, 100, 31, 62) << false;
+    QTest::newRow("^FO I: upside down") << QByteArray("^FO100,100^A0I,40^FDHIH^FS") << QRect(97, 109, 62, 31) << true;
+    QTest::newRow("^FO B: cap tops face the left") << QByteArray("^FO100,100^A0B,40^FDHIH^FS") << QRect(100, 97, 31, 62) << false;
+    QTest::newRow("^FW sets the default") << QByteArray("^FWR^FO100,100^A0,40^FDHIH^FS") << QRect(109, 100, 31, 62) << false;
+    QTest::newRow("^FT N: baseline at y") << QByteArray("^FT100,130^A0N,40^FDHIH^FS") << QRect(100, 99, 62, 32) << true;
+    QTest::newRow("^FT R: baseline at x") << QByteArray("^FT130,100^A0R,40^FDHIH^FS") << QRect(129, 100, 32, 62) << false;
+    QTest::newRow("^CF sets the font of fields without ^A") << QByteArray("^CF0,40^FO100,100^FDHIH^FS")
+                                                           << QRect(100, 100, 62, 31) << true;
+    QTest::newRow("^FB with ^FT: the last line sits on y") << QByteArray("^FT100,200^FB300,3^A0N,40^FDHIH^FS")
+                                                           << QRect(100, 90, 62, 31) << true;
+    QTest::newRow("^FB centres a line") << QByteArray("^FO100,100^FB300,1,0,C^A0N,40^FDHIH^FS")
+                                        << QRect(219, 100, 62, 31) << true;
+    QTest::newRow("^FB puts a line right") << QByteArray("^FO100,100^FB300,1,0,R^A0N,40^FDHIH^FS")
+                                           << QRect(337, 100, 63, 31) << true;
+    QTest::newRow("^FB wraps at a space") << QByteArray("^FO100,100^FB70,2^A0N,40^FDHIH HIH^FS")
+                                          << QRect(100, 100, 62, 71) << false;
+    QTest::newRow("^FB breaks a line at \\&") << QByteArray("^FO100,100^FB300,2^A0N,40^FDHIH\\&HIH^FS")
+                                              << QRect(100, 100, 62, 71) << false;
+    QTest::newRow("^FB hanging indent") << QByteArray("^FO100,100^FB300,2,0,L,20^A0N,40^FDHIH\\&HIH^FS")
+                                        << QRect(100, 100, 82, 71) << true;
+    QTest::newRow("^FB extra line spacing") << QByteArray("^FO100,100^FB300,2,10^A0N,40^FDHIH\\&HIH^FS")
+                                            << QRect(100, 100, 62, 81) << false;
+    QTest::newRow("bitmap font D doubled: two 24-dot advances, caps inside the 36-dot cell")
+        << QByteArray("^FO100,100^ADN,36,20^FDHI^FS") << QRect(102, 104, 42, 27) << true;
+    QTest::newRow("^BC R: bars run down from ^FO") << QByteArray("^BY2^FO100,100^BCR,80,N^FD12^FS")
+                                                   << QRect(100, 100, 80, 114) << false;
+}
+
+void TestRender::rotation()
+{
+    QFETCH(QByteArray, field);
+    QFETCH(QRect, within);
+    QFETCH(bool, across);
+    const QRect box = ink(paintFirst("^XA" + field + "^XZ"));
+    const QString where = QStringLiteral("ink at %1,%2 %3x%4").arg(box.x()).arg(box.y()).arg(box.width()).arg(box.height());
+    // ... and fill most of it, so that it cannot stand elsewhere in the box.
+    QVERIFY2(within.contains(box) && box.width() >= within.width() - 8 && box.height() >= within.height() - 8,
+             qPrintable(where));
+    QCOMPARE(box.width() > box.height(), across);
+}
+
+void TestRender::ownLabel()
+{
+    const std::vector<Label> labels = RenderJob(OwnJob);
+    QCOMPARE(labels.size(), std::size_t(1));
+    // Read back from the PNG file's bytes, as a user opens it: 1 bit per dot.
+    const QImage image = QImage::fromData(EncodePng(Paint(labels.front())), "PNG");
+    QCOMPARE(image.size(), QSize(813, 1219));
+    QCOMPARE(image.depth(), 1);
+    QCOMPARE(image.pixelColor(40, 40), QColor(Qt::black));     // the QR code's corner module
+    QCOMPARE(image.pixelColor(39, 39), QColor(Qt::white));
+    // The QR code: version 1 (21 modules of 4 dots) at (40, 40), finder patterns in three corners.
+    QCOMPARE(ink(image, nullptr, QRect(0, 0, 150, 200)), QRect(40, 40, 84, 84));
+    for (const QPoint corner : {QPoint(0, 0), QPoint(14, 0), QPoint(0, 14)})
+        for (int row = 0; row < 7; ++row)
+            for (int column = 0; column < 7; ++column) {
+                const bool ring = row == 0 || row == 6 || column == 0 || column == 6;
+                const bool core = row >= 2 && row <= 4 && column >= 2 && column <= 4;
+                const int x = 40 + 4 * (corner.x() + column), y = 40 + 4 * (corner.y() + row);
+                for (int dy = 0; dy < 4; ++dy)
+                    for (int dx = 0; dx < 4; ++dx)
+                        QCOMPARE(black(image, x + dx, y + dy), ring || core);
+            }
+    const QList<testbarcode::Decoded> read = testbarcode::ReadAll(image);
+    QCOMPARE(read.size(), 1);
+    QCOMPARE(read.first().format, QStringLiteral("QRCode"));
+    QCOMPARE(read.first().text, QByteArray("AB12"));
+    QCOMPARE(read.first().ecLevel, QStringLiteral("H"));
+    QCOMPARE(read.first().box.topLeft(), QPoint(40, 40));
+    QVERIFY(qAbs(read.first().box.width() - 84) <= 1);
+    // "AB12" in font 0: cap tops at y = 50, cap height 67 +- 2.
+    const QRect text = ink(image, nullptr, QRect(150, 0, 400, 200));
+    QCOMPARE(text.top(), 50);
+    QVERIFY2(qAbs(text.height() - 67) <= 2, qPrintable(QString::number(text.height())));
+    QVERIFY(qAbs(text.left() - 160) <= 5);
+}
+
+void TestRender::shippingLabelReadsBack()
+{
+    Media media;
+    media.lengthMm = 203.2;
+    const std::vector<Label> labels = RenderJob(readFile(QStringLiteral(LABEL_DIR "/shipping.zpl")), media);
+    QCOMPARE(labels.size(), std::size_t(1));
+    const Label &label = labels.front();
+    QCOMPARE(QSize(label.width, label.length), QSize(812, 1624));
+    QCOMPARE(label.quantity, 2);
+    QCOMPARE(label.diagnostics.size(), std::size_t(0));
+    // Each symbol read on its own part of the label: where it should be.
+    const QImage image = Paint(label);
+    QStringList found;
+    for (const QRect &part : {QRect(40, 800, 740, 200), QRect(40, 1010, 200, 300), QRect(250, 1005, 260, 300)})
+        for (const testbarcode::Decoded &d : testbarcode::ReadAll(image.copy(part)))
+            found << d.format + QLatin1Char(':') + QString::fromLatin1(d.text);
+    QCOMPARE(found, (QStringList{"Code128:4210612345678901", "Code128:RT-5512-HB",
+                                 "QRCode:HTTPS://EXAMPLE.ORG/T/4210612345678901"}));
+}
+
+void TestRender::snapshots_data()
+{
+    QTest::addColumn<QByteArray>("job");
+    QTest::addColumn<double>("lengthMm");
+    QTest::newRow("ab12") << OwnJob << 152.4;
+    QTest::newRow("shipping") << readFile(QStringLiteral(LABEL_DIR "/shipping.zpl")) << 203.2;
+}
+
+void TestRender::snapshots()
+{
+    // Our own output, compared dot for dot. Set ZPLRENDER_UPDATE_SNAPSHOTS=1 to
+    // write them anew, and commit them saying why they changed.
+    QFETCH(QByteArray, job);
+    QFETCH(double, lengthMm);
+    Media media;
+    media.lengthMm = lengthMm;
+    const QImage image = paintFirst(job, media);
+    const QString path = QStringLiteral(SNAPSHOT_DIR "/%1.png").arg(QString::fromLatin1(QTest::currentDataTag()));
+    if (qEnvironmentVariableIsSet("ZPLRENDER_UPDATE_SNAPSHOTS"))
+        QVERIFY(image.save(path));
+    const QImage expected(path);
+    QVERIFY2(!expected.isNull(), qPrintable(path));
+    const QImage actual = image.convertToFormat(QImage::Format_Grayscale8);
+    const QImage wanted = expected.convertToFormat(QImage::Format_Grayscale8);
+    if (actual != wanted) {
+        // Keep what we painted, and where it differs in red, for a look.
+        const QString base = QDir::temp().filePath(QStringLiteral("snapshot-%1").arg(QString::fromLatin1(QTest::currentDataTag())));
+        image.save(base + QStringLiteral("-actual.png"));
+        QImage diff = actual.convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < qMin(actual.height(), wanted.height()); ++y)
+            for (int x = 0; x < qMin(actual.width(), wanted.width()); ++x)
+                if (actual.pixelColor(x, y) != wanted.pixelColor(x, y))
+                    diff.setPixel(x, y, qRgb(255, 0, 0));
+        diff.save(base + QStringLiteral("-diff.png"));
+        QFAIL(qPrintable(QStringLiteral("differs from %1; see %2-actual.png and -diff.png").arg(path, base)));
+    }
+}
+
+void TestRender::hostileJobs_data()
+{
+    QTest::addColumn<QByteArray>("job");
+    QTest::addColumn<QByteArray>("noted");  // a command the diagnostics must name
+    QTest::newRow("^GF larger than any label") << QByteArray("^XA^GFA,10,999999999,1,FF^FS^XZ") << QByteArray("^GF");
+    QTest::newRow("^GF :Z64: inflating beyond its size")
+        << QByteArray("^XA^GFA,9,16,2,:Z64:" + qCompress(QByteArray(10 << 20, '\xff')).mid(4).toBase64() + ":0000^FS^XZ")
+        << QByteArray("^GF");
+    QTest::newRow("^GF repeat counts beyond the row") << QByteArray("^XA^GFA,9,4,2," + QByteArray(5000, 'z') + "F^FS^XZ")
+                                                      << QByteArray();
+    QTest::newRow("huge sizes everywhere") << QByteArray("^XA^PW99999^LL99999^FO99999,99999^GB99999,99999,99999^FS"
+                                                        "^A0,32000,32000^FDW^FS^PQ999999999999^XZ")
+                                           << QByteArray("^PW");
+    QTest::newRow("^FB of many lines of one long word")
+        << QByteArray("^XA^FB10,9999,-9999^FD" + QByteArray(3000, 'W') + "^FS^XZ") << QByteArray();
+    QTest::newRow("100 000 fields and bad commands in one format") << QByteArray("^XA" + QByteArray("^GB^FS^ZZ").repeated(100000) + "^XZ")
+                                                      << QByteArray("^ZZ");
+    QTest::newRow("binary noise") << bytesOf("^XA\x00\xff^\x01~\xfe^GFB,5,5,1,^^^^^^B\xff,^FD\x80^FS") << QByteArray("^XZ");
+}
+
+void TestRender::hostileJobs()
+{
+    QFETCH(QByteArray, job);
+    QFETCH(QByteArray, noted);
+    QElapsedTimer clock;
+    clock.start();
+    const std::vector<Label> labels = RenderJob(job);
+    QVERIFY(!labels.empty());
+    const Label &label = labels.front();
+    QVERIFY(label.width <= 813 && label.length <= 1219);
+    QVERIFY(label.ops.size() <= 20000 && label.diagnostics.size() <= 1000);
+    const QImage image = Paint(label);
+    QCOMPARE(image.size(), QSize(label.width, label.length));
+    if (!noted.isEmpty())
+        QVERIFY(std::any_of(label.diagnostics.begin(), label.diagnostics.end(),
+                            [&](const Diagnostic &d) { return d.command == noted; }));
+    QVERIFY2(clock.elapsed() < 5000, "a hostile job must not take long");
+}
+
+QTEST_MAIN(TestRender)
+#include "tst_render.moc"
