@@ -117,6 +117,8 @@ void TestPrintCommand::print_data()
     QTest::newRow("empty host") << Config("ip", "   ", "9100") << records << 0 << "file" << "ab12"
         << QStringLiteral("打印机地址为空：请在 Config.ini 的 \\[network\\] 中填写 printerip。") << QByteArray()
         << QByteArray();
+    QTest::newRow("printer named by a host name") << Config("ip", "localhost", "PORT") << records << 0 << "file"
+        << "ab12" << ok << NetworkJob << QByteArray();
     QTest::newRow("name that does not resolve") << Config("ip", "nosuch.invalid", "PORT") << records << 0 << "file"
         << "ab12" << QStringLiteral("找不到打印机地址“nosuch.invalid”：这个主机名无法解析（请检查 Config.ini 中 "
                                     "\\[network\\] 的 printerip）。") + detail
