@@ -13,9 +13,10 @@
 
 namespace {
 
+// Whole seconds waited, as a person would say them (5 for 5.01 s).
 int seconds(qint64 ms)
 {
-    return int((ms + 999) / 1000);
+    return int(qMax<qint64>(1, (ms + 500) / 1000));
 }
 
 } // namespace
