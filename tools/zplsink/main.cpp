@@ -2,6 +2,7 @@
 // it receives, and renders its labels. Ends cleanly on Ctrl+C. With --render
 // it renders a ZPL file to PNG images instead, without listening.
 
+#include "ConfigAddress.h"
 #include "LabelText.h"
 #include "Renderer.h"
 #include "Sink.h"
@@ -128,7 +129,17 @@ int main(int argc, char *argv[])
     const QCommandLineOption dpmmOption(
         QStringLiteral("dpmm"), QStringLiteral("每毫米点数：6、8（默认）、12、24 / dots per mm: 6, 8 (default), 12, 24"),
         QStringLiteral("n"), QStringLiteral("8"));
-    parser.addOptions({portOption, listenOption, outOption, pngOption, renderOption, mediaOption, dpmmOption});
+    const QCommandLineOption configOption(
+        QStringLiteral("config"),
+        QStringLiteral("在 zpltest 的 Config.ini 里 [network] 的 printerip/printerport 处监听（只限本机地址）/ "
+                       "listen where printerip/printerport under [network] of zpltest's Config.ini say (this machine only)"),
+        QStringLiteral("file"));
+    const QCommandLineOption paperOutOption(
+        QStringLiteral("paper-out"), QStringLiteral("状态应答报告缺纸 / status answers say the paper is out"));
+    const QCommandLineOption pausedOption(
+        QStringLiteral("paused"), QStringLiteral("状态应答报告已暂停 / status answers say the printer is paused"));
+    parser.addOptions({portOption, listenOption, configOption, outOption, pngOption, renderOption, mediaOption,
+                       dpmmOption, paperOutOption, pausedOption});
     parser.process(app);
 
     zpl::Media media;
@@ -141,13 +152,22 @@ int main(int argc, char *argv[])
     if (parser.isSet(renderOption))
         return renderFile(parser.value(renderOption), media, parser.value(outOption));
 
-    bool ok = false;
-    const uint port = parser.value(portOption).toUInt(&ok);
-    if (!ok || port > 65535)
-        return fail(QStringLiteral("端口无效 / invalid port: %1").arg(parser.value(portOption)));
-    const QHostAddress address(parser.value(listenOption));
-    if (address.isNull())
-        return fail(QStringLiteral("地址无效 / invalid address: %1").arg(parser.value(listenOption)));
+    ListenAddress where;
+    QString error;
+    if (parser.isSet(configOption)) {
+        if (!ReadListenAddress(parser.value(configOption), &where, &error))
+            return fail(error);
+    } else {
+        bool ok = false;
+        const uint port = parser.value(portOption).toUInt(&ok);
+        if (!ok || port > 65535)
+            return fail(QStringLiteral("端口无效 / invalid port: %1").arg(parser.value(portOption)));
+        where = {QHostAddress(parser.value(listenOption)), quint16(port)};
+        if (where.address.isNull())
+            return fail(QStringLiteral("地址无效 / invalid address: %1").arg(parser.value(listenOption)));
+    }
+    const QHostAddress &address = where.address;
+    const quint16 port = where.port;
 
     Sink sink;
     if (parser.isSet(outOption) && !sink.setOutputFolder(parser.value(outOption)))
@@ -155,6 +175,10 @@ int main(int argc, char *argv[])
     if (parser.isSet(pngOption) && !sink.setImageFolder(parser.value(pngOption)))
         return fail(QStringLiteral("无法创建文件夹 / cannot create folder: %1").arg(parser.value(pngOption)));
     sink.setMedia(media);
+    zpl::HostStatus status;
+    status.paperOut = parser.isSet(paperOutOption);
+    status.paused = parser.isSet(pausedOption);
+    sink.setHostStatus(status);
     if (!sink.listen(address, quint16(port)))
         return fail(QStringLiteral("无法在 %1:%2 监听 / cannot listen on %1:%2: %3")
                         .arg(address.toString(), QString::number(port), sink.errorString()));
