@@ -52,6 +52,7 @@ public:
     void setMedia(const zpl::Media &media) { m_media = media; }
     // What status answers say, from now on, on every connection.
     void setHostStatus(const zpl::HostStatus &status);
+    const zpl::HostStatus &hostStatus() const { return m_hostStatus; }
     bool listen(const QHostAddress &address, quint16 port);
     QString errorString() const { return m_server.errorString(); }
     quint16 port() const { return m_server.serverPort(); }
