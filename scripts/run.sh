@@ -27,13 +27,12 @@ trap 'rm -f "$log"' EXIT
 "$build_dir/tools/zplsink/zplsink" --window --config "$config" > >(tee "$log") 2>&1 &
 sink=$!
 for _ in $(seq 100); do
-    grep -q "listening on" "$log" && break
+    grep -q -e "listening on" -e "^zplsink: " "$log" && break
     kill -0 "$sink" 2>/dev/null || break
     sleep 0.1
 done
 if ! grep -q "listening on" "$log"; then
     echo "zplsink 没有启动，打印任务发往 Config.ini 所写的打印机 / zplsink did not start: printing goes where Config.ini says."
-    kill -INT "$sink" 2>/dev/null || true
     sink=
 fi
 status=0

@@ -90,7 +90,7 @@ SinkWindow::SinkWindow(Sink *sink, const zpl::Media &media, const QString &where
     split->addWidget(m_list);
     split->addWidget(tabs);
     split->setStretchFactor(1, 1);
-    split->setSizes({460, 740});
+    split->setSizes({380, 820});
     setCentralWidget(split);
     buildToolBar();
     statusBar()->showMessage(QStringLiteral("正在监听 / listening on %1").arg(where));

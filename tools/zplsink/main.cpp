@@ -186,9 +186,10 @@ int main(int argc, char *argv[])
     if (!sink.listen(address, quint16(port))) {
         const QString message = QStringLiteral("无法在 %1:%2 监听 / cannot listen on %1:%2: %3")
                                     .arg(address.toString(), QString::number(port), sink.errorString());
+        fail(message);
         if (windowed)
             QMessageBox::critical(nullptr, QStringLiteral("zplsink"), message);
-        return fail(message);
+        return 1;
     }
     std::printf("zplsink %s: 正在监听 %s:%u，按 Ctrl+C 退出 / listening on %s:%u, Ctrl+C quits\n\n",
                 ZPLTEST_VERSION, qPrintable(address.toString()), sink.port(), qPrintable(address.toString()),
