@@ -315,9 +315,18 @@ void Printer::quantity(const Token &token)
     m_label.quantity = number(token, 0, 1, 1, 99999999);
 }
 
-void Printer::query(const Token &)
+void Printer::query(const Token &token)
 {
-    ++m_queries;    // the hook for answering ~HS ~HI ~HQES on the same connection
+    ++m_queries;
+    const int length = qMin(m_state.labelLength > 0 ? m_state.labelLength : m_media.lengthDots(), m_media.lengthDots());
+    if (token.name == "HS")
+        m_replies += HostStatusAnswer(m_hostStatus, length, m_inFormat);
+    else if (token.name == "HI")
+        m_replies += HostIdentificationAnswer(m_media.dpmm);
+    else if (token.args.trimmed().toUpper() == "ES")
+        m_replies += ExtendedStatusAnswer(m_hostStatus);
+    else
+        diagnose(token, QStringLiteral("only ~HQES is answered, skipped"));
 }
 
 void Printer::ignore(const Token &)

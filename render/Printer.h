@@ -7,6 +7,7 @@
 
 #include "CommandReader.h"
 #include "FieldState.h"
+#include "HostStatus.h"
 #include "Label.h"
 #include "Tokenizer.h"
 
@@ -27,10 +28,12 @@ public:
     std::vector<Label> feed(const QByteArray &bytes);
     // End of the job: a format still open is rendered, with a diagnostic.
     std::vector<Label> finish();
-    // Answers to host status queries, for the same connection. The queries
-    // (~HS ~HI ~HQ) are recognised and counted; answering them comes later.
+    // Answers to host status queries (~HS ~HI ~HQES) fed so far, for the
+    // same connection; each is ready as soon as its query has arrived.
     QByteArray takeReplies();
     int queries() const { return m_queries; }
+    // What the answers say about paper and pause.
+    void setHostStatus(const HostStatus &status) { m_hostStatus = status; }
 
     // A job gives at most this many Labels; the formats after them still set
     // what persists, and are counted.
@@ -82,6 +85,7 @@ private:
     std::vector<Diagnostic> m_pending;  // said outside a format: go to the next label
     std::vector<Label> m_done;
     QByteArray m_replies;
+    HostStatus m_hostStatus;
     int m_queries = 0;
     int m_made = 0, m_skipped = 0;
 };

@@ -84,6 +84,11 @@ void Tokenizer::take(char c, std::vector<Token> &out)
         m_token.args += c;
     else
         m_token.truncated = true;
+    // ~HQ takes two letters (ES): a host waits for its answer, not for more bytes.
+    if (m_token.prefix == '~' && m_token.name == "HQ" && m_token.args.size() == 2) {
+        complete(out);
+        return;
+    }
     // ^GFB and ^GFC: once the fourth delimiter is read, the next b bytes are data.
     if (m_token.name == "GF" && m_state == State::Args && c == m_token.delimiter && ++m_commas == 4) {
         const QList<QByteArray> p = m_token.params();
@@ -104,7 +109,7 @@ void Tokenizer::completeName(std::vector<Token> &out)
         m_state = State::OneChar;
         return;
     }
-    if (m_token.prefix == '^' ? takesNoParameters(m_token.name) : m_token.name == "HS") {
+    if (m_token.prefix == '^' ? takesNoParameters(m_token.name) : (m_token.name == "HS" || m_token.name == "HI")) {
         out.push_back(m_token);
         m_state = State::Between;
     }

@@ -2,8 +2,8 @@
 # Installs what is missing, builds, and starts zpltest in its window. The
 # program reads Config.ini from its own folder: build/ui/Config.ini. While
 # that file names a printer on this machine (the sample does: 127.0.0.1:9100),
-# zplsink plays the printer in this terminal, unless something already listens
-# on that port.
+# zplsink plays the printer, in a window of its own, unless something already
+# listens on that port.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -13,30 +13,27 @@ if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
     echo "zpltest needs a display (DISPLAY or WAYLAND_DISPLAY is not set)." >&2
     exit 1
 fi
+config=$build_dir/ui/Config.ini
+if [[ ! -f $config ]]; then
+    echo "找不到 $config：程序从自己的文件夹读取设置；请运行 scripts/build.sh 放回示例文件。" >&2
+    echo "$config is missing: zpltest reads its settings beside itself; scripts/build.sh puts the sample back." >&2
+    exit 1
+fi
 
-# The value of KEY in [SECTION] of Config.ini, roughly as the program reads it.
-ini_value() {
-    tr -d '\r' <"$build_dir/ui/Config.ini" | awk -v section="$1" -v key="$2" '
-        /^[ \t]*\[/ { name = $0; gsub(/^[ \t]*\[[ \t]*|[ \t]*\].*$/, "", name); inside = (tolower(name) == tolower(section)); next }
-        inside && index($0, "=") {
-            k = substr($0, 1, index($0, "=") - 1); v = substr($0, index($0, "=") + 1)
-            gsub(/^[ \t]+|[ \t]+$/, "", k)
-            if (tolower(k) == tolower(key)) { sub(/;.*/, "", v); gsub(/^[ \t"]+|[ \t"]+$/, "", v); print v; exit }
-        }'
-}
-
-host=$(ini_value network printerip)
-port=$(ini_value network printerport)
-sink=
-if [[ $host == 127.* || $host == localhost ]] && [[ $port =~ ^[0-9]+$ ]]; then
-    echo "Config.ini 指向本机 $host:$port：由 zplsink 充当打印机 / Config.ini names this machine: zplsink plays the printer."
-    "$build_dir/tools/zplsink/zplsink" --listen 127.0.0.1 --port "$port" &
-    sink=$!
-    sleep 0.5
-    if ! kill -0 "$sink" 2>/dev/null; then
-        echo "端口 $port 上已有程序在监听，就用它 / something already listens on port $port: printing goes there."
-        sink=
-    fi
+# zplsink reads Config.ini as zpltest does and refuses, with a sentence, an
+# address that is not this machine or a port that is taken.
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+"$build_dir/tools/zplsink/zplsink" --window --config "$config" > >(tee "$log") 2>&1 &
+sink=$!
+for _ in $(seq 100); do
+    grep -q -e "listening on" -e "^zplsink: " "$log" && break
+    kill -0 "$sink" 2>/dev/null || break
+    sleep 0.1
+done
+if ! grep -q "listening on" "$log"; then
+    echo "zplsink 没有启动，打印任务发往 Config.ini 所写的打印机 / zplsink did not start: printing goes where Config.ini says."
+    sink=
 fi
 status=0
 "$build_dir/ui/zpltest" || status=$?

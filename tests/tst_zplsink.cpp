@@ -88,43 +88,69 @@ private slots:
     void rendersFiles_data();
     void rendersFiles();
     void savesLabelImages();
+    void answersQueries_data();
+    void answersQueries();
 
 private:
     QTcpServer m_busy; // a port taken
+    QTemporaryDir m_dir;
 };
+
+namespace {
+
+const QByteArray IdleStatus = QByteArray("\x02" "030,0,0,1219,000,0,0,0,000,0,0,0\x03\r\n")
+                            + "\x02" "000,0,0,0,0,2,0,0,00000000,1,000\x03\r\n\x02" "1234,0\x03\r\n";
+const QByteArray NoErrors = "\x02\r\nPRINTER STATUS\r\n  ERRORS:   0 00000000 00000000\r\n"
+                            "  WARNINGS: 0 00000000 00000000\r\n\x03\r\n";
+const QByteArray Box = "^XA^FO10,10^GB20,20,2^FS^XZ";
+
+} // namespace
 
 void TestZplsink::reportsJob_data()
 {
     QTest::addColumn<QByteArray>("job");
     QTest::addColumn<QByteArray>("expected"); // from the byte count on, as the terminal gets it
+    QTest::addColumn<QByteArray>("leftOpen"); // sent on a connection still open at Ctrl+C
 
     QTest::newRow("a label job as it came") << QByteArray("^XA^FDAB12^FS^PQ2^XZ")
         << QByteArray("  20 字节 bytes\n^XA^FDAB12^FS^PQ2^XZ\n"
-                      "  标签 label job-0001-1.png: 813 x 1219 点 dots, 数量 quantity 2\n\n");
+                      "  标签 label job-0001-1.png: 813 x 1219 点 dots, 数量 quantity 2\n\n") << QByteArray();
+    QTest::newRow("Ctrl+C with a connection open reports it") << QByteArray("first")
+        << QByteArray("  8 字节 bytes\n^XA^FDop\n  标签 label job-0002-1.png") << QByteArray("^XA^FDop");
     QTest::newRow("C0 and DEL escaped, tab and line ends kept") << bytesOf("a\x1b[2Jb\x00\x7f\tc\r\n中")
-        << QByteArray("  15 字节 bytes\na\\x1b[2Jb\\x00\\x7f\tc\r\n中\n\n");
+        << QByteArray("  15 字节 bytes\na\\x1b[2Jb\\x00\\x7f\tc\r\n中\n\n") << QByteArray();
     // A raw C1 byte and the UTF-8 C1 character each show byte for byte; other characters pass.
     QTest::newRow("C1 escaped, raw and in utf-8") << QByteArray("\x9b" "2J\xc2\x9b" "2J\xc2\x85文\xc2\xa0\x80")
-        << QByteArray("  15 字节 bytes\n\\x9b2J\\xc2\\x9b2J\\xc2\\x85文\xc2\xa0\\x80\n\n");
-    QTest::newRow("a job of 4 MiB arrives whole") << QByteArray(4 << 20, 'x') << QByteArray("  4194304 字节 bytes\nxxx");
+        << QByteArray("  15 字节 bytes\n\\x9b2J\\xc2\\x9b2J\\xc2\\x85文\xc2\xa0\\x80\n\n") << QByteArray();
+    QTest::newRow("a job of 4 MiB arrives whole") << QByteArray(4 << 20, 'x') << QByteArray("  4194304 字节 bytes\nxxx") << QByteArray();
     QTest::newRow("a job past 16 MiB is cut and reported") << QByteArray((16 << 20) + 10, 'y')
-        << QByteArray("  16777216 字节 bytes（超出上限，另有 10 字节未保留 / 10 more bytes dropped）\nyyy");
+        << QByteArray("  16777216 字节 bytes（超出上限，另有 10 字节未保留 / 10 more bytes dropped）\nyyy") << QByteArray();
 }
 
 void TestZplsink::reportsJob()
 {
     QFETCH(QByteArray, job);
     QFETCH(QByteArray, expected);
+    QFETCH(QByteArray, leftOpen);
     RunningSink sink;
     sink.send(job);
-    const QByteArray out = sink.waitForJobs(1);
-    QVERIFY2(out.contains(expected), out.left(300).constData());
+    QByteArray out = sink.waitForJobs(1);
     static const QRegularExpression time(QStringLiteral("\\n\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\] 127\\.0\\.0\\.1:\\d+  "));
     QVERIFY2(QString::fromUtf8(out.left(300)).contains(time), out.left(300).constData());
+    QTcpSocket open;
+    if (!leftOpen.isEmpty()) {
+        open.connectToHost(QHostAddress::LocalHost, sink.port);
+        QVERIFY(open.waitForConnected(5000));
+        open.write(leftOpen);
+        QVERIFY(open.waitForBytesWritten(5000));
+        QTest::qWait(200);
+    }
 
     // Ctrl+C ends it cleanly.
     ::kill(pid_t(sink.process.processId()), SIGINT);
     QVERIFY(sink.process.waitForFinished(5000));
+    out += sink.process.readAllStandardOutput();
+    QVERIFY2(out.contains(expected), out.left(300).constData());
     QCOMPARE(sink.process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(sink.process.exitCode(), 0);
 }
@@ -179,6 +205,22 @@ void TestZplsink::runsOnce_data()
     QTest::newRow("help in english") << QStringList{"--help"} << 0 << QStringLiteral("A virtual network label printer");
     QTest::newRow("version") << QStringList{"--version"} << 0 << QStringLiteral("zplsink " ZPLTEST_VERSION);
     QTest::newRow("busy port") << QStringList{"--port", busy} << 1 << QStringLiteral("无法在 127.0.0.1:%1 监听").arg(busy);
+    const auto config = [this](const char *name, const QByteArray &network) {
+        const QString path = m_dir.filePath(QLatin1String(name));
+        testfiles::Write(path, "[prtmod]\nprtmod=ip\n[network]\n" + network);
+        return QStringList{QStringLiteral("--config"), path};
+    };
+    QTest::newRow("config naming a LAN printer")
+        << config("lan.ini", "printerip= 192.168.1.50 \nprinterport=9100\n") << 1
+        << QStringLiteral("printerip \"192.168.1.50\" in %1 is not this machine: zplsink only plays a printer on "
+                          "this machine").arg(m_dir.filePath(QStringLiteral("lan.ini")));
+    QTest::newRow("config with port 0") << config("zero.ini", "printerip=127.0.0.1\nprinterport=0\n") << 1
+                                        << QStringLiteral("invalid printerport \"0\" in [network]");
+    QTest::newRow("config with port 65536") << config("big.ini", "printerip=127.0.0.1\nprinterport=65536\n") << 1
+                                            << QStringLiteral("invalid printerport \"65536\"");
+    QTest::newRow("config missing") << QStringList{"--config", m_dir.filePath(QStringLiteral("none.ini"))} << 1
+                                    << QStringLiteral("找不到设置文件 / cannot find the settings file %1")
+                                           .arg(m_dir.filePath(QStringLiteral("none.ini")));
 }
 
 void TestZplsink::runsOnce()
@@ -279,6 +321,63 @@ void TestZplsink::savesLabelImages()
                                          "    -> %1\n  标签 label job-0001-2.png").arg(first)),
              qPrintable(out));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"job-0001-1.png", "job-0001-2.png"}));
+}
+
+// Answers come byte for byte on the same connection while it stays open;
+// the labels around a query still print.
+void TestZplsink::answersQueries_data()
+{
+    QTest::addColumn<QStringList>("options");   // "CONFIG": a Config.ini naming a free port on "localhost"
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<int>("labels");
+    QTest::newRow("~HS alone") << QStringList() << QByteArray("~HS") << IdleStatus << 0;
+    QTest::newRow("~HI and ~HQES, lower case") << QStringList{"--dpmm", "12"} << QByteArray("~hi\r\n~HQES")
+        << QByteArray("\x02ZPLSINK,V1.0.0,12,8192KB,\x03\r\n") + NoErrors << 0;
+    QTest::newRow("~HS between labels") << QStringList() << Box + "~HS" + Box << IdleStatus << 2;
+    QTest::newRow("^LL gives the label length, open format flagged") << QStringList() << QByteArray("^XA^LL800^XZ^XA~HS")
+        << QByteArray("\x02" "030,0,0,0800,000,0,0,1,000,0,0,0\x03\r\n") + IdleStatus.mid(36) << 0;
+    QTest::newRow("paper out") << QStringList{"--paper-out"} << QByteArray("~HS~HQES")
+        << QByteArray("\x02" "030,1,0,1219") + IdleStatus.mid(13)
+               + "\x02\r\nPRINTER STATUS\r\n  ERRORS:   1 00000000 00000001\r\n  WARNINGS: 0 00000000 00000000\r\n\x03\r\n"
+        << 0;
+    QTest::newRow("paused") << QStringList{"--paused"} << QByteArray("~HS")
+                            << QByteArray("\x02" "030,0,1,1219") + IdleStatus.mid(13) << 0;
+    QTest::newRow("listens where Config.ini says") << QStringList{"--config", "CONFIG"} << QByteArray("~HS")
+                                                   << IdleStatus << 0;
+}
+
+void TestZplsink::answersQueries()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, sent);
+    QFETCH(QByteArray, answer);
+    QFETCH(int, labels);
+    if (options.contains(QStringLiteral("CONFIG"))) {
+        QTcpServer probe; // a free port, given back
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        const QByteArray port = QByteArray::number(probe.serverPort());
+        probe.close();
+        const QString path = m_dir.filePath(QStringLiteral("loopback.ini"));
+        testfiles::Write(path, "[network]\nprinterip =  localhost \nprinterport=" + port + " ;9100\n");
+        options.replaceInStrings(QStringLiteral("CONFIG"), path);
+    }
+    RunningSink sink(options);
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, sink.port);
+    QVERIFY(socket.waitForConnected(5000));
+    socket.write(sent);
+    QByteArray got;
+    QElapsedTimer clock;
+    clock.start();
+    while (got.size() < answer.size() && clock.elapsed() < 5000) {
+        socket.waitForReadyRead(100);
+        got += socket.readAll();
+    }
+    QCOMPARE(got, answer);
+    socket.disconnectFromHost();
+    const QByteArray out = sink.waitForJobs(1);
+    QCOMPARE(int(out.count("  标签 label job-")), labels);
 }
 
 QTEST_GUILESS_MAIN(TestZplsink)

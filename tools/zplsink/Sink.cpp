@@ -18,6 +18,9 @@ namespace {
 constexpr qint64 MaxJobBytes = 16 * 1024 * 1024;
 // A connection that sends nothing for this long is ended and reported.
 constexpr int IdleMs = 30000;
+// Answers wait no further once this much is unread by the client: a stream
+// of queries from a host that never reads must not fill the memory.
+constexpr qint64 MaxUnreadAnswers = 1024 * 1024;
 
 // The job as text for a terminal: bytes pass as they are, but control
 // characters other than tab and line breaks show as \xNN, one per byte, so
@@ -71,6 +74,24 @@ Sink::Sink(QObject *parent) : QObject(parent)
     connect(&m_server, &QTcpServer::newConnection, this, &Sink::accept);
 }
 
+// A socket going away with the server would report its end to a Sink that is
+// half gone: the open jobs end here, while everything is in place.
+Sink::~Sink()
+{
+    while (!m_jobs.isEmpty()) {
+        QTcpSocket *socket = m_jobs.begin().key();
+        socket->disconnect(this);
+        finish(socket);
+    }
+}
+
+void Sink::setHostStatus(const zpl::HostStatus &status)
+{
+    m_hostStatus = status;
+    for (Job &job : m_jobs)
+        job.printer->setHostStatus(status);
+}
+
 bool Sink::setOutputFolder(const QString &path)
 {
     if (path.isEmpty() || !QDir().mkpath(path))
@@ -114,6 +135,7 @@ void Sink::accept()
         job.number = m_next++;
         job.printer = std::make_shared<zpl::Printer>(m_media);
         job.printer->setState(m_persisting);
+        job.printer->setHostStatus(m_hostStatus);
         job.peer = QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
         job.idle = new QTimer(socket);
         job.idle->setSingleShot(true);
@@ -139,6 +161,9 @@ void Sink::receive(QTcpSocket *socket)
     if (!chunk.isEmpty()) {
         job.idle->start(IdleMs);
         print(job, job.printer->feed(chunk.left(room)));
+        const QByteArray answers = job.printer->takeReplies();
+        if (!answers.isEmpty() && socket->bytesToWrite() < MaxUnreadAnswers)
+            socket->write(answers);
     }
 }
 
@@ -156,6 +181,7 @@ void Sink::print(Job &job, const std::vector<zpl::Label> &labels)
                         : QStringLiteral("\n    无法保存 / cannot save %1: %2").arg(path, error);
         }
         job.labels.append(line);
+        job.printed.push_back(label);
     }
 }
 
@@ -169,7 +195,8 @@ void Sink::finish(QTcpSocket *socket)
         job.labels.append(DescribeSkipped(job.printer->skippedLabels()));
     m_persisting = job.printer->state();
 
-    const QString time = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString time = now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     QString line = QStringLiteral("[%1] %2  %3 字节 bytes").arg(time, job.peer).arg(job.data.size());
     if (job.dropped > 0)
         line += QStringLiteral("（超出上限，另有 %1 字节未保留 / %1 more bytes dropped）").arg(job.dropped);
@@ -181,6 +208,8 @@ void Sink::finish(QTcpSocket *socket)
     report += '\n';
     std::fwrite(report.constData(), 1, std::size_t(report.size()), stdout);
     std::fflush(stdout);
+    emit jobReceived({job.number, now, job.peer, job.data, job.dropped, job.printer->media(),
+                      std::move(job.printed), job.printer->skippedLabels()});
 }
 
 QString Sink::save(const QByteArray &data, int number)

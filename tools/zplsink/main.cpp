@@ -2,9 +2,15 @@
 // it receives, and renders its labels. Ends cleanly on Ctrl+C. With --render
 // it renders a ZPL file to PNG images instead, without listening.
 
+#include "ConfigAddress.h"
 #include "LabelText.h"
+#include "MediaText.h"
 #include "Renderer.h"
 #include "Sink.h"
+#include "SinkWindow.h"
+
+#include <QApplication>
+#include <QMessageBox>
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -14,8 +20,11 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -30,20 +39,6 @@ int fail(const QString &message)
 {
     std::fprintf(stderr, "zplsink: %s\n", qPrintable(message));
     return 1;
-}
-
-// "4x6in", "100x150mm", "101.6x152.4mm" as media; false if it is none of these.
-bool parseMedia(const QString &text, zpl::Media *media)
-{
-    static const QRegularExpression form(QStringLiteral("^(\\d+(?:\\.\\d+)?)x(\\d+(?:\\.\\d+)?)(in|mm)$"));
-    const auto match = form.match(text.trimmed().toLower());
-    if (!match.hasMatch())
-        return false;
-    const double unit = match.captured(3) == QLatin1String("in") ? 25.4 : 1.0;
-    media->widthMm = match.captured(1).toDouble() * unit;
-    media->lengthMm = match.captured(2).toDouble() * unit;
-    const double most = double(zpl::MaxMediaDots) / media->dpmm;
-    return media->widthMm >= 1 && media->lengthMm >= 1 && media->widthMm <= most && media->lengthMm <= most;
 }
 
 // Renders one job file (or standard input for "-") into `folder`.
@@ -83,11 +78,15 @@ int renderFile(const QString &path, const zpl::Media &media, const QString &fold
 
 int main(int argc, char *argv[])
 {
-    // Labels are drawn with fonts, which need a GUI application; zplsink shows
-    // no window, so it needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    // Labels are drawn with fonts, which need a GUI application; without its
+    // window zplsink needs no display.
+    const bool windowed = std::any_of(argv + 1, argv + argc, [](const char *a) { return !std::strcmp(a, "--window"); });
+    if (!windowed && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    const std::unique_ptr<QGuiApplication> application(windowed ? new QApplication(argc, argv)
+                                                                 : new QGuiApplication(argc, argv));
+    QGuiApplication &app = *application;
+    QCoreApplication::setOrganizationName(QStringLiteral("zpltest"));
     QCoreApplication::setApplicationName(QStringLiteral("zplsink"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZPLTEST_VERSION));
 
@@ -128,26 +127,51 @@ int main(int argc, char *argv[])
     const QCommandLineOption dpmmOption(
         QStringLiteral("dpmm"), QStringLiteral("每毫米点数：6、8（默认）、12、24 / dots per mm: 6, 8 (default), 12, 24"),
         QStringLiteral("n"), QStringLiteral("8"));
-    parser.addOptions({portOption, listenOption, outOption, pngOption, renderOption, mediaOption, dpmmOption});
+    const QCommandLineOption configOption(
+        QStringLiteral("config"),
+        QStringLiteral("在 zpltest 的 Config.ini 里 [network] 的 printerip/printerport 处监听（只限本机地址）/ "
+                       "listen where printerip/printerport under [network] of zpltest's Config.ini say (this machine only)"),
+        QStringLiteral("file"));
+    const QCommandLineOption paperOutOption(
+        QStringLiteral("paper-out"), QStringLiteral("状态应答报告缺纸 / status answers say the paper is out"));
+    const QCommandLineOption pausedOption(
+        QStringLiteral("paused"), QStringLiteral("状态应答报告已暂停 / status answers say the printer is paused"));
+    const QCommandLineOption windowOption(
+        QStringLiteral("window"),
+        QStringLiteral("在窗口中显示收到的标签（标签纸尺寸和每毫米点数会被记住）/ "
+                       "show the labels received in a window (media size and dots per mm are remembered)"));
+    parser.addOptions({windowOption, portOption, listenOption, configOption, outOption, pngOption, renderOption, mediaOption,
+                       dpmmOption, paperOutOption, pausedOption});
     parser.process(app);
 
     zpl::Media media;
     media.dpmm = parser.value(dpmmOption).toInt();
     if (media.dpmm != 6 && media.dpmm != 8 && media.dpmm != 12 && media.dpmm != 24)
         return fail(QStringLiteral("每毫米点数无效 / invalid dots per mm: %1 (6, 8, 12 or 24)").arg(parser.value(dpmmOption)));
-    if (!parseMedia(parser.value(mediaOption), &media))
+    if (!ParseMedia(parser.value(mediaOption), &media))
         return fail(QStringLiteral("标签纸尺寸无效 / invalid media size: %1 (e.g. 4x6in or 100x150mm)")
                         .arg(parser.value(mediaOption)));
+    if (windowed)
+        media = SinkWindow::RememberedMedia(media, parser.isSet(mediaOption), parser.isSet(dpmmOption));
     if (parser.isSet(renderOption))
         return renderFile(parser.value(renderOption), media, parser.value(outOption));
 
-    bool ok = false;
-    const uint port = parser.value(portOption).toUInt(&ok);
-    if (!ok || port > 65535)
-        return fail(QStringLiteral("端口无效 / invalid port: %1").arg(parser.value(portOption)));
-    const QHostAddress address(parser.value(listenOption));
-    if (address.isNull())
-        return fail(QStringLiteral("地址无效 / invalid address: %1").arg(parser.value(listenOption)));
+    ListenAddress where;
+    QString error;
+    if (parser.isSet(configOption)) {
+        if (!ReadListenAddress(parser.value(configOption), &where, &error))
+            return fail(error);
+    } else {
+        bool ok = false;
+        const uint port = parser.value(portOption).toUInt(&ok);
+        if (!ok || port > 65535)
+            return fail(QStringLiteral("端口无效 / invalid port: %1").arg(parser.value(portOption)));
+        where = {QHostAddress(parser.value(listenOption)), quint16(port)};
+        if (where.address.isNull())
+            return fail(QStringLiteral("地址无效 / invalid address: %1").arg(parser.value(listenOption)));
+    }
+    const QHostAddress &address = where.address;
+    const quint16 port = where.port;
 
     Sink sink;
     if (parser.isSet(outOption) && !sink.setOutputFolder(parser.value(outOption)))
@@ -155,13 +179,28 @@ int main(int argc, char *argv[])
     if (parser.isSet(pngOption) && !sink.setImageFolder(parser.value(pngOption)))
         return fail(QStringLiteral("无法创建文件夹 / cannot create folder: %1").arg(parser.value(pngOption)));
     sink.setMedia(media);
-    if (!sink.listen(address, quint16(port)))
-        return fail(QStringLiteral("无法在 %1:%2 监听 / cannot listen on %1:%2: %3")
-                        .arg(address.toString(), QString::number(port), sink.errorString()));
+    zpl::HostStatus status;
+    status.paperOut = parser.isSet(paperOutOption);
+    status.paused = parser.isSet(pausedOption);
+    sink.setHostStatus(status);
+    if (!sink.listen(address, quint16(port))) {
+        const QString message = QStringLiteral("无法在 %1:%2 监听 / cannot listen on %1:%2: %3")
+                                    .arg(address.toString(), QString::number(port), sink.errorString());
+        fail(message);
+        if (windowed)
+            QMessageBox::critical(nullptr, QStringLiteral("zplsink"), message);
+        return 1;
+    }
     std::printf("zplsink %s: 正在监听 %s:%u，按 Ctrl+C 退出 / listening on %s:%u, Ctrl+C quits\n\n",
                 ZPLTEST_VERSION, qPrintable(address.toString()), sink.port(), qPrintable(address.toString()),
                 sink.port());
     std::fflush(stdout);
+
+    std::unique_ptr<SinkWindow> window;
+    if (windowed) {
+        window = std::make_unique<SinkWindow>(&sink, media, QStringLiteral("%1:%2").arg(address.toString()).arg(sink.port()));
+        window->show();
+    }
 
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);

@@ -1,0 +1,112 @@
+// zplsink's window, offscreen, fed by its Sink over loopback: the jobs list,
+// the label shown at its size on its paper, a bad job's diagnostics, and the
+// media chosen in the window printing what is shown again.
+
+#include "LabelView.h"
+#include "SinkWindow.h"
+
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTcpSocket>
+#include <QtTest>
+
+class TestSinkWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void showsJobs_data();
+    void showsJobs();
+};
+
+namespace {
+
+void send(quint16 port, const QByteArray &bytes)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(socket.waitForConnected(5000));
+    socket.write(bytes);
+    socket.disconnectFromHost();
+    QVERIFY(socket.state() == QAbstractSocket::UnconnectedState || socket.waitForDisconnected(5000));
+}
+
+QString cellText(const QTableWidget *table, int row, int column)
+{
+    const QTableWidgetItem *item = table->item(row, column);
+    return item ? item->text() : QString();
+}
+
+} // namespace
+
+void TestSinkWindow::showsJobs_data()
+{
+    QTest::addColumn<QByteArray>("newest");
+    QTest::addColumn<QString>("media");         // chosen in the window afterwards; empty: none
+    QTest::addColumn<QSize>("label");           // of the label shown, in dots
+    QTest::addColumn<QSize>("paper");
+    QTest::addColumn<QString>("note");          // a diagnostic listed for the newest job
+    QTest::newRow("newest label at its size on 4x6in paper")
+        << QByteArray("^XA^PW400^LL300^FO10,10^GB100,100,5^FS^PQ3^XZ") << QString() << QSize(400, 300)
+        << QSize(813, 1219) << QString();
+    QTest::newRow("bad job's diagnostics listed") << QByteArray("^XA^FO10,10^GB20,20,20^FS^FOx,5^QQ^XZ")
+        << QString() << QSize(813, 1219) << QSize(813, 1219) << QStringLiteral("^QQ unknown command, skipped");
+    QTest::newRow("media chosen in the window prints it again")
+        << QByteArray("^XA^FO10,10^GB20,20,20^FS^XZ") << QStringLiteral("2x1in") << QSize(406, 203)
+        << QSize(406, 203) << QString();
+}
+
+void TestSinkWindow::showsJobs()
+{
+    QFETCH(QByteArray, newest);
+    QFETCH(QString, media);
+    QFETCH(QSize, label);
+    QFETCH(QSize, paper);
+    QFETCH(QString, note);
+    QSettings().clear();
+    Sink sink;
+    QVERIFY(sink.listen(QHostAddress::LocalHost, 0));
+    SinkWindow window(&sink, zpl::Media(), QStringLiteral("127.0.0.1:%1").arg(sink.port()));
+    window.show();
+    auto *list = window.findChild<QTableWidget *>(QStringLiteral("jobs"));
+    auto *view = window.findChild<LabelView *>(QStringLiteral("labelView"));
+    auto *notes = window.findChild<QTableWidget *>(QStringLiteral("notes"));
+    QVERIFY(list && view && notes);
+
+    send(sink.port(), "^XA^FO5,5^GB50,50,50^FS^PQ2^XZ^XA^FO5,5^GB50,50,50^FS^XZ");
+    QTRY_COMPARE(list->rowCount(), 1);
+    send(sink.port(), newest);
+    QTRY_COMPARE(list->rowCount(), 2);
+    // Newest first: bytes, labels and quantity in their columns.
+    QCOMPARE(cellText(list, 0, 2), QString::number(newest.size()));
+    QCOMPARE(cellText(list, 1, 3), QStringLiteral("2"));
+    QCOMPARE(cellText(list, 1, 4), QStringLiteral("3"));
+    QTRY_COMPARE(list->currentRow(), 0);
+    if (!media.isEmpty()) {
+        auto *size = window.findChild<QComboBox *>(QStringLiteral("media"));
+        size->setCurrentText(media);
+        QMetaObject::invokeMethod(size, "activated", Q_ARG(int, size->currentIndex()));
+        QCOMPARE(QSettings().value(QStringLiteral("media")).toString(), media);
+    }
+    QCOMPARE(view->image().size(), label);
+    QCOMPARE(view->paperDots(), paper);
+    // At 100 % a dot is a pixel: the label's dots are drawn where the job put them.
+    view->setZoom(100);
+    QCOMPARE(view->scale(), 1.0);
+    QCOMPARE(view->image().pixelColor(12, 12), QColor(Qt::black));
+    QCOMPARE(view->image().pixelColor(label.width() - 1, label.height() - 1), QColor(Qt::white));
+    QStringList listed;
+    for (int row = 0; row < notes->rowCount(); ++row)
+        listed << cellText(notes, row, 1) + ' ' + cellText(notes, row, 2);
+    if (!note.isEmpty())
+        QVERIFY2(listed.contains(note), qPrintable(listed.join('\n')));
+    else
+        QVERIFY2(listed.isEmpty(), qPrintable(listed.join('\n')));
+    QVERIFY(window.findChild<QPlainTextEdit *>(QStringLiteral("zplText"))->toPlainText() == QString::fromLatin1(newest));
+}
+
+QTEST_MAIN(TestSinkWindow)
+#include "tst_sinkwindow.moc"
