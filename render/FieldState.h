@@ -51,6 +51,7 @@ struct FieldState
     int blockWidth = 0, blockLines = 1, blockSpacing = 0, blockIndent = 0;
     char blockJustify = 'L';
 
+    int fieldNumber = -1;           // ^FN, -1: none
     char hexIndicator = 0;          // ^FH, 0: none
     bool reverse = false;           // ^FR
     bool hasData = false;

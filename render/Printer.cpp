@@ -26,8 +26,13 @@ int Media::lengthDots() const
     return qBound(1, int(qRound(lengthMm * dpmm)), MaxMediaDots);
 }
 
-Printer::Printer(Media media) : m_media(media)
+Printer::Printer(Media media) : m_media(media), m_storage(std::make_shared<Storage>())
 {
+}
+
+void Printer::setStorage(std::shared_ptr<Storage> storage)
+{
+    m_storage = storage ? std::move(storage) : std::make_shared<Storage>();
 }
 
 const QHash<QByteArray, Printer::Handler> &Printer::handlers()
@@ -56,10 +61,12 @@ const QHash<QByteArray, Printer::Handler> &Printer::handlers()
         {"^KL", &Printer::ignore}, {"^SZ", &Printer::ignore}, {"^XB", &Printer::ignore},
         {"^PA", &Printer::ignore}, {"^FP", &Printer::unsupported},
         {"^LS", &Printer::unsupported}, {"^MU", &Printer::unsupported},
-        {"^FN", &Printer::unsupported}, {"^DF", &Printer::unsupported},
-        {"^XF", &Printer::unsupported}, {"~DG", &Printer::unsupported},
-        {"^XG", &Printer::unsupported}, {"^IL", &Printer::unsupported},
-        {"^IM", &Printer::unsupported}, {"^CW", &Printer::unsupported},
+        {"^FN", &Printer::fieldNumber},     {"^DF", &Printer::defineFormat},
+        {"^XF", &Printer::recallFormat},    {"~DG", &Printer::downloadGraphic},
+        {"~DY", &Printer::downloadObject},  {"^XG", &Printer::recallGraphic},
+        {"^IM", &Printer::recallGraphic},   {"^IL", &Printer::recallGraphic},
+        {"^ID", &Printer::deleteObject},    {"^HW", &Printer::directory},
+        {"^IS", &Printer::unsupported},     {"^CW", &Printer::unsupported},
         {"^SN", &Printer::unsupported}, {"^SF", &Printer::unsupported},
         {"^TB", &Printer::unsupported}, {"^GS", &Printer::unsupported},
     };
@@ -95,6 +102,13 @@ QByteArray Printer::takeReplies()
 
 void Printer::execute(const Token &token)
 {
+    // Inside ^DF the format's commands are kept, not run; ~ commands act at once.
+    if (!m_defining.isEmpty() && token.prefix == '^' && token.name != "XZ") {
+        m_definitionBytes += 3 + token.args.size();
+        if (m_definitionBytes <= Storage::MaxBytes)
+            m_definition.push_back(token);
+        return;
+    }
     if (token.prefix == '^' && (token.name.startsWith('A') || (token.name.startsWith('B') && token.name != "BY"))) {
         token.name.startsWith('A') ? font(token) : barcode(token);
         return;
@@ -152,6 +166,8 @@ void Printer::startFormat(const Token &token)
     m_fieldOpen = false;
     m_fields = 0;
     m_nextText = QPoint();
+    m_recalls.clear();
+    m_variables.clear();
 }
 
 void Printer::endFormat(const Token &token)
@@ -165,6 +181,15 @@ void Printer::endFormat(const Token &token)
             diagnose(token, QStringLiteral("the last field had no ^FS; it is drawn"));
         endField();
     }
+    if (!m_defining.isEmpty()) {
+        QString error;
+        if (!m_storage->storeFormat(m_defining, std::exchange(m_definition, {}), &error)
+            || m_definitionBytes > Storage::MaxBytes)
+            diagnose(token, error.isEmpty() ? QStringLiteral("the stored format is too large, not stored") : error);
+        m_defining.clear();
+        m_fields = 0;       // a format that stores another prints nothing
+    }
+    replayRecalls();
     m_label.width = qMin(m_state.printWidth > 0 ? m_state.printWidth : m_media.widthDots(), m_media.widthDots());
     m_label.length = qMin(m_state.labelLength > 0 ? m_state.labelLength : m_media.lengthDots(), m_media.lengthDots());
     m_label.printRate = m_state.printRate;
@@ -183,6 +208,21 @@ void Printer::endFormat(const Token &token)
 
 void Printer::endField()
 {
+    if (m_field.fieldNumber >= 0) {
+        if (!m_replaying && !m_recalls.empty()) {   // data for the recalled format's field
+            m_variables[m_field.fieldNumber] = {m_field.data, m_field.contentOffset};
+            m_field = FieldState();
+            m_fieldOpen = false;
+            return;
+        }
+        if (m_replaying) {
+            auto it = m_variables.find(m_field.fieldNumber);
+            if (it != m_variables.end()) {
+                m_field.data = it->data;
+                m_field.hasData = it->used = true;
+            }
+        }
+    }
     FieldRenderer renderer(m_state, m_media.dpmm, m_label);
     m_nextText = renderer.render(m_field, m_nextText);
     m_field = FieldState();
@@ -210,7 +250,7 @@ void Printer::fieldData(const Token &token)
     }
     m_field.data = m_field.hexIndicator ? DecodeHex(data, m_field.hexIndicator) : data;
     m_field.hasData = true;
-    if (m_field.content == FieldState::Content::Text) {     // a text field's notes point at its data
+    if (m_field.content == FieldState::Content::Text && m_field.fieldNumber < 0) {     // a text field's notes point at its data
         m_field.contentOffset = token.offset;
         m_field.contentCommand = token.command();
     }

@@ -4,13 +4,22 @@
 // format completed by its ^XZ as a Label. What persists across formats (^BY
 // ^CF ^FW ^LH ^LR ^CI ^PW ^LL ^PO ^PR ~SD ^MD) lives as long as the Printer,
 // as it would until a power cycle; see FieldState.h for the three lifetimes.
+// Stored formats and graphics live in a Storage, private to the Printer
+// unless one is shared with setStorage() (as one printer's memory serves
+// all its connections). A format holding ^DF is stored, not printed; ^XF
+// recalls a stored format at the recalling format's ^XZ, its ^FN fields
+// taking the data the recalling format gave those numbers.
 
 #include "CommandReader.h"
 #include "FieldState.h"
 #include "Label.h"
+#include "Storage.h"
 #include "Tokenizer.h"
 
 #include <QHash>
+#include <QMap>
+
+#include <memory>
 
 #include <vector>
 
@@ -42,6 +51,10 @@ public:
     void setState(const PrinterState &state) { m_state = state; }
     const Media &media() const { return m_media; }
 
+    // The memory ^DF ~DG ~DY store into and ^XF ^XG ^IM ^IL ^ID ^HW read; never null.
+    void setStorage(std::shared_ptr<Storage> storage);
+    Storage &storage() const { return *m_storage; }
+
 private:
     using Handler = void (Printer::*)(const Token &);
     static const QHash<QByteArray, Handler> &handlers();
@@ -67,6 +80,16 @@ private:
     void graphicField(const Token &token);
     void quantity(const Token &token);
     void query(const Token &token);
+    void fieldNumber(const Token &token);
+    void defineFormat(const Token &token);
+    void recallFormat(const Token &token);
+    void replayRecalls();
+    void deleteObject(const Token &token);
+    void directory(const Token &token);
+    void downloadGraphic(const Token &token);
+    void downloadObject(const Token &token);
+    void recallGraphic(const Token &token);
+    QImage storedImage(const Token &token, const QByteArray &name);
     void ignore(const Token &token);
     void unsupported(const Token &token);
 
@@ -84,6 +107,15 @@ private:
     QByteArray m_replies;
     int m_queries = 0;
     int m_made = 0, m_skipped = 0;
+
+    std::shared_ptr<Storage> m_storage;
+    QByteArray m_defining;              // ^DF: the name the rest of the format is stored under
+    std::vector<Token> m_definition;
+    qsizetype m_definitionBytes = 0;
+    std::vector<std::vector<Token>> m_recalls;  // ^XF: replayed at ^XZ
+    struct Variable { QByteArray data; qint64 offset = 0; bool used = false; };
+    QMap<int, Variable> m_variables;    // ^FN data of a recalling format
+    bool m_replaying = false;
 };
 
 } // namespace zpl

@@ -93,6 +93,8 @@ private slots:
     void tokenizer();
     void interpreter_data();
     void interpreter();
+    void storedObjects_data();
+    void storedObjects();
     void geometry_data();
     void geometry();
     void fontZero_data();
@@ -196,6 +198,61 @@ void TestRender::interpreter()
     QFETCH(QByteArray, job);
     QFETCH(QString, expected);
     QCOMPARE(summary(RenderJob(job)), expected);
+}
+
+void TestRender::storedObjects_data()
+{
+    // Each job goes to its own Printer; all share one memory, as connections share a printer.
+    QTest::addColumn<QByteArrayList>("jobs");
+    QTest::addColumn<QString>("expected");     // the last job's labels
+    QTest::addColumn<QByteArray>("replies");   // the last job's answers
+    const QByteArray store = "^XA^DFR:SHIP.ZPL^FS^FO10,10^GB5,5^FS^FO50,50^FN1\"Name\"^FDdefault^FS^FO90,90^FN2^FS^XZ";
+    QTest::newRow("a storing format prints nothing") << QByteArrayList{store} << "" << QByteArray();
+    QTest::newRow("recalled on another connection, ^FN takes the recall's data")
+        << QByteArrayList{store, "^XA^XFR:SHIP.ZPL^FS^FN1^FDAnna^FS^FN2^FVB^FS^XZ"}
+        << "813x1219 q1 box(10,10,5,5) text(Anna) text(B)" << QByteArray();
+    QTest::newRow("drive and extension default to R: and .ZPL")
+        << QByteArrayList{store, "^XA^XFSHIP^FS^FN2^FDx^FS^XZ"} << "813x1219 q1 box(10,10,5,5) text(default) text(x)"
+        << QByteArray();
+    QTest::newRow("missing format noted, the rest printed")
+        << QByteArrayList{store, "^XA^XFR:NONE.ZPL^FS^FO1,1^GB2,2^FS^XZ"} << "813x1219 q1 box(1,1,2,2) !^XF@3" << QByteArray();
+    QTest::newRow("a field number without a field is noted")
+        << QByteArrayList{store, "^XA^XFR:SHIP.ZPL^FS^FN7^FDx^FS^XZ"} << "813x1219 q1 box(10,10,5,5) text(default) !^FN@19"
+        << QByteArray();
+    QTest::newRow("^ID deletes, the recall then misses")
+        << QByteArrayList{store, "^XA^IDR:SHIP.ZPL^XZ^XA^XFR:SHIP.ZPL^FS^FO1,1^GB2,2^FS^XZ"}
+        << "813x1219 q1 box(1,1,2,2) !^XF@22" << QByteArray();
+    QTest::newRow("^HW lists what is stored")
+        << QByteArrayList{store, "~DGR:DOT.GRF,2,1,FFFF", "^XA^HWR:*.*^XZ"} << ""
+        << QByteArray("\x02\r\n- DIR R:*.*\r\n*R:DOT.GRF                  2\r\n*R:SHIP.ZPL                66\r\n"
+                      "-16777148 bytes free R:RAM\r\n\x03");
+    QTest::newRow("~DG stored, ^XG scales it by whole dots")
+        << QByteArrayList{"~DGR:DOT.GRF,2,1,C0C0", "^XA^FO10,20^XGDOT,3,2^FS^XZ"} << "813x1219 q1 shape(10,20,24,4)" << QByteArray();
+    QTest::newRow("^IM draws unscaled, ^IL at the corner")
+        << QByteArrayList{"~DGR:DOT.GRF,2,1,C0C0", "^XA^ILR:DOT.GRF^FO10,20^IMR:DOT.GRF^FS^XZ"}
+        << "813x1219 q1 shape(0,0,8,2) shape(10,20,8,2)" << QByteArray();
+    QTest::newRow("a missing image is noted") << QByteArrayList{"^XA^FO1,1^XGR:NO.GRF^FS^XZ"} << "813x1219 q1 !^XG@9"
+                                              << QByteArray();
+}
+
+void TestRender::storedObjects()
+{
+    QFETCH(QByteArrayList, jobs);
+    QFETCH(QString, expected);
+    QFETCH(QByteArray, replies);
+    auto storage = std::make_shared<Storage>();
+    std::vector<Label> labels;
+    QByteArray answers;
+    for (const QByteArray &job : jobs) {
+        Printer printer;
+        printer.setStorage(storage);
+        labels = printer.feed(job);
+        for (Label &l : printer.finish())
+            labels.push_back(std::move(l));
+        answers = printer.takeReplies();
+    }
+    QCOMPARE(summary(labels), expected);
+    QCOMPARE(answers, replies);
 }
 
 void TestRender::geometry_data()
