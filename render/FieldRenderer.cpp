@@ -166,6 +166,12 @@ void FieldRenderer::barcode(const FieldState &field)
         size = QSizeF(matrix->columns * mw, top + matrix->rows * mh);
         anchor = QPointF(0, size.height());
         symbolArea = QRectF(0, top, matrix->columns * mw, matrix->rows * mh);
+    } else if (const auto *dots = std::get_if<DotSymbol>(&result.symbol)) {
+        for (const DotRun &run : dots->runs)
+            op.rects.emplace_back(run.x, run.y, run.width, run.height);
+        size = QSizeF(dots->width, dots->height);
+        anchor = QPointF(0, size.height());
+        symbolArea = QRectF(QPointF(0, 0), size);
     } else {
         const auto &linear = std::get<LinearSymbol>(result.symbol);
         const Font font('D', m_state.by.moduleWidth >= 4 ? 36 : 18, 0, m_dpmm);

@@ -38,6 +38,13 @@ QImage Paint(const BarcodeResult &result)
             for (int x = 0; x < image.width(); ++x)
                 if (matrix->at(x / result.moduleWidth, y / result.moduleHeight))
                     image.setPixel(x, y, qRgb(0, 0, 0));
+    } else if (const auto *dots = std::get_if<DotSymbol>(&result.symbol)) {
+        image = QImage(dots->width, dots->height, QImage::Format_Grayscale8);
+        image.fill(Qt::white);
+        for (const DotRun &run : dots->runs)
+            for (int y = run.y; y < run.y + run.height; ++y)
+                for (int x = run.x; x < run.x + run.width; ++x)
+                    image.setPixel(x, y, qRgb(0, 0, 0));
     } else {
         const auto &linear = std::get<LinearSymbol>(result.symbol);
         image = QImage(linear.width, result.barHeight + 10, QImage::Format_Grayscale8);
@@ -86,6 +93,8 @@ private slots:
     void heightAndLine();
     void twoD_data();
     void twoD();
+    void maxiCode_data();
+    void maxiCode();
     void unknownType();
     void anyBytesGiveASymbolOrANote();
 };
@@ -458,6 +467,48 @@ void TestSymbols::twoD_data()
         << "PDF417" << QByteArray("PDF417 test") << "2" << QSize(17 * 5 + 1, 0) << QSize(2, 6) << QString();
     QTest::newRow("PDF417 row height from ^BY") << '7' << QByteArray(",1,2") << QByteArray("12345")
         << "PDF417" << QByteArray("12345") << "1" << QSize(17 * 5 + 18, 0) << QSize(2, 17) << QString();
+}
+
+void TestSymbols::maxiCode_data()
+{
+    QTest::addColumn<QByteArray>("params");     // after the orientation
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QByteArray>("content");    // as decoded; empty: nothing drawn
+    QTest::addColumn<QString>("note");
+    const QByteArray carrier = "[)>\x1e" "01\x1d" "96";
+    QTest::newRow("mode 2: class, country, postal code first") << QByteArray("2")
+        << QByteArray("001840100450000" + carrier + "1Z00004951\x1dUPSN\x1e\x04")
+        << QByteArray(carrier + "100450000\x1d" "840\x1d" "001\x1d" "1Z00004951\x1dUPSN\x1e\x04") << QString();
+    QTest::newRow("mode 2, carrier form with the header first") << QByteArray()
+        << QByteArray(carrier + "100450000\x1d" "840\x1d" "001\x1d" "1Z00004951\x1dUPSN")
+        << QByteArray(carrier + "100450000\x1d" "840\x1d" "001\x1d" "1Z00004951\x1dUPSN") << QString();
+    QTest::newRow("mode 3: six-character postal code") << QByteArray("3")
+        << QByteArray("066826B1A1A1HELLO") << QByteArray("B1A1A1\x1d" "826\x1d" "066\x1dHELLO") << QString();
+    QTest::newRow("mode 4: plain message") << QByteArray("4") << QByteArray("MaxiCode 4")
+        << QByteArray("MaxiCode 4") << QString();
+    QTest::newRow("mode 2 without its primary message") << QByteArray("2") << QByteArray("12")
+        << QByteArray() << "MaxiCode mode 2 needs class, country and postal code first";
+    QTest::newRow("mode 2 with letters in the postal code") << QByteArray("2") << QByteArray("001840ABCDE0000")
+        << QByteArray() << "MaxiCode cannot encode the field";
+}
+
+void TestSymbols::maxiCode()
+{
+    QFETCH(QByteArray, params);
+    QFETCH(QByteArray, data);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, note);
+    const BarcodeResult result = EncodeBarcodeField(Request('D', params, data));
+    QVERIFY2(HasNote(result, note), qPrintable(result.notes.join(u'\n')));
+    QCOMPARE(result.ok, !content.isEmpty());
+    if (!result.ok)
+        return;
+    // 30 modules of 7 dots and half a module across, 33 rows of 6 dots down: about an inch square.
+    const auto &dots = std::get<DotSymbol>(result.symbol);
+    QCOMPARE(QSize(dots.width, dots.height), QSize(213, 199));
+    const QList<testbarcode::Decoded> found = testbarcode::ReadMaxiCode(Paint(result));
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(found.front().text, content);
 }
 
 void TestSymbols::twoD()

@@ -7,6 +7,7 @@
 #include "DataMatrixField.h"
 #include "EanUpcField.h"
 #include "Interleaved2of5Field.h"
+#include "MaxiCodeField.h"
 #include "Pdf417Field.h"
 #include "QrField.h"
 
@@ -34,6 +35,7 @@ constexpr Entry kEncoders[] = {
     {'7', EncodePdf417Field},
     {'O', EncodeAztecField},
     {'0', EncodeAztecField},
+    {'D', EncodeMaxiCodeField},
 };
 
 Encoder FindEncoder(char type)

@@ -19,4 +19,10 @@ struct MatrixSymbol {                                                    // row-
     bool at(int column, int row) const { return dark[std::size_t(row) * std::size_t(columns) + std::size_t(column)] != 0; }
 };
 
+// A symbol whose modules are no grid of squares (MaxiCode's hexagons and
+// bullseye), already laid out as runs of dots: x, y, width, height from the
+// symbol's top-left, painted as they are.
+struct DotRun { int x = 0, y = 0, width = 0, height = 1; };
+struct DotSymbol { std::vector<DotRun> runs; int width = 0, height = 0; };
+
 } // namespace zpl
