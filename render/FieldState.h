@@ -4,6 +4,7 @@
 // across formats and jobs, and what one field collects until its ^FS.
 
 #include "BarcodeField.h"
+#include "Units.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -30,6 +31,7 @@ struct PrinterState
     QByteArray printRate;            // ^PR
     QByteArray darkness;             // ~SD
     int mediaDarkness = 0;           // ^MD
+    Units units;                     // ^MU
 };
 
 // Everything one field collects from its ^FO/^FT to its ^FS.

@@ -60,7 +60,7 @@ const QHash<QByteArray, Printer::Handler> &Printer::handlers()
         {"^PF", &Printer::ignore}, {"~TA", &Printer::ignore}, {"~JS", &Printer::ignore},
         {"^KL", &Printer::ignore}, {"^SZ", &Printer::ignore}, {"^XB", &Printer::ignore},
         {"^PA", &Printer::ignore}, {"^FP", &Printer::unsupported},
-        {"^LS", &Printer::unsupported}, {"^MU", &Printer::unsupported},
+        {"^LS", &Printer::unsupported}, {"^MU", &Printer::units},
         {"^FN", &Printer::fieldNumber},     {"^DF", &Printer::defineFormat},
         {"^XF", &Printer::recallFormat},    {"~DG", &Printer::downloadGraphic},
         {"~DY", &Printer::downloadObject},  {"^XG", &Printer::recallGraphic},
@@ -100,15 +100,16 @@ QByteArray Printer::takeReplies()
     return std::exchange(m_replies, {});
 }
 
-void Printer::execute(const Token &token)
+void Printer::execute(const Token &given)
 {
     // Inside ^DF the format's commands are kept, not run; ~ commands act at once.
-    if (!m_defining.isEmpty() && token.prefix == '^' && token.name != "XZ") {
-        m_definitionBytes += 3 + token.args.size();
+    if (!m_defining.isEmpty() && given.prefix == '^' && given.name != "XZ") {
+        m_definitionBytes += 3 + given.args.size();
         if (m_definitionBytes <= Storage::MaxBytes)
-            m_definition.push_back(token);
+            m_definition.push_back(given);
         return;
     }
+    const Token token = ToDots(given, m_state.units, [this, &given](const QString &text) { diagnose(given, text); });
     if (token.prefix == '^' && (token.name.startsWith('A') || (token.name.startsWith('B') && token.name != "BY"))) {
         token.name.startsWith('A') ? font(token) : barcode(token);
         return;
@@ -358,6 +359,11 @@ void Printer::quantity(const Token &token)
 void Printer::query(const Token &)
 {
     ++m_queries;    // the hook for answering ~HS ~HI ~HQES on the same connection
+}
+
+void Printer::units(const Token &token)
+{
+    ApplyUnits(reader(token), m_state.units, m_media.dpmm);
 }
 
 void Printer::ignore(const Token &)

@@ -90,6 +90,7 @@ private:
     void downloadObject(const Token &token);
     void recallGraphic(const Token &token);
     QImage storedImage(const Token &token, const QByteArray &name);
+    void units(const Token &token);
     void ignore(const Token &token);
     void unsupported(const Token &token);
 

@@ -190,6 +190,14 @@ void TestRender::interpreter_data()
                                                        << "813x1219 q1 text(é)";
     QTest::newRow("several labels in one job") << QByteArray("^XA^FDa^FS^XZ^XA^FDb^FS^PQ3^XZ")
                                                << "813x1219 q1 text(a) | 813x1219 q3 text(b)";
+    QTest::newRow("^MUM: millimetres at 8 dots per mm") << QByteArray("^XA^MUM^FO1.5,2^GB10,5,1^FS^MUD^XZ")
+                                                     << "813x1219 q1 box(12,16,80,40)";
+    QTest::newRow("^MUI: inches") << QByteArray("^XA^MUI^FO0.5,1^GB1,0.25,0.25^FS^MUD^XZ")
+                                  << "813x1219 q1 box(102,203,203,51)";
+    QTest::newRow("^MU dpi conversion doubles dots") << QByteArray("^XA^MUD,200,400^FO10,20^GB5,5^FS^MUD^XZ")
+                                                     << "813x1219 q1 box(20,40,10,10)";
+    QTest::newRow("^MU persists into the next format") << QByteArray("^XA^MUM^XZ^XA^FO1,1^GB1,1,1^FS^MUD^XZ")
+                                                       << "813x1219 q1 box(8,8,8,8)";
     QTest::newRow("unknown barcode type noted") << QByteArray("^XA^B~^FD1^FS^XZ") << "813x1219 q1 !^B~@3";
 }
 
