@@ -179,9 +179,13 @@ void FieldRenderer::barcode(const FieldState &field)
         const bool text = result.textLine != TextLine::None && !result.text.isEmpty();
         const int textHeight = text ? font.height() + gap : 0;
         const int barsTop = result.textLine == TextLine::Above ? textHeight : 0;
-        for (const Bar &bar : linear.bars)
-            op.rects.emplace_back(bar.x, barsTop, bar.width,
-                                  result.barHeight + (bar.guard && text ? font.height() / 2 : 0));
+        for (const Bar &bar : linear.bars) {
+            if (bar.shortHeight > 0)
+                op.rects.emplace_back(bar.x, barsTop + result.barHeight - bar.shortHeight, bar.width, bar.shortHeight);
+            else
+                op.rects.emplace_back(bar.x, barsTop, bar.width,
+                                      result.barHeight + (bar.guard && text ? font.height() / 2 : 0));
+        }
         if (text) {
             const qreal textTop = result.textLine == TextLine::Above ? 0 : result.barHeight + gap;
             font.addText(line, result.text, (linear.width - font.advance(result.text)) / 2, textTop);

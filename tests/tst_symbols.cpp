@@ -93,6 +93,8 @@ private slots:
     void heightAndLine();
     void twoD_data();
     void twoD();
+    void unreadable_data();
+    void unreadable();
     void maxiCode_data();
     void maxiCode();
     void unknownType();
@@ -469,6 +471,48 @@ void TestSymbols::twoD_data()
         << "PDF417" << QByteArray("12345") << "1" << QSize(17 * 5 + 18, 0) << QSize(2, 17) << QString();
 }
 
+// Symbologies the decoder cannot read: their elements against published examples.
+void TestSymbols::unreadable_data()
+{
+    QTest::addColumn<char>("type");
+    QTest::addColumn<QByteArray>("params");     // after the orientation
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QByteArray>("elements");   // Code 11: widths in modules; POSTNET: T tall, s short
+    QTest::addColumn<QString>("text");
+    // Code 11's worked example 123-45: C = 5 (weights 1-10), K = 2 (weights 1-9), mod 11.
+    QTest::newRow("Code 11, two check digits") << '1' << QByteArray() << QByteArray("123-45")
+        << QByteArray("11221" "1" "21112" "1" "12112" "1" "22111" "1" "11211" "1" "11212" "1" "21211" "1"
+                      "21211" "1" "12112" "1" "11221") << "123-4552";
+    QTest::newRow("Code 11, one check digit") << '1' << QByteArray("Y") << QByteArray("123-45")
+        << QByteArray("11221" "1" "21112" "1" "12112" "1" "22111" "1" "11211" "1" "11212" "1" "21211" "1"
+                      "21211" "1" "11221") << "123-455";
+    // POSTNET's published example ZIP+4 55555-1237: check digit 2.
+    QTest::newRow("POSTNET ZIP+4") << 'Z' << QByteArray() << QByteArray("555551237")
+        << QByteArray("T" "sTsTs" "sTsTs" "sTsTs" "sTsTs" "sTsTs" "sssTT" "ssTsT" "ssTTs" "TsssT" "ssTsT" "T")
+        << "5555512372";
+}
+
+void TestSymbols::unreadable()
+{
+    QFETCH(char, type);
+    QFETCH(QByteArray, params);
+    QFETCH(QByteArray, data);
+    QFETCH(QByteArray, elements);
+    QFETCH(QString, text);
+    const BarcodeResult result = EncodeBarcodeField(Request(type, params, data, 8, 2.0));
+    QVERIFY(result.ok);
+    QCOMPARE(result.text, text);
+    const auto &linear = std::get<LinearSymbol>(result.symbol);
+    QByteArray found;
+    if (type == 'Z') {
+        for (const Bar &bar : linear.bars)
+            found += bar.shortHeight == 0 ? 'T' : bar.shortHeight == 7 ? 's' : '?';   // 2/5 of 17
+    } else {
+        found = Widths(linear, 2);
+    }
+    QCOMPARE(found, elements);
+}
+
 void TestSymbols::maxiCode_data()
 {
     QTest::addColumn<QByteArray>("params");     // after the orientation
@@ -543,11 +587,11 @@ void TestSymbols::twoD()
 void TestSymbols::unknownType()
 {
     QVERIFY(IsBarcodeType('Q'));
-    QVERIFY(!IsBarcodeType('Z'));
+    QVERIFY(!IsBarcodeType('~'));
     QVERIFY(!IsBarcodeType(0));
-    const BarcodeResult result = EncodeBarcodeField(Request('Z', "", "123"));
+    const BarcodeResult result = EncodeBarcodeField(Request('~', "", "123"));
     QVERIFY(!result.ok);
-    QCOMPARE(result.notes, QStringList{"barcode type ^BZ is not supported; field skipped"});
+    QCOMPARE(result.notes, QStringList{"barcode type ^B~ is not supported; field skipped"});
 }
 
 // Hostile bytes and parameters: every type either encodes or says why not.

@@ -1,6 +1,7 @@
 #include "BarcodeField.h"
 
 #include "AztecField.h"
+#include "Code11Field.h"
 #include "Code128Field.h"
 #include "CodabarField.h"
 #include "Code39Field.h"
@@ -9,6 +10,7 @@
 #include "Interleaved2of5Field.h"
 #include "MaxiCodeField.h"
 #include "Pdf417Field.h"
+#include "PostnetField.h"
 #include "QrField.h"
 
 namespace zpl {
@@ -23,6 +25,7 @@ struct Entry { char type; Encoder encode; };
 constexpr Entry kEncoders[] = {
     {'C', EncodeCode128Field},
     {'3', EncodeCode39Field},
+    {'1', EncodeCode11Field},
     {'A', EncodeCode93Field},
     {'2', EncodeInterleaved2of5Field},
     {'K', EncodeCodabarField},
@@ -36,6 +39,7 @@ constexpr Entry kEncoders[] = {
     {'O', EncodeAztecField},
     {'0', EncodeAztecField},
     {'D', EncodeMaxiCodeField},
+    {'Z', EncodePostnetField},
 };
 
 Encoder FindEncoder(char type)

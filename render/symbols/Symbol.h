@@ -11,8 +11,9 @@
 
 namespace zpl {
 
-// A dark bar of a linear symbol, in dots from the symbol's left edge. Guard bars (EAN/UPC) reach lower.
-struct Bar { int x = 0; int width = 0; bool guard = false; };
+// A dark bar of a linear symbol, in dots from the symbol's left edge. Guard bars (EAN/UPC) reach lower;
+// a short bar (POSTNET) is that many dots high, standing on the base line.
+struct Bar { int x = 0; int width = 0; bool guard = false; int shortHeight = 0; };
 struct LinearSymbol { std::vector<Bar> bars; int width = 0; };          // width: dots, quiet zones excluded
 struct MatrixSymbol {                                                    // row-major, 1 = dark
     int columns = 0, rows = 0; std::vector<std::uint8_t> dark;
