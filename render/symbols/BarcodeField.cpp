@@ -33,6 +33,7 @@ constexpr Entry kEncoders[] = {
     {'8', EncodeEan8Field},
     {'U', EncodeUpcAField},
     {'9', EncodeUpcEField},
+    {'S', EncodeUpcEanExtensionField},
     {'Q', EncodeQrField},
     {'X', EncodeDataMatrixField},
     {'7', EncodePdf417Field},
