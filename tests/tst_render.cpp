@@ -103,6 +103,7 @@ private slots:
     void rotation();
     void ownLabel();
     void shippingLabelReadsBack();
+    void barcodeLabelReadsBack();
     void snapshots_data();
     void snapshots();
     void hostileJobs_data();
@@ -447,12 +448,38 @@ void TestRender::shippingLabelReadsBack()
                                  "QRCode:HTTPS://EXAMPLE.ORG/T/4210612345678901"}));
 }
 
+void TestRender::barcodeLabelReadsBack()
+{
+    Media media;
+    media.lengthMm = 203.2;
+    const std::vector<Label> labels = RenderJob(readFile(QStringLiteral(LABEL_DIR "/barcodes.zpl")), media);
+    QCOMPARE(labels.size(), std::size_t(1));
+    QCOMPARE(labels.front().diagnostics.size(), std::size_t(0));
+    const QImage image = Paint(labels.front());
+    // The decoder finds the linear codes, QR and PDF417 together; Data Matrix and Aztec each on its own part.
+    QStringList found;
+    for (const QRect &part : {QRect(0, 255, 812, 1369), QRect(20, 1220, 130, 110), QRect(490, 1220, 130, 110)})
+        for (const testbarcode::Decoded &d : testbarcode::ReadAll(image.copy(part)))
+            found << d.format + QLatin1Char(':') + QString::fromLatin1(d.text);
+    found.removeDuplicates();
+    found.sort();
+    // Code 11 and POSTNET have no decoder; their elements are checked in tst_symbols.
+    QCOMPARE(found, (QStringList{"Aztec:AZTEC 1Z00004951", "Codabar:40156", "Code128:4210612345678901",
+                                 "Code39:LH-7734", "Code93:CODE93 OK", "DataMatrix:LH-7734 BREMEN",
+                                 "EAN-13:5901234123457", "EAN-8:96385074", "ITF:12345670", "PDF417:PDF417 ON A SHIPPING LABEL",
+                                 "QRCode:HTTPS://EXAMPLE.ORG/T/1Z00004951", "UPC-A:036000291452", "UPC-E:01234531"}));
+    const QList<testbarcode::Decoded> maxi = testbarcode::ReadMaxiCode(image.copy(560, 20, 213, 199));
+    QCOMPARE(maxi.size(), 1);
+    QVERIFY(maxi.front().text.startsWith("[)>\x1e" "01\x1d" "96152382802\x1d" "840\x1d" "001\x1d" "1Z00004951"));
+}
+
 void TestRender::snapshots_data()
 {
     QTest::addColumn<QByteArray>("job");
     QTest::addColumn<double>("lengthMm");
     QTest::newRow("ab12") << OwnJob << 152.4;
     QTest::newRow("shipping") << readFile(QStringLiteral(LABEL_DIR "/shipping.zpl")) << 203.2;
+    QTest::newRow("barcodes") << readFile(QStringLiteral(LABEL_DIR "/barcodes.zpl")) << 203.2;
 }
 
 void TestRender::snapshots()
