@@ -4,6 +4,10 @@
 #include "Font.h"
 #include "TextBlock.h"
 
+#include <QtMath>
+
+#include <algorithm>
+
 namespace zpl {
 
 namespace {
@@ -102,13 +106,29 @@ QPoint FieldRenderer::text(const FieldState &field, QPoint next)
     if (!font.available())
         note(field, font.missingText());
     const Rotation rotation = field.hasFont && field.fontRotated ? field.fontRotation : m_state.rotation;
-    const QString shown = printableText(DecodeFieldData(field.data, m_state.codePage));
+    QString shown = printableText(DecodeFieldData(field.data, m_state.codePage));
+    FieldState laid = field;
+    if (field.direction == 'R')
+        std::reverse(shown.begin(), shown.end());
+    const QString plain = shown;
+    if (field.direction == 'V' && !field.block && !shown.isEmpty()) {     // one character a line, top down
+        QStringList characters;
+        qreal widest = 1;
+        for (const QChar c : std::as_const(plain)) {
+            characters << QString(c);
+            widest = qMax(widest, font.advance(QString(c)));
+        }
+        laid.block = true;
+        laid.blockWidth = qCeil(widest);
+        laid.blockLines = qMax(1, int(characters.size()));
+        shown = characters.join(QStringLiteral("\\&"));
+    }
 
     QPainterPath path;
     QPointF anchor(0, font.baseline());
     QSizeF size(font.advance(shown), font.height());
-    if (field.block)
-        LayOutBlock(field, font, shown, path, &anchor, &size);
+    if (laid.block)
+        LayOutBlock(laid, font, shown, path, &anchor, &size);
     else
         font.addText(path, shown, 0, 0);
     const QTransform t = placement(rotation, field.origin, field.at, size, anchor);
@@ -116,7 +136,7 @@ QPoint FieldRenderer::text(const FieldState &field, QPoint next)
     op.kind = DrawOp::Path;
     op.path = t.map(path);
     op.rect = t.mapRect(QRectF(QPointF(0, 0), size)).toAlignedRect();
-    op.text = shown;
+    op.text = plain;
     add(field, std::move(op));
     return t.map(QPointF(size.width(), anchor.y())).toPoint();
 }

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QMap>
 #include <QPoint>
 
 namespace zpl {
@@ -32,6 +33,7 @@ struct PrinterState
     QByteArray darkness;             // ~SD
     int mediaDarkness = 0;           // ^MD
     Units units;                     // ^MU
+    QMap<char, QByteArray> fontAliases;  // ^CW: font letter -> object name
 };
 
 // Everything one field collects from its ^FO/^FT to its ^FS.
@@ -54,6 +56,8 @@ struct FieldState
     char blockJustify = 'L';
 
     int fieldNumber = -1;           // ^FN, -1: none
+    char direction = 'H';           // ^FP: H, V (one character a line) or R (right to left)
+    QByteArray clock;               // ^FC: the clock indicators, empty: none
     char hexIndicator = 0;          // ^FH, 0: none
     bool reverse = false;           // ^FR
     bool hasData = false;

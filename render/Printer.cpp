@@ -59,15 +59,16 @@ const QHash<QByteArray, Printer::Handler> &Printer::handlers()
         {"^JU", &Printer::ignore}, {"^JZ", &Printer::ignore}, {"~JA", &Printer::ignore},
         {"^PF", &Printer::ignore}, {"~TA", &Printer::ignore}, {"~JS", &Printer::ignore},
         {"^KL", &Printer::ignore}, {"^SZ", &Printer::ignore}, {"^XB", &Printer::ignore},
-        {"^PA", &Printer::ignore}, {"^FP", &Printer::unsupported},
+        {"^PA", &Printer::ignore}, {"^FP", &Printer::fieldDirection},
         {"^LS", &Printer::unsupported}, {"^MU", &Printer::units},
         {"^FN", &Printer::fieldNumber},     {"^DF", &Printer::defineFormat},
         {"^XF", &Printer::recallFormat},    {"~DG", &Printer::downloadGraphic},
         {"~DY", &Printer::downloadObject},  {"^XG", &Printer::recallGraphic},
         {"^IM", &Printer::recallGraphic},   {"^IL", &Printer::recallGraphic},
         {"^ID", &Printer::deleteObject},    {"^HW", &Printer::directory},
-        {"^IS", &Printer::unsupported},     {"^CW", &Printer::unsupported},
-        {"^SN", &Printer::unsupported}, {"^SF", &Printer::unsupported},
+        {"^IS", &Printer::unsupported},     {"^CW", &Printer::fontAlias},
+        {"^SN", &Printer::serial},          {"^SF", &Printer::serial},
+        {"^FC", &Printer::clock},
         {"^TB", &Printer::unsupported}, {"^GS", &Printer::unsupported},
     };
     return table;
@@ -209,6 +210,8 @@ void Printer::endFormat(const Token &token)
 
 void Printer::endField()
 {
+    if (!m_field.clock.isEmpty())
+        m_field.data = clockData(m_field.data);
     if (m_field.fieldNumber >= 0) {
         if (!m_replaying && !m_recalls.empty()) {   // data for the recalled format's field
             m_variables[m_field.fieldNumber] = {m_field.data, m_field.contentOffset};
@@ -297,6 +300,13 @@ void Printer::font(const Token &token)
     // ^Afo,h,w: the font is the name's second character, o the first parameter's.
     m_field.hasFont = true;
     m_field.font = token.name.size() > 1 ? token.name.at(1) : '0';
+    const QByteArray named = m_field.font == '@' ? token.param(3).trimmed().toUpper()
+                                                 : m_state.fontAliases.value(m_field.font);
+    if (!named.isEmpty() || m_field.font == '@') {
+        diagnose(token, QStringLiteral("font %1 is not in this printer; font 0 is used")
+                            .arg(QString::fromLatin1(named.isEmpty() ? QByteArray("@") : named)));
+        m_field.font = '0';
+    }
     m_field.fontRotated = !token.param(0).trimmed().isEmpty();
     m_field.fontRotation = rotation(token, token.param(0), m_state.rotation);
     // An omitted height is the ^CF height; an omitted width follows the height.

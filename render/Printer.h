@@ -16,9 +16,11 @@
 #include "Storage.h"
 #include "Tokenizer.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QMap>
 
+#include <functional>
 #include <memory>
 
 #include <vector>
@@ -39,6 +41,8 @@ public:
     // Answers to host status queries, for the same connection. The queries
     // (~HS ~HI ~HQ) are recognised and counted; answering them comes later.
     QByteArray takeReplies();
+    // The clock ^FC fields read; the system's unless set (tests fix it).
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
     int queries() const { return m_queries; }
 
     // A job gives at most this many Labels; the formats after them still set
@@ -91,6 +95,11 @@ private:
     void recallGraphic(const Token &token);
     QImage storedImage(const Token &token, const QByteArray &name);
     void units(const Token &token);
+    void fieldDirection(const Token &token);
+    void fontAlias(const Token &token);
+    void serial(const Token &token);
+    void clock(const Token &token);
+    QByteArray clockData(const QByteArray &data) const;
     void ignore(const Token &token);
     void unsupported(const Token &token);
 
@@ -117,6 +126,7 @@ private:
     struct Variable { QByteArray data; qint64 offset = 0; bool used = false; };
     QMap<int, Variable> m_variables;    // ^FN data of a recalling format
     bool m_replaying = false;
+    std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTime(); };
 };
 
 } // namespace zpl

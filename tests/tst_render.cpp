@@ -93,6 +93,7 @@ private slots:
     void tokenizer();
     void interpreter_data();
     void interpreter();
+    void clockField();
     void storedObjects_data();
     void storedObjects();
     void geometry_data();
@@ -199,6 +200,13 @@ void TestRender::interpreter_data()
                                                      << "813x1219 q1 box(20,40,10,10)";
     QTest::newRow("^MU persists into the next format") << QByteArray("^XA^MUM^XZ^XA^FO1,1^GB1,1,1^FS^MUD^XZ")
                                                        << "813x1219 q1 box(8,8,8,8)";
+    QTest::newRow("^FPR draws right to left") << QByteArray("^XA^FPR^FDabc^FS^XZ") << "813x1219 q1 text(cba)";
+    QTest::newRow("^CW alias to a font not here: font 0, noted") << QByteArray("^XA^CWQ,E:NOPE.TTF^AQ,20^FDx^FS^XZ")
+                                                                  << "813x1219 q1 text(x) !^AQ@18";
+    QTest::newRow("^A@ by an unknown name: font 0, noted") << QByteArray("^XA^A@N,20,20,E:NOPE.TTF^FDx^FS^XZ")
+                                                           << "813x1219 q1 text(x) !^A@@3";
+    QTest::newRow("^SN shows its start value, notes the rest") << QByteArray("^XA^FO1,1^SN0041,2,Y^FS^PQ3^XZ")
+                                                               << "813x1219 q3 text(0041) !^SN@9";
     QTest::newRow("unknown barcode type noted") << QByteArray("^XA^B~^FD1^FS^XZ") << "813x1219 q1 !^B~@3";
 }
 
@@ -242,6 +250,14 @@ void TestRender::storedObjects_data()
         << "813x1219 q1 shape(0,0,8,2) shape(10,20,8,2)" << QByteArray();
     QTest::newRow("a missing image is noted") << QByteArrayList{"^XA^FO1,1^XGR:NO.GRF^FS^XZ"} << "813x1219 q1 !^XG@9"
                                               << QByteArray();
+}
+
+void TestRender::clockField()
+{
+    Printer printer;
+    printer.setClock([] { return QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9)); });
+    const std::vector<Label> labels = printer.feed("^XA^FC%,{^FD%Y-%m-%d {H:%M:%S %% %q^FS^XZ");
+    QCOMPARE(summary(labels), "813x1219 q1 text(2026-03-04 17:05:09 %% %q)");
 }
 
 void TestRender::storedObjects()
@@ -290,6 +306,8 @@ void TestRender::geometry_data()
     QTest::newRow("^GF :Z64:") << QByteArray("^FO0,0^GFA,99,6,2,:Z64:" + z64 + ":"
                                              + QByteArray::number(Crc16(z64), 16).rightJustified(4, '0') + "^FS")
                                << QRect(0, 0, 16, 3) << 18;
+    QTest::newRow("^FPV stacks one character a line") << QByteArray("^FO10,10^A0,40^FPV^FDHH^FS")
+                                                     << QRect(12, 10, 20, 70) << -1;
     QTest::newRow("^POI turns the label") << QByteArray("^PW100^LL100^POI^FO10,10^GB20,20,20^FS")
                                           << QRect(70, 70, 20, 20) << 400;
 }
