@@ -105,9 +105,21 @@ QPoint FieldRenderer::text(const FieldState &field, QPoint next)
         note(field, QStringLiteral("font %1 is not built in; font 0 is used").arg(QLatin1Char(name)));
     if (!font.available())
         note(field, font.missingText());
-    const Rotation rotation = field.hasFont && field.fontRotated ? field.fontRotation : m_state.rotation;
+    const Rotation rotation = field.hasFont && field.fontRotated ? field.fontRotation
+                              : field.blockRotated             ? field.blockRotation
+                                                               : m_state.rotation;
     QString shown = printableText(DecodeFieldData(field.data, m_state.codePage));
+    if (field.symbols) {
+        QString marks;
+        for (const QChar c : std::as_const(shown)) {
+            const int i = QStringLiteral("ABCDE").indexOf(c.toUpper());
+            marks += i < 0 ? QString(c) : QStringList{u"\u00ae"_qs, u"\u00a9"_qs, u"\u2122"_qs, u"UL"_qs, u"CSA"_qs}.at(i);
+        }
+        shown = marks;
+    }
     FieldState laid = field;
+    if (field.blockHeight > 0)
+        laid.blockLines = qMax(1, int(field.blockHeight / qMax<qreal>(1, font.height())));
     if (field.direction == 'R')
         std::reverse(shown.begin(), shown.end());
     const QString plain = shown;

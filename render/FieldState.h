@@ -54,6 +54,10 @@ struct FieldState
     bool block = false;             // ^FB
     int blockWidth = 0, blockLines = 1, blockSpacing = 0, blockIndent = 0;
     char blockJustify = 'L';
+    int blockHeight = 0;            // ^TB: lines that fit this many dots, 0: ^FB's count
+    bool blockRotated = false;      // ^TB's orientation, where no ^A gives one
+    Rotation blockRotation = Rotation::N;
+    bool symbols = false;           // ^GS: A-E are the registered, copyright, trademark, UL and CSA marks
 
     int fieldNumber = -1;           // ^FN, -1: none
     char direction = 'H';           // ^FP: H, V (one character a line) or R (right to left)

@@ -60,16 +60,16 @@ const QHash<QByteArray, Printer::Handler> &Printer::handlers()
         {"^PF", &Printer::ignore}, {"~TA", &Printer::ignore}, {"~JS", &Printer::ignore},
         {"^KL", &Printer::ignore}, {"^SZ", &Printer::ignore}, {"^XB", &Printer::ignore},
         {"^PA", &Printer::ignore}, {"^FP", &Printer::fieldDirection},
-        {"^LS", &Printer::unsupported}, {"^MU", &Printer::units},
+        {"^LS", &Printer::labelShift}, {"^MU", &Printer::units},
         {"^FN", &Printer::fieldNumber},     {"^DF", &Printer::defineFormat},
         {"^XF", &Printer::recallFormat},    {"~DG", &Printer::downloadGraphic},
         {"~DY", &Printer::downloadObject},  {"^XG", &Printer::recallGraphic},
         {"^IM", &Printer::recallGraphic},   {"^IL", &Printer::recallGraphic},
         {"^ID", &Printer::deleteObject},    {"^HW", &Printer::directory},
-        {"^IS", &Printer::unsupported},     {"^CW", &Printer::fontAlias},
+        {"^IS", &Printer::storeLabelImage},     {"^CW", &Printer::fontAlias},
         {"^SN", &Printer::serial},          {"^SF", &Printer::serial},
         {"^FC", &Printer::clock},
-        {"^TB", &Printer::unsupported}, {"^GS", &Printer::unsupported},
+        {"^TB", &Printer::textBlock},       {"^GS", &Printer::graphicSymbol},
     };
     return table;
 }

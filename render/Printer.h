@@ -99,6 +99,10 @@ private:
     void fontAlias(const Token &token);
     void serial(const Token &token);
     void clock(const Token &token);
+    void textBlock(const Token &token);
+    void graphicSymbol(const Token &token);
+    void storeLabelImage(const Token &token);
+    void labelShift(const Token &token);
     QByteArray clockData(const QByteArray &data) const;
     void ignore(const Token &token);
     void unsupported(const Token &token);

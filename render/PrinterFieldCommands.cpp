@@ -60,6 +60,42 @@ void Printer::fontAlias(const Token &token)
     m_state.fontAliases.insert(letter.at(0), name);
 }
 
+// ^TBo,w,h: a block of width w whose lines fit the height h; wrapping as ^FB's.
+void Printer::textBlock(const Token &token)
+{
+    m_field.block = true;
+    m_field.blockRotated = !token.param(0).trimmed().isEmpty();
+    m_field.blockRotation = rotation(token, token.param(0), m_state.rotation);
+    m_field.blockWidth = number(token, 1, 0, 0, MaxCoordinate);
+    m_field.blockHeight = number(token, 2, 0, 0, MaxCoordinate);
+    m_fieldOpen = true;
+}
+
+// ^GSo,h,w: a text field in the symbol font (font 0 holds the marks).
+void Printer::graphicSymbol(const Token &token)
+{
+    m_field.hasFont = true;
+    m_field.font = '0';
+    m_field.symbols = true;
+    m_field.fontRotated = !token.param(0).trimmed().isEmpty();
+    m_field.fontRotation = rotation(token, token.param(0), m_state.rotation);
+    m_field.fontHeight = number(token, 1, m_state.fontHeight, 1, MaxCoordinate);
+    m_field.fontWidth = number(token, 2, 0, 1, MaxCoordinate);
+    m_fieldOpen = true;
+}
+
+void Printer::storeLabelImage(const Token &token)
+{
+    diagnose(token, QStringLiteral("storing the printed label as an image is not supported (the image is made "
+                                   "after the format ends); the label prints, nothing is stored"));
+}
+
+void Printer::labelShift(const Token &token)
+{
+    if (number(token, 0, 0, -9999, 9999) != 0)
+        diagnose(token, QStringLiteral("label shift only moves fields for a printer's own adjustment; not applied"));
+}
+
 // ^SNv,n,z takes v as the field's data; ^SF's mask works on the ^FD data.
 // Both count on from label to label; only the first is drawn.
 void Printer::serial(const Token &token)

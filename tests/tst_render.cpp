@@ -207,6 +207,9 @@ void TestRender::interpreter_data()
                                                            << "813x1219 q1 text(x) !^A@@3";
     QTest::newRow("^SN shows its start value, notes the rest") << QByteArray("^XA^FO1,1^SN0041,2,Y^FS^PQ3^XZ")
                                                                << "813x1219 q3 text(0041) !^SN@9";
+    QTest::newRow("^GS draws the marks for A-C") << QByteArray("^XA^GSN,30,30^FDABC^FS^XZ")
+                                                << "813x1219 q1 text(\u00ae\u00a9\u2122)";
+    QTest::newRow("^GFC is refused with its reason") << QByteArray("^XA^FO0,0^GFC,1,1,1,a^FS^XZ") << "813x1219 q1 !^GF@9";
     QTest::newRow("unknown barcode type noted") << QByteArray("^XA^B~^FD1^FS^XZ") << "813x1219 q1 !^B~@3";
 }
 
@@ -308,6 +311,8 @@ void TestRender::geometry_data()
                                << QRect(0, 0, 16, 3) << 18;
     QTest::newRow("^FPV stacks one character a line") << QByteArray("^FO10,10^A0,40^FPV^FDHH^FS")
                                                      << QRect(12, 10, 20, 70) << -1;
+    QTest::newRow("^TB keeps the lines that fit its height") << QByteArray("^FO10,10^TBN,60,45^A0,20^FDHH HH HH HH^FS")
+                                                            << QRect(11, 10, 52, 35) << -1;
     QTest::newRow("^POI turns the label") << QByteArray("^PW100^LL100^POI^FO10,10^GB20,20,20^FS")
                                           << QRect(70, 70, 20, 20) << 400;
 }
