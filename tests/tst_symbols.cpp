@@ -486,6 +486,8 @@ void TestSymbols::unreadable_data()
     QTest::newRow("Code 11, one check digit") << '1' << QByteArray("Y") << QByteArray("123-45")
         << QByteArray("11221" "1" "21112" "1" "12112" "1" "22111" "1" "11211" "1" "11212" "1" "21211" "1"
                       "21211" "1" "11221") << "123-455";
+    QTest::newRow("Code 11, C weights restart after 10") << '1' << QByteArray() << QByteArray("123456789012")
+        << QByteArray("11221121112112112122111111212121211112211111122121121121111111112121112112112111211121121111221") << "123456789012-8";
     // Add-ons: EAN-2 parity by the value mod 4 (12: LL); EAN-5 by its check (52495, the $24.95 price: GLGLL).
     QTest::newRow("EAN-2 add-on") << 'S' << QByteArray() << QByteArray("12") << QByteArray("1122221112122") << "12";
     QTest::newRow("EAN-5 add-on") << 'S' << QByteArray() << QByteArray("52495")
@@ -494,6 +496,8 @@ void TestSymbols::unreadable_data()
     QTest::newRow("POSTNET ZIP+4") << 'Z' << QByteArray() << QByteArray("555551237")
         << QByteArray("T" "sTsTs" "sTsTs" "sTsTs" "sTsTs" "sTsTs" "sssTT" "ssTsT" "ssTTs" "TsssT" "ssTsT" "T")
         << "5555512372";
+    QTest::newRow("POSTNET check digit 0") << 'Z' << QByteArray() << QByteArray("55")
+        << QByteArray("T" "sTsTs" "sTsTs" "TTsss" "T") << "550";
 }
 
 void TestSymbols::unreadable()
