@@ -9,8 +9,9 @@ namespace zpl {
 
 namespace {
 
-// A recalled format may recall no further: one level, as printers nest.
-constexpr int MaxRecalls = 16;
+// A format recalls at most this many (each a copy of up to Storage::MaxBytes),
+// and a recalled format recalls no further.
+constexpr int MaxRecalls = 4;
 
 } // namespace
 
@@ -47,8 +48,10 @@ void Printer::recallFormat(const Token &token)
 {
     const QByteArray name = Storage::objectName(token.param(0), "ZPL");
     const std::vector<Token> *format = name.isEmpty() ? nullptr : m_storage->format(name);
-    if (m_replaying || int(m_recalls.size()) >= MaxRecalls) {
+    if (m_replaying) {
         diagnose(token, QStringLiteral("a recalled format cannot recall another; skipped"));
+    } else if (int(m_recalls.size()) >= MaxRecalls) {
+        diagnose(token, QStringLiteral("a format recalls at most %1 stored formats; skipped").arg(MaxRecalls));
     } else if (!format) {
         diagnose(token, QStringLiteral("no stored format %1; skipped").arg(QString::fromLatin1(name)));
     } else {
