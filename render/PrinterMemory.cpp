@@ -114,9 +114,8 @@ void Printer::downloadGraphic(const Token &token)
         return;
     }
     QStringList notes;
-    const QByteArray total = rest.left(rest.indexOf(token.delimiter));
-    const QImage image = DecodeGraphicField("A" + QByteArray(1, token.delimiter) + total
-                                                + QByteArray(1, token.delimiter) + rest, token.delimiter, &notes);
+    // As ^GFA with no data count: t is the image's bytes, not the hex digits'.
+    const QImage image = DecodeGraphicField("A" + QByteArray(2, token.delimiter) + rest, token.delimiter, &notes);
     for (const QString &note : notes)
         diagnose(token, note);
     QString error;
@@ -148,7 +147,8 @@ void Printer::downloadObject(const Token &token)
             image = image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
     } else {
         const QByteArray d(1, token.delimiter);
-        image = DecodeGraphicField(format + d + p.value(3) + d + p.value(3) + d + p.value(4) + d + data,
+        image = DecodeGraphicField(format + d + (format == "B" ? p.value(3) : QByteArray()) + d + p.value(3) + d
+                                       + p.value(4) + d + data,
                                    token.delimiter, &notes);
     }
     for (const QString &note : notes)

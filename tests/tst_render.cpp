@@ -251,6 +251,23 @@ void TestRender::storedObjects_data()
     QTest::newRow("^IM draws unscaled, ^IL at the corner")
         << QByteArrayList{"~DGR:DOT.GRF,2,1,C0C0", "^XA^ILR:DOT.GRF^FO10,20^IMR:DOT.GRF^FS^XZ"}
         << "813x1219 q1 shape(0,0,8,2) shape(10,20,8,2)" << QByteArray();
+    QImage png(3, 2, QImage::Format_Mono);
+    png.fill(1);    // index 1 of a fresh mono image is white
+    QByteArray pngBytes;
+    QBuffer buffer(&pngBytes);
+    buffer.open(QIODevice::WriteOnly);
+    png.save(&buffer, "PNG");
+    QTest::newRow("~DY stores a PNG, ^XG draws it")
+        << QByteArrayList{"~DYR:LOGO,A,P," + QByteArray::number(pngBytes.size()) + ",0," + pngBytes.toHex(),
+                          "^XA^FO5,6^XGR:LOGO.PNG^FS^XZ"}
+        << "813x1219 q1 shape(5,6,3,2)" << QByteArray();
+    QByteArray many;
+    for (int i = 0; i <= Storage::MaxObjects; ++i)
+        many += "~DGR:G" + QByteArray::number(i) + ".GRF,1,1,FF";
+    const qsizetype last = many.lastIndexOf('~');
+    QTest::newRow("a full memory refuses the next object, noted")
+        << QByteArrayList{many + "^XA^FO1,1^GB2,2^FS^XZ"} << "813x1219 q1 box(1,1,2,2) !~DG@" + QString::number(last)
+        << QByteArray();
     QTest::newRow("a missing image is noted") << QByteArrayList{"^XA^FO1,1^XGR:NO.GRF^FS^XZ"} << "813x1219 q1 !^XG@9"
                                               << QByteArray();
 }
