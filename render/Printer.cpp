@@ -170,6 +170,7 @@ void Printer::startFormat(const Token &token)
     m_nextText = QPoint();
     m_recalls.clear();
     m_variables.clear();
+    m_serialAt = -1;
 }
 
 void Printer::endFormat(const Token &token)
@@ -192,6 +193,12 @@ void Printer::endFormat(const Token &token)
         m_fields = 0;       // a format that stores another prints nothing
     }
     replayRecalls();
+    if (m_serialAt >= 0) {
+        Token at;
+        at.offset = std::exchange(m_serialAt, -1);
+        at.name = "SN";
+        diagnose(at, QStringLiteral("serial fields: the first label is shown; %1 more count on").arg(m_label.quantity - 1));
+    }
     m_label.width = qMin(m_state.printWidth > 0 ? m_state.printWidth : m_media.widthDots(), m_media.widthDots());
     m_label.length = qMin(m_state.labelLength > 0 ? m_state.labelLength : m_media.lengthDots(), m_media.lengthDots());
     m_label.printRate = m_state.printRate;

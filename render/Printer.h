@@ -130,6 +130,7 @@ private:
     struct Variable { QByteArray data; qint64 offset = 0; bool used = false; };
     QMap<int, Variable> m_variables;    // ^FN data of a recalling format
     bool m_replaying = false;
+    qint64 m_serialAt = -1;             // the format's first ^SN/^SF, -1: none
     std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTime(); };
 };
 

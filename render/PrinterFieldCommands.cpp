@@ -105,9 +105,7 @@ void Printer::serial(const Token &token)
         data.args = token.param(0);
         fieldData(data);
     }
-    const int step = token.name == "SN" ? number(token, 1, 1, -999999, 999999) : 1;
-    diagnose(token, QStringLiteral("a serial field: the first label is shown; the ^PQ labels after it count on by %1 "
-                                   "each").arg(step));
+    m_serialAt = token.offset;
     m_fieldOpen = true;
 }
 

@@ -93,7 +93,7 @@ private slots:
     void tokenizer();
     void interpreter_data();
     void interpreter();
-    void clockField();
+    void clockAndSerial();
     void storedObjects_data();
     void storedObjects();
     void geometry_data();
@@ -272,12 +272,16 @@ void TestRender::storedObjects_data()
                                               << QByteArray();
 }
 
-void TestRender::clockField()
+void TestRender::clockAndSerial()
 {
     Printer printer;
     printer.setClock([] { return QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9)); });
     const std::vector<Label> labels = printer.feed("^XA^FC%,{^FD%Y-%m-%d {H:%M:%S %% %q^FS^XZ");
     QCOMPARE(summary(labels), "813x1219 q1 text(2026-03-04 17:05:09 %% %q)");
+    const std::vector<Label> serial = printer.feed("^XA^FO1,1^SN7^FS^PQ3^XZ");
+    QCOMPARE(serial.size(), std::size_t(1));
+    QCOMPARE(serial.front().diagnostics.size(), std::size_t(1));
+    QCOMPARE(serial.front().diagnostics.front().text, "serial fields: the first label is shown; 2 more count on");
 }
 
 void TestRender::storedObjects()
