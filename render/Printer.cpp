@@ -186,9 +186,11 @@ void Printer::endFormat(const Token &token)
     }
     if (!m_defining.isEmpty()) {
         QString error;
-        if (!m_storage->storeFormat(m_defining, std::exchange(m_definition, {}), &error)
-            || m_definitionBytes > Storage::MaxBytes)
-            diagnose(token, error.isEmpty() ? QStringLiteral("the stored format is too large, not stored") : error);
+        if (m_definitionBytes > Storage::MaxBytes)
+            diagnose(token, QStringLiteral("the format is larger than the printer's memory; not stored"));
+        else if (!m_storage->storeFormat(m_defining, std::move(m_definition), &error))
+            diagnose(token, error);
+        m_definition.clear();
         m_defining.clear();
         m_fields = 0;       // a format that stores another prints nothing
     }
