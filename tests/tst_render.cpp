@@ -334,6 +334,8 @@ void TestRender::geometry_data()
                                                      << QRect(12, 10, 20, 70) << -1;
     QTest::newRow("^TB keeps the lines that fit its height") << QByteArray("^FO10,10^TBN,60,45^A0,20^FDHH HH HH HH^FS")
                                                             << QRect(11, 10, 52, 35) << -1;
+    QTest::newRow("^BD turned R: the inch-square symbol on its side") << QByteArray("^FO10,10^BDR,4^FDMaxiCode^FS")
+                                                                     << QRect(10, 10, 199, 209) << -1;
     QTest::newRow("^POI turns the label") << QByteArray("^PW100^LL100^POI^FO10,10^GB20,20,20^FS")
                                           << QRect(70, 70, 20, 20) << 400;
 }
