@@ -4,6 +4,10 @@
 #include "Font.h"
 #include "TextBlock.h"
 
+#include <QtMath>
+
+#include <algorithm>
+
 namespace zpl {
 
 namespace {
@@ -101,14 +105,42 @@ QPoint FieldRenderer::text(const FieldState &field, QPoint next)
         note(field, QStringLiteral("font %1 is not built in; font 0 is used").arg(QLatin1Char(name)));
     if (!font.available())
         note(field, font.missingText());
-    const Rotation rotation = field.hasFont && field.fontRotated ? field.fontRotation : m_state.rotation;
-    const QString shown = printableText(DecodeFieldData(field.data, m_state.codePage));
+    const Rotation rotation = field.hasFont && field.fontRotated ? field.fontRotation
+                              : field.blockRotated             ? field.blockRotation
+                                                               : m_state.rotation;
+    QString shown = printableText(DecodeFieldData(field.data, m_state.codePage));
+    if (field.symbols) {
+        QString marks;
+        for (const QChar c : std::as_const(shown)) {
+            const int i = QStringLiteral("ABCDE").indexOf(c.toUpper());
+            marks += i < 0 ? QString(c) : QStringList{u"\u00ae"_qs, u"\u00a9"_qs, u"\u2122"_qs, u"UL"_qs, u"CSA"_qs}.at(i);
+        }
+        shown = marks;
+    }
+    FieldState laid = field;
+    if (field.blockHeight > 0)
+        laid.blockLines = qMax(1, int(field.blockHeight / qMax<qreal>(1, font.height())));
+    if (field.direction == 'R')
+        std::reverse(shown.begin(), shown.end());
+    const QString plain = shown;
+    if (field.direction == 'V' && !field.block && !shown.isEmpty()) {     // one character a line, top down
+        QStringList characters;
+        qreal widest = 1;
+        for (const QChar c : std::as_const(plain)) {
+            characters << QString(c);
+            widest = qMax(widest, font.advance(QString(c)));
+        }
+        laid.block = true;
+        laid.blockWidth = qCeil(widest);
+        laid.blockLines = qMax(1, int(characters.size()));
+        shown = characters.join(QStringLiteral("\\&"));
+    }
 
     QPainterPath path;
     QPointF anchor(0, font.baseline());
     QSizeF size(font.advance(shown), font.height());
-    if (field.block)
-        LayOutBlock(field, font, shown, path, &anchor, &size);
+    if (laid.block)
+        LayOutBlock(laid, font, shown, path, &anchor, &size);
     else
         font.addText(path, shown, 0, 0);
     const QTransform t = placement(rotation, field.origin, field.at, size, anchor);
@@ -116,7 +148,7 @@ QPoint FieldRenderer::text(const FieldState &field, QPoint next)
     op.kind = DrawOp::Path;
     op.path = t.map(path);
     op.rect = t.mapRect(QRectF(QPointF(0, 0), size)).toAlignedRect();
-    op.text = shown;
+    op.text = plain;
     add(field, std::move(op));
     return t.map(QPointF(size.width(), anchor.y())).toPoint();
 }
@@ -166,6 +198,12 @@ void FieldRenderer::barcode(const FieldState &field)
         size = QSizeF(matrix->columns * mw, top + matrix->rows * mh);
         anchor = QPointF(0, size.height());
         symbolArea = QRectF(0, top, matrix->columns * mw, matrix->rows * mh);
+    } else if (const auto *dots = std::get_if<DotSymbol>(&result.symbol)) {
+        for (const DotRun &run : dots->runs)
+            op.rects.emplace_back(run.x, run.y, run.width, run.height);
+        size = QSizeF(dots->width, dots->height);
+        anchor = QPointF(0, size.height());
+        symbolArea = QRectF(QPointF(0, 0), size);
     } else {
         const auto &linear = std::get<LinearSymbol>(result.symbol);
         const Font font('D', m_state.by.moduleWidth >= 4 ? 36 : 18, 0, m_dpmm);
@@ -173,9 +211,13 @@ void FieldRenderer::barcode(const FieldState &field)
         const bool text = result.textLine != TextLine::None && !result.text.isEmpty();
         const int textHeight = text ? font.height() + gap : 0;
         const int barsTop = result.textLine == TextLine::Above ? textHeight : 0;
-        for (const Bar &bar : linear.bars)
-            op.rects.emplace_back(bar.x, barsTop, bar.width,
-                                  result.barHeight + (bar.guard && text ? font.height() / 2 : 0));
+        for (const Bar &bar : linear.bars) {
+            if (bar.shortHeight > 0)
+                op.rects.emplace_back(bar.x, barsTop + result.barHeight - bar.shortHeight, bar.width, bar.shortHeight);
+            else
+                op.rects.emplace_back(bar.x, barsTop, bar.width,
+                                      result.barHeight + (bar.guard && text ? font.height() / 2 : 0));
+        }
         if (text) {
             const qreal textTop = result.textLine == TextLine::Above ? 0 : result.barHeight + gap;
             font.addText(line, result.text, (linear.width - font.advance(result.text)) / 2, textTop);

@@ -4,10 +4,12 @@
 // across formats and jobs, and what one field collects until its ^FS.
 
 #include "BarcodeField.h"
+#include "Units.h"
 
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QMap>
 #include <QPoint>
 
 namespace zpl {
@@ -30,6 +32,8 @@ struct PrinterState
     QByteArray printRate;            // ^PR
     QByteArray darkness;             // ~SD
     int mediaDarkness = 0;           // ^MD
+    Units units;                     // ^MU
+    QMap<char, QByteArray> fontAliases;  // ^CW: font letter -> object name
 };
 
 // Everything one field collects from its ^FO/^FT to its ^FS.
@@ -50,7 +54,14 @@ struct FieldState
     bool block = false;             // ^FB
     int blockWidth = 0, blockLines = 1, blockSpacing = 0, blockIndent = 0;
     char blockJustify = 'L';
+    int blockHeight = 0;            // ^TB: lines that fit this many dots, 0: ^FB's count
+    bool blockRotated = false;      // ^TB's orientation, where no ^A gives one
+    Rotation blockRotation = Rotation::N;
+    bool symbols = false;           // ^GS: A-E are the registered, copyright, trademark, UL and CSA marks
 
+    int fieldNumber = -1;           // ^FN, -1: none
+    char direction = 'H';           // ^FP: H, V (one character a line) or R (right to left)
+    QByteArray clock;               // ^FC: the clock indicators, empty: none
     char hexIndicator = 0;          // ^FH, 0: none
     bool reverse = false;           // ^FR
     bool hasData = false;

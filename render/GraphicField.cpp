@@ -166,7 +166,8 @@ QImage DecodeGraphicField(const QByteArray &args, char delimiter, QStringList *n
         if (okB && count != data.size())
             notes->append(QStringLiteral("%1 data bytes declared, %2 received").arg(count).arg(data.size()));
     } else {
-        notes->append(QStringLiteral("graphic form %1 is not supported; use A or B").arg(QString::fromLatin1(kind.left(4))));
+        notes->append(kind == "C" ? QStringLiteral("graphic form C (the printer maker's own binary compression, not published) is not supported; send A or B")
+                               : QStringLiteral("graphic form %1 is not supported; use A or B").arg(QString::fromLatin1(kind.left(4))));
         return {};
     }
     if (bytes.size() < total)

@@ -26,8 +26,13 @@ int Media::lengthDots() const
     return qBound(1, int(qRound(lengthMm * dpmm)), MaxMediaDots);
 }
 
-Printer::Printer(Media media) : m_media(media)
+Printer::Printer(Media media) : m_media(media), m_storage(std::make_shared<Storage>())
 {
+}
+
+void Printer::setStorage(std::shared_ptr<Storage> storage)
+{
+    m_storage = storage ? std::move(storage) : std::make_shared<Storage>();
 }
 
 const QHash<QByteArray, Printer::Handler> &Printer::handlers()
@@ -54,14 +59,17 @@ const QHash<QByteArray, Printer::Handler> &Printer::handlers()
         {"^JU", &Printer::ignore}, {"^JZ", &Printer::ignore}, {"~JA", &Printer::ignore},
         {"^PF", &Printer::ignore}, {"~TA", &Printer::ignore}, {"~JS", &Printer::ignore},
         {"^KL", &Printer::ignore}, {"^SZ", &Printer::ignore}, {"^XB", &Printer::ignore},
-        {"^PA", &Printer::ignore}, {"^FP", &Printer::unsupported},
-        {"^LS", &Printer::unsupported}, {"^MU", &Printer::unsupported},
-        {"^FN", &Printer::unsupported}, {"^DF", &Printer::unsupported},
-        {"^XF", &Printer::unsupported}, {"~DG", &Printer::unsupported},
-        {"^XG", &Printer::unsupported}, {"^IL", &Printer::unsupported},
-        {"^IM", &Printer::unsupported}, {"^CW", &Printer::unsupported},
-        {"^SN", &Printer::unsupported}, {"^SF", &Printer::unsupported},
-        {"^TB", &Printer::unsupported}, {"^GS", &Printer::unsupported},
+        {"^PA", &Printer::ignore}, {"^FP", &Printer::fieldDirection},
+        {"^LS", &Printer::labelShift}, {"^MU", &Printer::units},
+        {"^FN", &Printer::fieldNumber},     {"^DF", &Printer::defineFormat},
+        {"^XF", &Printer::recallFormat},    {"~DG", &Printer::downloadGraphic},
+        {"~DY", &Printer::downloadObject},  {"^XG", &Printer::recallGraphic},
+        {"^IM", &Printer::recallGraphic},   {"^IL", &Printer::recallGraphic},
+        {"^ID", &Printer::deleteObject},    {"^HW", &Printer::directory},
+        {"^IS", &Printer::storeLabelImage},     {"^CW", &Printer::fontAlias},
+        {"^SN", &Printer::serial},          {"^SF", &Printer::serial},
+        {"^FC", &Printer::clock},
+        {"^TB", &Printer::textBlock},       {"^GS", &Printer::graphicSymbol},
     };
     return table;
 }
@@ -93,8 +101,16 @@ QByteArray Printer::takeReplies()
     return std::exchange(m_replies, {});
 }
 
-void Printer::execute(const Token &token)
+void Printer::execute(const Token &given)
 {
+    // Inside ^DF the format's commands are kept, not run; ~ commands act at once.
+    if (!m_defining.isEmpty() && given.prefix == '^' && given.name != "XZ") {
+        m_definitionBytes += 3 + given.args.size();
+        if (m_definitionBytes <= Storage::MaxBytes)
+            m_definition.push_back(given);
+        return;
+    }
+    const Token token = ToDots(given, m_state.units, [this, &given](const QString &text) { diagnose(given, text); });
     if (token.prefix == '^' && (token.name.startsWith('A') || (token.name.startsWith('B') && token.name != "BY"))) {
         token.name.startsWith('A') ? font(token) : barcode(token);
         return;
@@ -152,6 +168,9 @@ void Printer::startFormat(const Token &token)
     m_fieldOpen = false;
     m_fields = 0;
     m_nextText = QPoint();
+    m_recalls.clear();
+    m_variables.clear();
+    m_serialAt = -1;
 }
 
 void Printer::endFormat(const Token &token)
@@ -164,6 +183,23 @@ void Printer::endFormat(const Token &token)
         if (m_field.hasData || m_field.content != FieldState::Content::Text)
             diagnose(token, QStringLiteral("the last field had no ^FS; it is drawn"));
         endField();
+    }
+    if (!m_defining.isEmpty()) {
+        QString error;
+        if (m_definitionBytes > Storage::MaxBytes)
+            diagnose(token, QStringLiteral("the format is larger than the printer's memory; not stored"));
+        else if (!m_storage->storeFormat(m_defining, std::move(m_definition), &error))
+            diagnose(token, error);
+        m_definition.clear();
+        m_defining.clear();
+        m_fields = 0;       // a format that stores another prints nothing
+    }
+    replayRecalls();
+    if (m_serialAt >= 0) {
+        Token at;
+        at.offset = std::exchange(m_serialAt, -1);
+        at.name = "SN";
+        diagnose(at, QStringLiteral("serial fields: the first label is shown; %1 more count on").arg(m_label.quantity - 1));
     }
     m_label.width = qMin(m_state.printWidth > 0 ? m_state.printWidth : m_media.widthDots(), m_media.widthDots());
     m_label.length = qMin(m_state.labelLength > 0 ? m_state.labelLength : m_media.lengthDots(), m_media.lengthDots());
@@ -183,6 +219,23 @@ void Printer::endFormat(const Token &token)
 
 void Printer::endField()
 {
+    if (!m_field.clock.isEmpty())
+        m_field.data = clockData(m_field.data);
+    if (m_field.fieldNumber >= 0) {
+        if (!m_replaying && !m_recalls.empty()) {   // data for the recalled format's field
+            m_variables[m_field.fieldNumber] = {m_field.data, m_field.contentOffset};
+            m_field = FieldState();
+            m_fieldOpen = false;
+            return;
+        }
+        if (m_replaying) {
+            auto it = m_variables.find(m_field.fieldNumber);
+            if (it != m_variables.end()) {
+                m_field.data = it->data;
+                m_field.hasData = it->used = true;
+            }
+        }
+    }
     FieldRenderer renderer(m_state, m_media.dpmm, m_label);
     m_nextText = renderer.render(m_field, m_nextText);
     m_field = FieldState();
@@ -210,7 +263,7 @@ void Printer::fieldData(const Token &token)
     }
     m_field.data = m_field.hexIndicator ? DecodeHex(data, m_field.hexIndicator) : data;
     m_field.hasData = true;
-    if (m_field.content == FieldState::Content::Text) {     // a text field's notes point at its data
+    if (m_field.content == FieldState::Content::Text && m_field.fieldNumber < 0) {     // a text field's notes point at its data
         m_field.contentOffset = token.offset;
         m_field.contentCommand = token.command();
     }
@@ -256,6 +309,13 @@ void Printer::font(const Token &token)
     // ^Afo,h,w: the font is the name's second character, o the first parameter's.
     m_field.hasFont = true;
     m_field.font = token.name.size() > 1 ? token.name.at(1) : '0';
+    const QByteArray named = m_field.font == '@' ? token.param(3).trimmed().toUpper()
+                                                 : m_state.fontAliases.value(m_field.font);
+    if (!named.isEmpty() || m_field.font == '@') {
+        diagnose(token, QStringLiteral("font %1 is not in this printer; font 0 is used")
+                            .arg(QString::fromLatin1(named.isEmpty() ? QByteArray("@") : named)));
+        m_field.font = '0';
+    }
     m_field.fontRotated = !token.param(0).trimmed().isEmpty();
     m_field.fontRotation = rotation(token, token.param(0), m_state.rotation);
     // An omitted height is the ^CF height; an omitted width follows the height.
@@ -327,6 +387,11 @@ void Printer::query(const Token &token)
         m_replies += ExtendedStatusAnswer(m_hostStatus);
     else
         diagnose(token, QStringLiteral("only ~HQES is answered, skipped"));
+}
+
+void Printer::units(const Token &token)
+{
+    ApplyUnits(reader(token), m_state.units, m_media.dpmm);
 }
 
 void Printer::ignore(const Token &)

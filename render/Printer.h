@@ -4,14 +4,25 @@
 // format completed by its ^XZ as a Label. What persists across formats (^BY
 // ^CF ^FW ^LH ^LR ^CI ^PW ^LL ^PO ^PR ~SD ^MD) lives as long as the Printer,
 // as it would until a power cycle; see FieldState.h for the three lifetimes.
+// Stored formats and graphics live in a Storage, private to the Printer
+// unless one is shared with setStorage() (as one printer's memory serves
+// all its connections). A format holding ^DF is stored, not printed; ^XF
+// recalls a stored format at the recalling format's ^XZ, its ^FN fields
+// taking the data the recalling format gave those numbers.
 
 #include "CommandReader.h"
 #include "FieldState.h"
 #include "HostStatus.h"
 #include "Label.h"
+#include "Storage.h"
 #include "Tokenizer.h"
 
+#include <QDateTime>
 #include <QHash>
+#include <QMap>
+
+#include <functional>
+#include <memory>
 
 #include <vector>
 
@@ -31,6 +42,8 @@ public:
     // Answers to host status queries (~HS ~HI ~HQES) fed so far, for the
     // same connection; each is ready as soon as its query has arrived.
     QByteArray takeReplies();
+    // The clock ^FC fields read; the system's unless set (tests fix it).
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
     int queries() const { return m_queries; }
     // What the answers say about paper and pause.
     void setHostStatus(const HostStatus &status) { m_hostStatus = status; }
@@ -44,6 +57,10 @@ public:
     const PrinterState &state() const { return m_state; }
     void setState(const PrinterState &state) { m_state = state; }
     const Media &media() const { return m_media; }
+
+    // The memory ^DF ~DG ~DY store into and ^XF ^XG ^IM ^IL ^ID ^HW read; never null.
+    void setStorage(std::shared_ptr<Storage> storage);
+    Storage &storage() const { return *m_storage; }
 
 private:
     using Handler = void (Printer::*)(const Token &);
@@ -70,6 +87,26 @@ private:
     void graphicField(const Token &token);
     void quantity(const Token &token);
     void query(const Token &token);
+    void fieldNumber(const Token &token);
+    void defineFormat(const Token &token);
+    void recallFormat(const Token &token);
+    void replayRecalls();
+    void deleteObject(const Token &token);
+    void directory(const Token &token);
+    void downloadGraphic(const Token &token);
+    void downloadObject(const Token &token);
+    void recallGraphic(const Token &token);
+    QImage storedImage(const Token &token, const QByteArray &name);
+    void units(const Token &token);
+    void fieldDirection(const Token &token);
+    void fontAlias(const Token &token);
+    void serial(const Token &token);
+    void clock(const Token &token);
+    void textBlock(const Token &token);
+    void graphicSymbol(const Token &token);
+    void storeLabelImage(const Token &token);
+    void labelShift(const Token &token);
+    QByteArray clockData(const QByteArray &data) const;
     void ignore(const Token &token);
     void unsupported(const Token &token);
 
@@ -88,6 +125,17 @@ private:
     HostStatus m_hostStatus;
     int m_queries = 0;
     int m_made = 0, m_skipped = 0;
+
+    std::shared_ptr<Storage> m_storage;
+    QByteArray m_defining;              // ^DF: the name the rest of the format is stored under
+    std::vector<Token> m_definition;
+    qsizetype m_definitionBytes = 0;
+    std::vector<std::vector<Token>> m_recalls;  // ^XF: replayed at ^XZ
+    struct Variable { QByteArray data; qint64 offset = 0; bool used = false; };
+    QMap<int, Variable> m_variables;    // ^FN data of a recalling format
+    bool m_replaying = false;
+    qint64 m_serialAt = -1;             // the format's first ^SN/^SF, -1: none
+    std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTime(); };
 };
 
 } // namespace zpl

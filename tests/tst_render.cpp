@@ -93,6 +93,9 @@ private slots:
     void tokenizer();
     void interpreter_data();
     void interpreter();
+    void clockAndSerial();
+    void storedObjects_data();
+    void storedObjects();
     void geometry_data();
     void geometry();
     void fontZero_data();
@@ -101,6 +104,7 @@ private slots:
     void rotation();
     void ownLabel();
     void shippingLabelReadsBack();
+    void barcodeLabelReadsBack();
     void snapshots_data();
     void snapshots();
     void hostileJobs_data();
@@ -188,6 +192,24 @@ void TestRender::interpreter_data()
                                                        << "813x1219 q1 text(é)";
     QTest::newRow("several labels in one job") << QByteArray("^XA^FDa^FS^XZ^XA^FDb^FS^PQ3^XZ")
                                                << "813x1219 q1 text(a) | 813x1219 q3 text(b)";
+    QTest::newRow("^MUM: millimetres at 8 dots per mm") << QByteArray("^XA^MUM^FO1.5,2^GB10,5,1^FS^MUD^XZ")
+                                                     << "813x1219 q1 box(12,16,80,40)";
+    QTest::newRow("^MUI: inches") << QByteArray("^XA^MUI^FO0.5,1^GB1,0.25,0.25^FS^MUD^XZ")
+                                  << "813x1219 q1 box(102,203,203,51)";
+    QTest::newRow("^MU dpi conversion doubles dots") << QByteArray("^XA^MUD,200,400^FO10,20^GB5,5^FS^MUD^XZ")
+                                                     << "813x1219 q1 box(20,40,10,10)";
+    QTest::newRow("^MU persists into the next format") << QByteArray("^XA^MUM^XZ^XA^FO1,1^GB1,1,1^FS^MUD^XZ")
+                                                       << "813x1219 q1 box(8,8,8,8)";
+    QTest::newRow("^FPR draws right to left") << QByteArray("^XA^FPR^FDabc^FS^XZ") << "813x1219 q1 text(cba)";
+    QTest::newRow("^CW alias to a font not here: font 0, noted") << QByteArray("^XA^CWQ,E:NOPE.TTF^AQ,20^FDx^FS^XZ")
+                                                                  << "813x1219 q1 text(x) !^AQ@18";
+    QTest::newRow("^A@ by an unknown name: font 0, noted") << QByteArray("^XA^A@N,20,20,E:NOPE.TTF^FDx^FS^XZ")
+                                                           << "813x1219 q1 text(x) !^A@@3";
+    QTest::newRow("^SN shows its start value, notes the rest") << QByteArray("^XA^FO1,1^SN0041,2,Y^FS^PQ3^XZ")
+                                                               << "813x1219 q3 text(0041) !^SN@9";
+    QTest::newRow("^GS draws the marks for A-C") << QByteArray("^XA^GSN,30,30^FDABC^FS^XZ")
+                                                << "813x1219 q1 text(\u00ae\u00a9\u2122)";
+    QTest::newRow("^GFC is refused with its reason") << QByteArray("^XA^FO0,0^GFC,1,1,1,a^FS^XZ") << "813x1219 q1 !^GF@9";
     QTest::newRow("unknown barcode type noted") << QByteArray("^XA^B~^FD1^FS^XZ") << "813x1219 q1 !^B~@3";
 }
 
@@ -196,6 +218,90 @@ void TestRender::interpreter()
     QFETCH(QByteArray, job);
     QFETCH(QString, expected);
     QCOMPARE(summary(RenderJob(job)), expected);
+}
+
+void TestRender::storedObjects_data()
+{
+    // Each job goes to its own Printer; all share one memory, as connections share a printer.
+    QTest::addColumn<QByteArrayList>("jobs");
+    QTest::addColumn<QString>("expected");     // the last job's labels
+    QTest::addColumn<QByteArray>("replies");   // the last job's answers
+    const QByteArray store = "^XA^DFR:SHIP.ZPL^FS^FO10,10^GB5,5^FS^FO50,50^FN1\"Name\"^FDdefault^FS^FO90,90^FN2^FS^XZ";
+    QTest::newRow("a storing format prints nothing") << QByteArrayList{store} << "" << QByteArray();
+    QTest::newRow("recalled on another connection, ^FN takes the recall's data")
+        << QByteArrayList{store, "^XA^XFR:SHIP.ZPL^FS^FN1^FDAnna^FS^FN2^FVB^FS^XZ"}
+        << "813x1219 q1 box(10,10,5,5) text(Anna) text(B)" << QByteArray();
+    QTest::newRow("drive and extension default to R: and .ZPL")
+        << QByteArrayList{store, "^XA^XFSHIP^FS^FN2^FDx^FS^XZ"} << "813x1219 q1 box(10,10,5,5) text(default) text(x)"
+        << QByteArray();
+    QTest::newRow("missing format noted, the rest printed")
+        << QByteArrayList{store, "^XA^XFR:NONE.ZPL^FS^FO1,1^GB2,2^FS^XZ"} << "813x1219 q1 box(1,1,2,2) !^XF@3" << QByteArray();
+    QTest::newRow("a field number without a field is noted")
+        << QByteArrayList{store, "^XA^XFR:SHIP.ZPL^FS^FN7^FDx^FS^XZ"} << "813x1219 q1 box(10,10,5,5) text(default) !^FN@19"
+        << QByteArray();
+    QTest::newRow("^ID deletes, the recall then misses")
+        << QByteArrayList{store, "^XA^IDR:SHIP.ZPL^XZ^XA^XFR:SHIP.ZPL^FS^FO1,1^GB2,2^FS^XZ"}
+        << "813x1219 q1 box(1,1,2,2) !^XF@22" << QByteArray();
+    QTest::newRow("^HW lists what is stored")
+        << QByteArrayList{store, "~DGR:DOT.GRF,2,1,FFFF", "^XA^HWR:*.*^XZ"} << ""
+        << QByteArray("\x02\r\n- DIR R:*.*\r\n*R:DOT.GRF                  2\r\n*R:SHIP.ZPL                66\r\n"
+                      "-16777148 bytes free R:RAM\r\n\x03");
+    QTest::newRow("~DG stored, ^XG scales it by whole dots")
+        << QByteArrayList{"~DGR:DOT.GRF,2,1,C0C0", "^XA^FO10,20^XGDOT,3,2^FS^XZ"} << "813x1219 q1 shape(10,20,24,4)" << QByteArray();
+    QTest::newRow("^IM draws unscaled, ^IL at the corner")
+        << QByteArrayList{"~DGR:DOT.GRF,2,1,C0C0", "^XA^ILR:DOT.GRF^FO10,20^IMR:DOT.GRF^FS^XZ"}
+        << "813x1219 q1 shape(0,0,8,2) shape(10,20,8,2)" << QByteArray();
+    QImage png(3, 2, QImage::Format_Mono);
+    png.fill(1);    // index 1 of a fresh mono image is white
+    QByteArray pngBytes;
+    QBuffer buffer(&pngBytes);
+    buffer.open(QIODevice::WriteOnly);
+    png.save(&buffer, "PNG");
+    QTest::newRow("~DY stores a PNG, ^XG draws it")
+        << QByteArrayList{"~DYR:LOGO,A,P," + QByteArray::number(pngBytes.size()) + ",0," + pngBytes.toHex(),
+                          "^XA^FO5,6^XGR:LOGO.PNG^FS^XZ"}
+        << "813x1219 q1 shape(5,6,3,2)" << QByteArray();
+    QByteArray many;
+    for (int i = 0; i <= Storage::MaxObjects; ++i)
+        many += "~DGR:G" + QByteArray::number(i) + ".GRF,1,1,FF";
+    const qsizetype last = many.lastIndexOf('~');
+    QTest::newRow("a full memory refuses the next object, noted")
+        << QByteArrayList{many + "^XA^FO1,1^GB2,2^FS^XZ"} << "813x1219 q1 box(1,1,2,2) !~DG@" + QString::number(last)
+        << QByteArray();
+    QTest::newRow("a missing image is noted") << QByteArrayList{"^XA^FO1,1^XGR:NO.GRF^FS^XZ"} << "813x1219 q1 !^XG@9"
+                                              << QByteArray();
+}
+
+void TestRender::clockAndSerial()
+{
+    Printer printer;
+    printer.setClock([] { return QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9)); });
+    const std::vector<Label> labels = printer.feed("^XA^FC%,{^FD%Y-%m-%d {H:%M:%S %% %q^FS^XZ");
+    QCOMPARE(summary(labels), "813x1219 q1 text(2026-03-04 17:05:09 %% %q)");
+    const std::vector<Label> serial = printer.feed("^XA^FO1,1^SN7^FS^PQ3^XZ");
+    QCOMPARE(serial.size(), std::size_t(1));
+    QCOMPARE(serial.front().diagnostics.size(), std::size_t(1));
+    QCOMPARE(serial.front().diagnostics.front().text, "serial fields: the first label is shown; 2 more count on");
+}
+
+void TestRender::storedObjects()
+{
+    QFETCH(QByteArrayList, jobs);
+    QFETCH(QString, expected);
+    QFETCH(QByteArray, replies);
+    auto storage = std::make_shared<Storage>();
+    std::vector<Label> labels;
+    QByteArray answers;
+    for (const QByteArray &job : jobs) {
+        Printer printer;
+        printer.setStorage(storage);
+        labels = printer.feed(job);
+        for (Label &l : printer.finish())
+            labels.push_back(std::move(l));
+        answers = printer.takeReplies();
+    }
+    QCOMPARE(summary(labels), expected);
+    QCOMPARE(answers, replies);
 }
 
 void TestRender::geometry_data()
@@ -224,6 +330,12 @@ void TestRender::geometry_data()
     QTest::newRow("^GF :Z64:") << QByteArray("^FO0,0^GFA,99,6,2,:Z64:" + z64 + ":"
                                              + QByteArray::number(Crc16(z64), 16).rightJustified(4, '0') + "^FS")
                                << QRect(0, 0, 16, 3) << 18;
+    QTest::newRow("^FPV stacks one character a line") << QByteArray("^FO10,10^A0,40^FPV^FDHH^FS")
+                                                     << QRect(12, 10, 20, 70) << -1;
+    QTest::newRow("^TB keeps the lines that fit its height") << QByteArray("^FO10,10^TBN,60,45^A0,20^FDHH HH HH HH^FS")
+                                                            << QRect(11, 10, 52, 35) << -1;
+    QTest::newRow("^BD turned R: the inch-square symbol on its side") << QByteArray("^FO10,10^BDR,4^FDMaxiCode^FS")
+                                                                     << QRect(10, 10, 199, 209) << -1;
     QTest::newRow("^POI turns the label") << QByteArray("^PW100^LL100^POI^FO10,10^GB20,20,20^FS")
                                           << QRect(70, 70, 20, 20) << 400;
 }
@@ -382,12 +494,38 @@ void TestRender::shippingLabelReadsBack()
                                  "QRCode:HTTPS://EXAMPLE.ORG/T/4210612345678901"}));
 }
 
+void TestRender::barcodeLabelReadsBack()
+{
+    Media media;
+    media.lengthMm = 203.2;
+    const std::vector<Label> labels = RenderJob(readFile(QStringLiteral(LABEL_DIR "/barcodes.zpl")), media);
+    QCOMPARE(labels.size(), std::size_t(1));
+    QCOMPARE(labels.front().diagnostics.size(), std::size_t(0));
+    const QImage image = Paint(labels.front());
+    // The decoder finds the linear codes, QR and PDF417 together; Data Matrix and Aztec each on its own part.
+    QStringList found;
+    for (const QRect &part : {QRect(0, 255, 812, 1369), QRect(20, 1220, 130, 110), QRect(490, 1220, 130, 110)})
+        for (const testbarcode::Decoded &d : testbarcode::ReadAll(image.copy(part)))
+            found << d.format + QLatin1Char(':') + QString::fromLatin1(d.text);
+    found.removeDuplicates();
+    found.sort();
+    // Code 11 and POSTNET have no decoder; their elements are checked in tst_symbols.
+    QCOMPARE(found, (QStringList{"Aztec:AZTEC 1Z00004951", "Codabar:40156", "Code128:4210612345678901",
+                                 "Code39:LH-7734", "Code93:CODE93 OK", "DataMatrix:LH-7734 BREMEN",
+                                 "EAN-13:5901234123457", "EAN-8:96385074", "ITF:12345670", "PDF417:PDF417 ON A SHIPPING LABEL",
+                                 "QRCode:HTTPS://EXAMPLE.ORG/T/1Z00004951", "UPC-A:036000291452", "UPC-E:01234531"}));
+    const QList<testbarcode::Decoded> maxi = testbarcode::ReadMaxiCode(image.copy(560, 20, 213, 199));
+    QCOMPARE(maxi.size(), 1);
+    QVERIFY(maxi.front().text.startsWith("[)>\x1e" "01\x1d" "96152382802\x1d" "840\x1d" "001\x1d" "1Z00004951"));
+}
+
 void TestRender::snapshots_data()
 {
     QTest::addColumn<QByteArray>("job");
     QTest::addColumn<double>("lengthMm");
     QTest::newRow("ab12") << OwnJob << 152.4;
     QTest::newRow("shipping") << readFile(QStringLiteral(LABEL_DIR "/shipping.zpl")) << 203.2;
+    QTest::newRow("barcodes") << readFile(QStringLiteral(LABEL_DIR "/barcodes.zpl")) << 203.2;
 }
 
 void TestRender::snapshots()

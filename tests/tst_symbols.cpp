@@ -38,6 +38,13 @@ QImage Paint(const BarcodeResult &result)
             for (int x = 0; x < image.width(); ++x)
                 if (matrix->at(x / result.moduleWidth, y / result.moduleHeight))
                     image.setPixel(x, y, qRgb(0, 0, 0));
+    } else if (const auto *dots = std::get_if<DotSymbol>(&result.symbol)) {
+        image = QImage(dots->width, dots->height, QImage::Format_Grayscale8);
+        image.fill(Qt::white);
+        for (const DotRun &run : dots->runs)
+            for (int y = run.y; y < run.y + run.height; ++y)
+                for (int x = run.x; x < run.x + run.width; ++x)
+                    image.setPixel(x, y, qRgb(0, 0, 0));
     } else {
         const auto &linear = std::get<LinearSymbol>(result.symbol);
         image = QImage(linear.width, result.barHeight + 10, QImage::Format_Grayscale8);
@@ -86,6 +93,10 @@ private slots:
     void heightAndLine();
     void twoD_data();
     void twoD();
+    void unreadable_data();
+    void unreadable();
+    void maxiCode_data();
+    void maxiCode();
     void unknownType();
     void anyBytesGiveASymbolOrANote();
 };
@@ -460,6 +471,98 @@ void TestSymbols::twoD_data()
         << "PDF417" << QByteArray("12345") << "1" << QSize(17 * 5 + 18, 0) << QSize(2, 17) << QString();
 }
 
+// Symbologies the decoder cannot read: their elements against published examples.
+void TestSymbols::unreadable_data()
+{
+    QTest::addColumn<char>("type");
+    QTest::addColumn<QByteArray>("params");     // after the orientation
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QByteArray>("elements");   // Code 11: widths in modules; POSTNET: T tall, s short
+    QTest::addColumn<QString>("text");
+    // Code 11's worked example 123-45: C = 5 (weights 1-10), K = 2 (weights 1-9), mod 11.
+    QTest::newRow("Code 11, two check digits") << '1' << QByteArray() << QByteArray("123-45")
+        << QByteArray("11221" "1" "21112" "1" "12112" "1" "22111" "1" "11211" "1" "11212" "1" "21211" "1"
+                      "21211" "1" "12112" "1" "11221") << "123-4552";
+    QTest::newRow("Code 11, one check digit") << '1' << QByteArray("Y") << QByteArray("123-45")
+        << QByteArray("11221" "1" "21112" "1" "12112" "1" "22111" "1" "11211" "1" "11212" "1" "21211" "1"
+                      "21211" "1" "11221") << "123-455";
+    QTest::newRow("Code 11, C weights restart after 10") << '1' << QByteArray() << QByteArray("123456789012")
+        << QByteArray("11221121112112112122111111212121211112211111122121121121111111112121112112112111211121121111221") << "123456789012-8";
+    // Add-ons: EAN-2 parity by the value mod 4 (12: LL); EAN-5 by its check (52495, the $24.95 price: GLGLL).
+    QTest::newRow("EAN-2 add-on") << 'S' << QByteArray() << QByteArray("12") << QByteArray("1122221112122") << "12";
+    QTest::newRow("EAN-5 add-on") << 'S' << QByteArray() << QByteArray("52495")
+        << QByteArray("1121321112122112311113112111231") << "52495";
+    // POSTNET's published example ZIP+4 55555-1237: check digit 2.
+    QTest::newRow("POSTNET ZIP+4") << 'Z' << QByteArray() << QByteArray("555551237")
+        << QByteArray("T" "sTsTs" "sTsTs" "sTsTs" "sTsTs" "sTsTs" "sssTT" "ssTsT" "ssTTs" "TsssT" "ssTsT" "T")
+        << "5555512372";
+    QTest::newRow("POSTNET check digit 0") << 'Z' << QByteArray() << QByteArray("55")
+        << QByteArray("T" "sTsTs" "sTsTs" "TTsss" "T") << "550";
+}
+
+void TestSymbols::unreadable()
+{
+    QFETCH(char, type);
+    QFETCH(QByteArray, params);
+    QFETCH(QByteArray, data);
+    QFETCH(QByteArray, elements);
+    QFETCH(QString, text);
+    const BarcodeResult result = EncodeBarcodeField(Request(type, params, data, 8, 2.0));
+    QVERIFY(result.ok);
+    QCOMPARE(result.text, text);
+    const auto &linear = std::get<LinearSymbol>(result.symbol);
+    QByteArray found;
+    if (type == 'Z') {
+        for (const Bar &bar : linear.bars)
+            found += bar.shortHeight == 0 ? 'T' : bar.shortHeight == 7 ? 's' : '?';   // 2/5 of 17
+    } else {
+        found = Widths(linear, 2);
+    }
+    QCOMPARE(found, elements);
+}
+
+void TestSymbols::maxiCode_data()
+{
+    QTest::addColumn<QByteArray>("params");     // after the orientation
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QByteArray>("content");    // as decoded; empty: nothing drawn
+    QTest::addColumn<QString>("note");
+    const QByteArray carrier = "[)>\x1e" "01\x1d" "96";
+    QTest::newRow("mode 2: class, country, postal code first") << QByteArray("2")
+        << QByteArray("001840100450000" + carrier + "1Z00004951\x1dUPSN\x1e\x04")
+        << QByteArray(carrier + "100450000\x1d" "840\x1d" "001\x1d" "1Z00004951\x1dUPSN\x1e\x04") << QString();
+    QTest::newRow("mode 2, carrier form with the header first") << QByteArray()
+        << QByteArray(carrier + "100450000\x1d" "840\x1d" "001\x1d" "1Z00004951\x1dUPSN")
+        << QByteArray(carrier + "100450000\x1d" "840\x1d" "001\x1d" "1Z00004951\x1dUPSN") << QString();
+    QTest::newRow("mode 3: six-character postal code") << QByteArray("3")
+        << QByteArray("066826B1A1A1HELLO") << QByteArray("B1A1A1\x1d" "826\x1d" "066\x1dHELLO") << QString();
+    QTest::newRow("mode 4: plain message") << QByteArray("4") << QByteArray("MaxiCode 4")
+        << QByteArray("MaxiCode 4") << QString();
+    QTest::newRow("mode 2 without its primary message") << QByteArray("2") << QByteArray("12")
+        << QByteArray() << "MaxiCode mode 2 needs class, country and postal code first";
+    QTest::newRow("mode 2 with letters in the postal code") << QByteArray("2") << QByteArray("001840ABCDE0000")
+        << QByteArray() << "MaxiCode cannot encode the field";
+}
+
+void TestSymbols::maxiCode()
+{
+    QFETCH(QByteArray, params);
+    QFETCH(QByteArray, data);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, note);
+    const BarcodeResult result = EncodeBarcodeField(Request('D', params, data));
+    QVERIFY2(HasNote(result, note), qPrintable(result.notes.join(u'\n')));
+    QCOMPARE(result.ok, !content.isEmpty());
+    if (!result.ok)
+        return;
+    // 30 modules of 7 dots and half a module across, 33 rows of 6 dots down: about an inch square.
+    const auto &dots = std::get<DotSymbol>(result.symbol);
+    QCOMPARE(QSize(dots.width, dots.height), QSize(213, 199));
+    const QList<testbarcode::Decoded> found = testbarcode::ReadMaxiCode(Paint(result));
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(found.front().text, content);
+}
+
 void TestSymbols::twoD()
 {
     QFETCH(char, type);
@@ -492,11 +595,11 @@ void TestSymbols::twoD()
 void TestSymbols::unknownType()
 {
     QVERIFY(IsBarcodeType('Q'));
-    QVERIFY(!IsBarcodeType('Z'));
+    QVERIFY(!IsBarcodeType('~'));
     QVERIFY(!IsBarcodeType(0));
-    const BarcodeResult result = EncodeBarcodeField(Request('Z', "", "123"));
+    const BarcodeResult result = EncodeBarcodeField(Request('~', "", "123"));
     QVERIFY(!result.ok);
-    QCOMPARE(result.notes, QStringList{"barcode type ^BZ is not supported; field skipped"});
+    QCOMPARE(result.notes, QStringList{"barcode type ^B~ is not supported; field skipped"});
 }
 
 // Hostile bytes and parameters: every type either encodes or says why not.

@@ -1,13 +1,16 @@
 #include "BarcodeField.h"
 
 #include "AztecField.h"
+#include "Code11Field.h"
 #include "Code128Field.h"
 #include "CodabarField.h"
 #include "Code39Field.h"
 #include "DataMatrixField.h"
 #include "EanUpcField.h"
 #include "Interleaved2of5Field.h"
+#include "MaxiCodeField.h"
 #include "Pdf417Field.h"
+#include "PostnetField.h"
 #include "QrField.h"
 
 namespace zpl {
@@ -22,6 +25,7 @@ struct Entry { char type; Encoder encode; };
 constexpr Entry kEncoders[] = {
     {'C', EncodeCode128Field},
     {'3', EncodeCode39Field},
+    {'1', EncodeCode11Field},
     {'A', EncodeCode93Field},
     {'2', EncodeInterleaved2of5Field},
     {'K', EncodeCodabarField},
@@ -29,11 +33,14 @@ constexpr Entry kEncoders[] = {
     {'8', EncodeEan8Field},
     {'U', EncodeUpcAField},
     {'9', EncodeUpcEField},
+    {'S', EncodeUpcEanExtensionField},
     {'Q', EncodeQrField},
     {'X', EncodeDataMatrixField},
     {'7', EncodePdf417Field},
     {'O', EncodeAztecField},
     {'0', EncodeAztecField},
+    {'D', EncodeMaxiCodeField},
+    {'Z', EncodePostnetField},
 };
 
 Encoder FindEncoder(char type)

@@ -27,7 +27,7 @@ struct BarcodeRequest {
 enum class TextLine { None, Below, Above };
 struct BarcodeResult {
     bool ok = false;                                   // false: nothing to draw; notes say why
-    std::variant<LinearSymbol, MatrixSymbol> symbol;
+    std::variant<LinearSymbol, MatrixSymbol, DotSymbol> symbol;
     int barHeight = 0;                                 // linear: bar height in dots
     int moduleWidth = 1, moduleHeight = 1;             // matrix: dots per module, across and down
     TextLine textLine = TextLine::None;                // linear: the interpretation line

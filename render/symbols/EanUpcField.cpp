@@ -158,4 +158,46 @@ BarcodeResult EncodeUpcAField(const BarcodeRequest &request)
     return Encode(request, 11, "UPC-A");
 }
 
+BarcodeResult EncodeUpcEanExtensionField(const BarcodeRequest &request)
+{
+    // Parity of the two digits by their value mod 4; of the five by their check (weights 3 and 9).
+    static constexpr const char *kTwo[4] = {"LL", "LG", "GL", "GG"};
+    static constexpr const char *kFive[10] = {"GGLLL", "GLGLL", "GLLGL", "GLLLG", "LGGLL",
+                                              "LLGGL", "LLLGG", "LGLGL", "LGLLG", "LLGLG"};
+    BarcodeResult result;
+    FieldParams params(request.params, &result.notes);
+    result.barHeight = params.number(0, "UPC/EAN extension height", request.by.height, 1, 32000);
+    const bool line = params.flag(1, "UPC/EAN extension interpretation line", true);
+    const bool above = params.flag(2, "UPC/EAN extension line above", true);
+    result.textLine = !line ? TextLine::None : above ? TextLine::Above : TextLine::Below;
+    QByteArray digits;
+    for (const char c : request.data)
+        if (c >= '0' && c <= '9')
+            digits += c;
+    const int count = digits.size() <= 2 ? 2 : 5;
+    if (digits.size() != request.data.size() || (digits.size() != 2 && digits.size() != 5))
+        result.notes << QStringLiteral("UPC/EAN extension takes 2 or 5 digits; padded or cut to %1").arg(count);
+    digits = digits.left(count).rightJustified(count, '0');
+    const char *sets = nullptr;
+    if (count == 2) {
+        sets = kTwo[digits.toInt() % 4];
+    } else {
+        int sum = 0;
+        for (int i = 0; i < 5; ++i)
+            sum += (digits.at(i) - '0') * (i % 2 == 0 ? 3 : 9);
+        sets = kFive[sum % 10];
+    }
+    BarBuilder bars;
+    bars.addModules("1011", request.by.moduleWidth);
+    for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            bars.addModules("01", request.by.moduleWidth);
+        bars.addModules(Code(digits.at(i), sets[i]).constData(), request.by.moduleWidth);
+    }
+    result.symbol = bars.take();
+    result.text = QString::fromLatin1(digits);
+    result.ok = true;
+    return result;
+}
+
 } // namespace zpl

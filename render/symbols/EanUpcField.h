@@ -10,6 +10,8 @@
 //  ^BU UPC-A:  h, f, g, e (print the check digit, Y); 11 digits.
 //  ^B9 UPC-E:  h, f, g, e (Y); 10 digits, the manufacturer and product of a
 //              number system 0 UPC-A, zero-suppressed; a note when they cannot be.
+//  ^BS UPC/EAN extension: h, f, g (above: Y); 2 or 5 digits, the add-on
+//              alone (place it beside its EAN/UPC symbol with its own ^FO).
 
 #include "BarcodeField.h"
 
@@ -19,5 +21,6 @@ BarcodeResult EncodeEan13Field(const BarcodeRequest &request);
 BarcodeResult EncodeEan8Field(const BarcodeRequest &request);
 BarcodeResult EncodeUpcAField(const BarcodeRequest &request);
 BarcodeResult EncodeUpcEField(const BarcodeRequest &request);
+BarcodeResult EncodeUpcEanExtensionField(const BarcodeRequest &request);
 
 } // namespace zpl

@@ -11,12 +11,19 @@
 
 namespace zpl {
 
-// A dark bar of a linear symbol, in dots from the symbol's left edge. Guard bars (EAN/UPC) reach lower.
-struct Bar { int x = 0; int width = 0; bool guard = false; };
+// A dark bar of a linear symbol, in dots from the symbol's left edge. Guard bars (EAN/UPC) reach lower;
+// a short bar (POSTNET) is that many dots high, standing on the base line.
+struct Bar { int x = 0; int width = 0; bool guard = false; int shortHeight = 0; };
 struct LinearSymbol { std::vector<Bar> bars; int width = 0; };          // width: dots, quiet zones excluded
 struct MatrixSymbol {                                                    // row-major, 1 = dark
     int columns = 0, rows = 0; std::vector<std::uint8_t> dark;
     bool at(int column, int row) const { return dark[std::size_t(row) * std::size_t(columns) + std::size_t(column)] != 0; }
 };
+
+// A symbol whose modules are no grid of squares (MaxiCode's hexagons and
+// bullseye), already laid out as runs of dots: x, y, width, height from the
+// symbol's top-left, painted as they are.
+struct DotRun { int x = 0, y = 0, width = 0, height = 1; };
+struct DotSymbol { std::vector<DotRun> runs; int width = 0, height = 0; };
 
 } // namespace zpl

@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace testbarcode {
 
@@ -36,15 +37,13 @@ QRect Bounds(const ZXing::Position &position)
 
 } // namespace
 
-QList<Decoded> ReadAll(const QImage &image)
+QList<Decoded> Read(const QImage &image, const ZXing::DecodeHints &hints)
 {
     if (image.isNull())
         return {};
     const QImage framed = WithQuietZone(image);
     ZXing::ImageView view(framed.constBits(), framed.width(), framed.height(), ZXing::ImageFormat::Lum,
                           int(framed.bytesPerLine()));
-    ZXing::DecodeHints hints;
-    hints.setTryHarder(true).setTryRotate(true).setMaxNumberOfSymbols(255);
     QList<Decoded> found;
     for (const ZXing::Result &result : ZXing::ReadBarcodes(view, hints)) {
         if (!result.isValid())
@@ -55,6 +54,21 @@ QList<Decoded> ReadAll(const QImage &image)
                       QString::fromStdString(result.ecLevel()), Bounds(result.position())});
     }
     return found;
+}
+
+QList<Decoded> ReadAll(const QImage &image)
+{
+    ZXing::DecodeHints hints;
+    hints.setTryHarder(true).setTryRotate(true).setMaxNumberOfSymbols(255);
+    return Read(image, hints);
+}
+
+QList<Decoded> ReadMaxiCode(const QImage &image)
+{
+    ZXing::DecodeHints hints;
+    hints.setIsPure(true).setFormats(ZXing::BarcodeFormat::MaxiCode);
+    const int pitch = int(std::lround(image.width() / 30.5));
+    return Read(image.copy(0, 0, image.width() - pitch / 2, image.height()), hints);
 }
 
 } // namespace testbarcode

@@ -22,5 +22,9 @@ struct Decoded {
 // adds a white quiet zone around the image first, so a symbol may touch the
 // image's edge. Dark pixels are ink, whatever the image's format.
 QList<Decoded> ReadAll(const QImage &image);
+// A MaxiCode that fills `image` alone, upright: the decoder reads MaxiCode
+// only from such pure images, and samples the ink's box as 30 module pitches
+// wide, so the half pitch the odd rows stand out on the right is cut off first.
+QList<Decoded> ReadMaxiCode(const QImage &image);
 
 } // namespace testbarcode

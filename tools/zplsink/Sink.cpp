@@ -136,6 +136,7 @@ void Sink::accept()
         job.printer = std::make_shared<zpl::Printer>(m_media);
         job.printer->setState(m_persisting);
         job.printer->setHostStatus(m_hostStatus);
+        job.printer->setStorage(m_storage); // one memory for all connections, as a printer has
         job.peer = QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
         job.idle = new QTimer(socket);
         job.idle->setSingleShot(true);

@@ -8,6 +8,7 @@
 
 #include "HostStatus.h"
 #include "Printer.h"
+#include "Storage.h"
 
 #include <memory>
 
@@ -88,6 +89,7 @@ private:
     bool m_imaging = false;
     zpl::Media m_media;
     zpl::PrinterState m_persisting;
+    std::shared_ptr<zpl::Storage> m_storage = std::make_shared<zpl::Storage>(); // ^DF, ~DG ... while it runs
     zpl::HostStatus m_hostStatus;
     int m_next = 1;
 };

@@ -1,0 +1,1 @@
+^XA^FO10,10^TBN,100,50^A0,20^FDsome words in a text block^FS^FO1,1^GSN,30,30^FDABCDE^FS^FO0,0^GFC,4,4,1,abcd^FS^IS R:X.PNG^LS10^XZ
