@@ -471,7 +471,7 @@ void TestSymbols::twoD_data()
         << "PDF417" << QByteArray("12345") << "1" << QSize(17 * 5 + 18, 0) << QSize(2, 17) << QString();
 }
 
-// Symbologies the decoder cannot read: their elements against published examples.
+// Symbologies the decoder cannot read: their elements against worked examples (check digits computed by hand in the comments).
 void TestSymbols::unreadable_data()
 {
     QTest::addColumn<char>("type");
@@ -492,7 +492,7 @@ void TestSymbols::unreadable_data()
     QTest::newRow("EAN-2 add-on") << 'S' << QByteArray() << QByteArray("12") << QByteArray("1122221112122") << "12";
     QTest::newRow("EAN-5 add-on") << 'S' << QByteArray() << QByteArray("52495")
         << QByteArray("1121321112122112311113112111231") << "52495";
-    // POSTNET's published example ZIP+4 55555-1237: check digit 2.
+    // POSTNET, ZIP+4 55555-1237: 5*5+1+2+3+7 = 38, check digit 2.
     QTest::newRow("POSTNET ZIP+4") << 'Z' << QByteArray() << QByteArray("555551237")
         << QByteArray("T" "sTsTs" "sTsTs" "sTsTs" "sTsTs" "sTsTs" "sssTT" "ssTsT" "ssTTs" "TsssT" "ssTsT" "T")
         << "5555512372";
