@@ -233,7 +233,7 @@ void TestSymbols::code128_data()
         << QByteArray("ab\tc") << "ab\tc" << 90 << QByteArray("211214") << QString();
     QTest::newRow("mode A: > is data") << QByteArray(",,,,A") << QByteArray(">;12")
         << QByteArray(">;12") << ">;12" << 79 << QByteArray() << QString();
-    // GS1 General Specifications' examples: GTIN 1234567890128, SSCC 106141411234567897.
+    // GS1's own check-digit examples: GTIN 1234567890128, SSCC 106141411234567897.
     QTest::newRow("UCC check digit appended") << QByteArray(",,,Y,N") << QByteArray("123456789012")
         << QByteArray("1234567890128") << "1234567890128" << 178 << QByteArray() << QString();
     QTest::newRow("mode U: SSCC and its check") << QByteArray(",,,,U") << QByteArray("0010614141123456789")
