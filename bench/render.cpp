@@ -5,6 +5,7 @@
 // Goals: zpltest's label <= 1 ms; the shipping label <= 5 ms with its PNG.
 // Then the peak memory after 10 000 jobs through one printer.
 
+#include "PeakMemory.h"
 #include "Renderer.h"
 
 #include <QElapsedTimer>
@@ -47,18 +48,6 @@ void measure(const char *name, const QByteArray &job, const zpl::Media &media, d
                 name, render, paint, all, pngBytes, goalMs, all <= goalMs ? "met" : "MISSED");
 }
 
-// Peak resident memory in kB, where the system tells it.
-long peakKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -79,12 +68,12 @@ int main(int argc, char *argv[])
     measure("zpltest label", own, fourBySix, 1);
     measure("shipping 4x8 in", shipping, fourByEight, 5);
 
-    const long before = peakKb();
+    const long before = PeakKb();
     zpl::Printer printer(fourBySix);
     for (int i = 0; i < 10000; ++i)
         for (const zpl::Label &label : printer.feed(own))
             zpl::Paint(label);
     std::printf("10 000 jobs through one printer, each painted: peak memory %ld kB before, %ld kB after\n", before,
-                peakKb());
+                PeakKb());
     return 0;
 }

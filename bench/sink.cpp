@@ -4,6 +4,8 @@
 // in the listen queue). Prints the jobs per second and zplsink's peak memory
 // after 1 000 jobs and at the end, so that growth with the number of jobs shows.
 
+#include "PeakMemory.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,18 +20,6 @@ namespace {
 
 constexpr int Jobs = 10000;
 const QByteArray Job = "^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^FO160,50^A0,89,89^FDAB12^FS^PQ1^XZ";
-
-// zplsink's peak resident memory in kB, where the system tells it.
-long peakKb(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
 
 } // namespace
 
@@ -58,6 +48,7 @@ int main(int argc, char *argv[])
         while (reported < count && sink.waitForReadyRead(10000))
             reported += sink.readAllStandardOutput().count("字节 bytes");
     };
+    const QString status = QStringLiteral("/proc/%1/status").arg(sink.processId());
     QElapsedTimer clock;
     clock.start();
     long peakAtThousand = 0;
@@ -73,12 +64,12 @@ int main(int argc, char *argv[])
         socket.disconnectFromHost();
         waitFor(i);
         if (i == 1000)
-            peakAtThousand = peakKb(sink.processId());
+            peakAtThousand = PeakKb(status);
     }
     const double seconds = clock.nsecsElapsed() / 1e9;
     std::printf("%lld of %d jobs rendered and saved in %.2f s: %.0f jobs/s; zplsink peak memory %ld kB after 1 000 "
                 "jobs, %ld kB after %d\n",
-                reported, Jobs, seconds, reported / seconds, peakAtThousand, peakKb(sink.processId()), Jobs);
+                reported, Jobs, seconds, reported / seconds, peakAtThousand, PeakKb(status), Jobs);
     sink.kill();
     sink.waitForFinished();
     return reported == Jobs ? 0 : 1;

@@ -316,6 +316,12 @@ void Printer::font(const Token &token)
                             .arg(QString::fromLatin1(named.isEmpty() ? QByteArray("@") : named)));
         m_field.font = '0';
     }
+    fontSize(token);
+}
+
+// The orientation, height and width of ^A and ^GS, and the field they open.
+void Printer::fontSize(const Token &token)
+{
     m_field.fontRotated = !token.param(0).trimmed().isEmpty();
     m_field.fontRotation = rotation(token, token.param(0), m_state.rotation);
     // An omitted height is the ^CF height; an omitted width follows the height.

@@ -82,6 +82,7 @@ private:
     void fieldReverse(const Token &token);
     void fieldBlock(const Token &token);
     void font(const Token &token);
+    void fontSize(const Token &token);
     void barcode(const Token &token);
     void graphicShape(const Token &token);
     void graphicField(const Token &token);

@@ -77,11 +77,7 @@ void Printer::graphicSymbol(const Token &token)
     m_field.hasFont = true;
     m_field.font = '0';
     m_field.symbols = true;
-    m_field.fontRotated = !token.param(0).trimmed().isEmpty();
-    m_field.fontRotation = rotation(token, token.param(0), m_state.rotation);
-    m_field.fontHeight = number(token, 1, m_state.fontHeight, 1, MaxCoordinate);
-    m_field.fontWidth = number(token, 2, 0, 1, MaxCoordinate);
-    m_fieldOpen = true;
+    fontSize(token);
 }
 
 void Printer::storeLabelImage(const Token &token)
