@@ -25,12 +25,15 @@ QString tokens(const std::vector<Token> &list)
     return out.join(QLatin1Char(' '));
 }
 
-// A label as a line: size, settings, operations and the commands noted.
+// A label as a line: its size and quantity unless 4 x 6 in and 1, settings,
+// operations and the commands noted.
 QString summary(const std::vector<Label> &labels)
 {
     QStringList out;
     for (const Label &l : labels) {
-        QString s = QStringLiteral("%1x%2 q%3").arg(l.width).arg(l.length).arg(l.quantity);
+        QString s;
+        if (l.width != 813 || l.length != 1219 || l.quantity != 1)
+            s += QStringLiteral(" %1x%2 q%3").arg(l.width).arg(l.length).arg(l.quantity);
         if (!l.printRate.isEmpty() || !l.darkness.isEmpty())
             s += QStringLiteral(" pr%1 sd%2").arg(QString::fromLatin1(l.printRate), QString::fromLatin1(l.darkness));
         for (const DrawOp &op : l.ops) {
@@ -43,7 +46,7 @@ QString summary(const std::vector<Label> &labels)
         }
         for (const Diagnostic &d : l.diagnostics)
             s += QStringLiteral(" !%1@%2").arg(QString::fromLatin1(d.command)).arg(d.offset);
-        out << s;
+        out << (s.isEmpty() ? QStringLiteral("blank") : s.mid(1));
     }
     return out.join(QStringLiteral(" | "));
 }
@@ -154,63 +157,44 @@ void TestRender::interpreter_data()
 {
     QTest::addColumn<QByteArray>("job");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("zpltest's job: one label, QR dropped by the ^BY height")
-        << OwnJob << "813x1219 q1 prB sd15 code(40,40,84,84) text(AB12)";
-    QTest::newRow("a format without fields gives no label") << QByteArray("^XA^PRB^XZ") << "";
-    QTest::newRow("^PQ is a number") << QByteArray("^XA^FDx^FS^PQ5^XZ") << "813x1219 q5 text(x)";
-    QTest::newRow("^LH moves ^FO") << QByteArray("^XA^LH10,20^FO5,5^GB30,40,2^FS^XZ") << "813x1219 q1 box(15,25,30,40)";
-    QTest::newRow("^LH persists into the next format")
-        << QByteArray("^XA^LH10,20^XZ^XA^FO0,0^GB3,3^FS^XZ") << "813x1219 q1 box(10,20,3,3)";
-    QTest::newRow("^BY height persists and moves a QR code")
-        << QByteArray("^XA^BY2,3,30^XZ^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^XZ") << "813x1219 q1 code(40,60,84,84)";
-    QTest::newRow("^FT puts a box's bottom-left corner") << QByteArray("^XA^FT10,100^GB50,20,2^FS^XZ")
-                                                         << "813x1219 q1 box(10,80,50,20)";
-    QTest::newRow("^GB sides grow to the thickness") << QByteArray("^XA^FO0,0^GB1,1,10^FS^XZ")
-                                                     << "813x1219 q1 box(0,0,10,10)";
-    QTest::newRow("^PW and ^LL size the label") << QByteArray("^XA^PW400^LL300^FDx^FS^XZ") << "400x300 q1 text(x)";
-    QTest::newRow("^PW beyond the media is cut, noted") << QByteArray("^XA^PW9000^FDx^FS^XZ")
-                                                         << "813x1219 q1 text(x) !^PW@3";
-    QTest::newRow("unknown command skipped, label kept") << QByteArray("^XA^ZZ12^FO1,1^GB5,5^FS^XZ")
-                                                         << "813x1219 q1 box(1,1,5,5) !^ZZ@3";
-    QTest::newRow("bad number noted, field kept") << QByteArray("^XA^FOx,5^GB5,5^FS^XZ")
-                                                  << "813x1219 q1 box(0,5,5,5) !^FO@3";
-    QTest::newRow("^FD beyond 3072 bytes is cut, noted")
-        << QByteArray("^XA^FD" + QByteArray(4000, 'a').replace(3071, 1, "Z") + "^FS^XZ")
-        << "813x1219 q1 text(" + QString(3071, 'a') + "Z) !^FD@3";
-    QTest::newRow("a job ending inside a format is drawn, noted") << QByteArray("^XA^FO1,1^GB5,5^FS")
-                                                                  << "813x1219 q1 box(1,1,5,5) !^XZ@-1";
-    QTest::newRow("^XZ without ^XA noted in the next label") << QByteArray("^XZ^XA^FDx^FS^XZ")
-                                                             << "813x1219 q1 text(x) !^XZ@0";
-    QTest::newRow("^FX comment is no command") << QByteArray("^XA^FX a comment, with commas^FDx^FS^XZ") << "813x1219 q1 text(x)";
-    QTest::newRow("^CI28 reads UTF-8") << QByteArray("^XA^CI28^FDWei\xc3\x9f^FS^XZ") << "813x1219 q1 text(Weiß)";
-    QTest::newRow("^CI0 reads code page 850") << QByteArray("^XA^CI0^FD\xe1\x9c^FS^XZ") << "813x1219 q1 text(ß£)";
-    QTest::newRow("^CI6 puts German letters for ASCII") << QByteArray("^XA^CI6^FD@[}^FS^XZ") << "813x1219 q1 text(§Äü)";
-    QTest::newRow("^CI27 reads code page 1252") << QByteArray("^XA^CI27^FD\x80\xe9^FS^XZ") << "813x1219 q1 text(€é)";
-    QTest::newRow("^FH decodes before the code page") << QByteArray("^XA^CI28^FH^FD_C3_9f_4^FS^XZ")
-                                                      << "813x1219 q1 text(ß_4)";
-    QTest::newRow("^CI persists into the next format") << QByteArray("^XA^CI28^XZ^XA^FD\xc3\xa9^FS^XZ")
-                                                       << "813x1219 q1 text(é)";
-    QTest::newRow("several labels in one job") << QByteArray("^XA^FDa^FS^XZ^XA^FDb^FS^PQ3^XZ")
-                                               << "813x1219 q1 text(a) | 813x1219 q3 text(b)";
-    QTest::newRow("^MUM: millimetres at 8 dots per mm") << QByteArray("^XA^MUM^FO1.5,2^GB10,5,1^FS^MUD^XZ")
-                                                     << "813x1219 q1 box(12,16,80,40)";
-    QTest::newRow("^MUI: inches") << QByteArray("^XA^MUI^FO0.5,1^GB1,0.25,0.25^FS^MUD^XZ")
-                                  << "813x1219 q1 box(102,203,203,51)";
-    QTest::newRow("^MU dpi conversion doubles dots") << QByteArray("^XA^MUD,200,400^FO10,20^GB5,5^FS^MUD^XZ")
-                                                     << "813x1219 q1 box(20,40,10,10)";
-    QTest::newRow("^MU persists into the next format") << QByteArray("^XA^MUM^XZ^XA^FO1,1^GB1,1,1^FS^MUD^XZ")
-                                                       << "813x1219 q1 box(8,8,8,8)";
-    QTest::newRow("^FPR draws right to left") << QByteArray("^XA^FPR^FDabc^FS^XZ") << "813x1219 q1 text(cba)";
-    QTest::newRow("^CW alias to a font not here: font 0, noted") << QByteArray("^XA^CWQ,E:NOPE.TTF^AQ,20^FDx^FS^XZ")
-                                                                  << "813x1219 q1 text(x) !^AQ@18";
-    QTest::newRow("^A@ by an unknown name: font 0, noted") << QByteArray("^XA^A@N,20,20,E:NOPE.TTF^FDx^FS^XZ")
-                                                           << "813x1219 q1 text(x) !^A@@3";
-    QTest::newRow("^SN shows its start value, notes the rest") << QByteArray("^XA^FO1,1^SN0041,2,Y^FS^PQ3^XZ")
-                                                               << "813x1219 q3 text(0041) !^SN@9";
-    QTest::newRow("^GS draws the marks for A-C") << QByteArray("^XA^GSN,30,30^FDABC^FS^XZ")
-                                                << "813x1219 q1 text(\u00ae\u00a9\u2122)";
-    QTest::newRow("^GFC is refused with its reason") << QByteArray("^XA^FO0,0^GFC,1,1,1,a^FS^XZ") << "813x1219 q1 !^GF@9";
-    QTest::newRow("unknown barcode type noted") << QByteArray("^XA^B~^FD1^FS^XZ") << "813x1219 q1 !^B~@3";
+    const auto row = [](const char *name, const QByteArray &job, const QString &expected) {
+        QTest::newRow(name) << job << expected;
+    };
+    row("zpltest's job: one label, QR dropped by the ^BY height", OwnJob, "prB sd15 code(40,40,84,84) text(AB12)");
+    row("a format without fields gives no label", "^XA^PRB^XZ", "");
+    row("^PQ is a number", "^XA^FDx^FS^PQ5^XZ", "813x1219 q5 text(x)");
+    row("^LH persists into the next format and moves ^FO", "^XA^LH10,20^XZ^XA^FO5,5^GB3,3^FS^XZ", "box(15,25,3,3)");
+    row("^BY height persists and moves a QR code", "^XA^BY2,3,30^XZ^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^XZ",
+        "code(40,60,84,84)");
+    row("^FT puts a box's bottom-left corner", "^XA^FT10,100^GB50,20,2^FS^XZ", "box(10,80,50,20)");
+    row("^GB sides grow to the thickness", "^XA^FO0,0^GB1,1,10^FS^XZ", "box(0,0,10,10)");
+    row("^PW and ^LL size the label", "^XA^PW400^LL300^FDx^FS^XZ", "400x300 q1 text(x)");
+    row("^PW beyond the media is cut, noted", "^XA^PW9000^FDx^FS^XZ", "text(x) !^PW@3");
+    row("unknown command skipped, label kept", "^XA^ZZ12^FO1,1^GB5,5^FS^XZ", "box(1,1,5,5) !^ZZ@3");
+    row("bad number noted, field kept", "^XA^FOx,5^GB5,5^FS^XZ", "box(0,5,5,5) !^FO@3");
+    row("^FD beyond 3072 bytes is cut, noted", "^XA^FD" + QByteArray(4000, 'a').replace(3071, 1, "Z") + "^FS^XZ",
+        "text(" + QString(3071, 'a') + "Z) !^FD@3");
+    row("a job ending inside a format is drawn, noted", "^XA^FO1,1^GB5,5^FS", "box(1,1,5,5) !^XZ@-1");
+    row("^XZ without ^XA noted in the next label", "^XZ^XA^FDx^FS^XZ", "text(x) !^XZ@0");
+    row("^FX comment is no command", "^XA^FX a comment, with commas^FDx^FS^XZ", "text(x)");
+    row("^CI28 reads UTF-8", "^XA^CI28^FDWei\xc3\x9f^FS^XZ", "text(Weiß)");
+    row("^CI0 reads code page 850", "^XA^CI0^FD\xe1\x9c^FS^XZ", "text(ß£)");
+    row("^CI6 puts German letters for ASCII", "^XA^CI6^FD@[}^FS^XZ", "text(§Äü)");
+    row("^CI27 reads code page 1252", "^XA^CI27^FD\x80\xe9^FS^XZ", "text(€é)");
+    row("^FH decodes before the code page", "^XA^CI28^FH^FD_C3_9f_4^FS^XZ", "text(ß_4)");
+    row("^CI persists into the next format", "^XA^CI28^XZ^XA^FD\xc3\xa9^FS^XZ", "text(é)");
+    row("several labels in one job", "^XA^FDa^FS^XZ^XA^FDb^FS^PQ3^XZ", "text(a) | 813x1219 q3 text(b)");
+    row("^MUM: millimetres at 8 dots per mm", "^XA^MUM^FO1.5,2^GB10,5,1^FS^MUD^XZ", "box(12,16,80,40)");
+    row("^MUI: inches", "^XA^MUI^FO0.5,1^GB1,0.25,0.25^FS^MUD^XZ", "box(102,203,203,51)");
+    row("^MU dpi conversion doubles dots", "^XA^MUD,200,400^FO10,20^GB5,5^FS^MUD^XZ", "box(20,40,10,10)");
+    row("^MU persists into the next format", "^XA^MUM^XZ^XA^FO1,1^GB1,1,1^FS^MUD^XZ", "box(8,8,8,8)");
+    row("^FPR draws right to left", "^XA^FPR^FDabc^FS^XZ", "text(cba)");
+    row("^CW alias to a font not here: font 0, noted", "^XA^CWQ,E:NOPE.TTF^AQ,20^FDx^FS^XZ", "text(x) !^AQ@18");
+    row("^A@ by an unknown name: font 0, noted", "^XA^A@N,20,20,E:NOPE.TTF^FDx^FS^XZ", "text(x) !^A@@3");
+    row("^SN shows its start value, notes the rest", "^XA^FO1,1^SN0041,2,Y^FS^PQ3^XZ", "813x1219 q3 text(0041) !^SN@9");
+    row("^GS draws the marks for A-C", "^XA^GSN,30,30^FDABC^FS^XZ", "text(\u00ae\u00a9\u2122)");
+    row("^GFC is refused with its reason", "^XA^FO0,0^GFC,1,1,1,a^FS^XZ", "!^GF@9");
+    row("unknown barcode type noted", "^XA^B~^FD1^FS^XZ", "!^B~@3");
 }
 
 void TestRender::interpreter()
@@ -226,50 +210,41 @@ void TestRender::storedObjects_data()
     QTest::addColumn<QByteArrayList>("jobs");
     QTest::addColumn<QString>("expected");     // the last job's labels
     QTest::addColumn<QByteArray>("replies");   // the last job's answers
+    const auto row = [](const char *name, const QByteArrayList &jobs, const QString &expected, const QByteArray &replies = {}) {
+        QTest::newRow(name) << jobs << expected << replies;
+    };
     const QByteArray store = "^XA^DFR:SHIP.ZPL^FS^FO10,10^GB5,5^FS^FO50,50^FN1\"Name\"^FDdefault^FS^FO90,90^FN2^FS^XZ";
-    QTest::newRow("a storing format prints nothing") << QByteArrayList{store} << "" << QByteArray();
-    QTest::newRow("recalled on another connection, ^FN takes the recall's data")
-        << QByteArrayList{store, "^XA^XFR:SHIP.ZPL^FS^FN1^FDAnna^FS^FN2^FVB^FS^XZ"}
-        << "813x1219 q1 box(10,10,5,5) text(Anna) text(B)" << QByteArray();
-    QTest::newRow("drive and extension default to R: and .ZPL")
-        << QByteArrayList{store, "^XA^XFSHIP^FS^FN2^FDx^FS^XZ"} << "813x1219 q1 box(10,10,5,5) text(default) text(x)"
-        << QByteArray();
-    QTest::newRow("missing format noted, the rest printed")
-        << QByteArrayList{store, "^XA^XFR:NONE.ZPL^FS^FO1,1^GB2,2^FS^XZ"} << "813x1219 q1 box(1,1,2,2) !^XF@3" << QByteArray();
-    QTest::newRow("a field number without a field is noted")
-        << QByteArrayList{store, "^XA^XFR:SHIP.ZPL^FS^FN7^FDx^FS^XZ"} << "813x1219 q1 box(10,10,5,5) text(default) !^FN@19"
-        << QByteArray();
-    QTest::newRow("^ID deletes, the recall then misses")
-        << QByteArrayList{store, "^XA^IDR:SHIP.ZPL^XZ^XA^XFR:SHIP.ZPL^FS^FO1,1^GB2,2^FS^XZ"}
-        << "813x1219 q1 box(1,1,2,2) !^XF@22" << QByteArray();
-    QTest::newRow("^HW lists what is stored")
-        << QByteArrayList{store, "~DGR:DOT.GRF,2,1,FFFF", "^XA^HWR:*.*^XZ"} << ""
-        << QByteArray("\x02\r\n- DIR R:*.*\r\n*R:DOT.GRF                  2\r\n*R:SHIP.ZPL                66\r\n"
-                      "-16777148 bytes free R:RAM\r\n\x03");
-    QTest::newRow("~DG stored, ^XG scales it by whole dots")
-        << QByteArrayList{"~DGR:DOT.GRF,2,1,C0C0", "^XA^FO10,20^XGDOT,3,2^FS^XZ"} << "813x1219 q1 shape(10,20,24,4)" << QByteArray();
-    QTest::newRow("^IM draws unscaled, ^IL at the corner")
-        << QByteArrayList{"~DGR:DOT.GRF,2,1,C0C0", "^XA^ILR:DOT.GRF^FO10,20^IMR:DOT.GRF^FS^XZ"}
-        << "813x1219 q1 shape(0,0,8,2) shape(10,20,8,2)" << QByteArray();
+    row("a storing format prints nothing", {store}, "");
+    row("recalled on another connection, ^FN takes the recall's data",
+        {store, "^XA^XFR:SHIP.ZPL^FS^FN1^FDAnna^FS^FN2^FVB^FS^XZ"}, "box(10,10,5,5) text(Anna) text(B)");
+    row("drive and extension default to R: and .ZPL", {store, "^XA^XFSHIP^FS^FN2^FDx^FS^XZ"},
+        "box(10,10,5,5) text(default) text(x)");
+    row("missing format noted, the rest printed", {store, "^XA^XFR:NONE.ZPL^FS^FO1,1^GB2,2^FS^XZ"}, "box(1,1,2,2) !^XF@3");
+    row("a field number without a field is noted", {store, "^XA^XFR:SHIP.ZPL^FS^FN7^FDx^FS^XZ"},
+        "box(10,10,5,5) text(default) !^FN@19");
+    row("^ID deletes, the recall then misses", {store, "^XA^IDR:SHIP.ZPL^XZ^XA^XFR:SHIP.ZPL^FS^FO1,1^GB2,2^FS^XZ"},
+        "box(1,1,2,2) !^XF@22");
+    row("^HW lists what is stored", {store, "~DGR:DOT.GRF,2,1,FFFF", "^XA^HWR:*.*^XZ"}, "",
+        "\x02\r\n- DIR R:*.*\r\n*R:DOT.GRF                  2\r\n*R:SHIP.ZPL                66\r\n"
+        "-16777148 bytes free R:RAM\r\n\x03");
+    row("~DG stored, ^XG scales it by whole dots", {"~DGR:DOT.GRF,2,1,C0C0", "^XA^FO10,20^XGDOT,3,2^FS^XZ"},
+        "shape(10,20,24,4)");
+    row("^IM draws unscaled, ^IL at the corner", {"~DGR:DOT.GRF,2,1,C0C0", "^XA^ILR:DOT.GRF^FO10,20^IMR:DOT.GRF^FS^XZ"},
+        "shape(0,0,8,2) shape(10,20,8,2)");
     QImage png(3, 2, QImage::Format_Mono);
     png.fill(1);    // index 1 of a fresh mono image is white
     QByteArray pngBytes;
     QBuffer buffer(&pngBytes);
     buffer.open(QIODevice::WriteOnly);
     png.save(&buffer, "PNG");
-    QTest::newRow("~DY stores a PNG, ^XG draws it")
-        << QByteArrayList{"~DYR:LOGO,A,P," + QByteArray::number(pngBytes.size()) + ",0," + pngBytes.toHex(),
-                          "^XA^FO5,6^XGR:LOGO.PNG^FS^XZ"}
-        << "813x1219 q1 shape(5,6,3,2)" << QByteArray();
+    row("~DY stores a PNG, ^XG draws it", {"~DYR:LOGO,A,P," + QByteArray::number(pngBytes.size()) + ",0," + pngBytes.toHex(),
+                                           "^XA^FO5,6^XGR:LOGO.PNG^FS^XZ"}, "shape(5,6,3,2)");
     QByteArray many;
     for (int i = 0; i <= Storage::MaxObjects; ++i)
         many += "~DGR:G" + QByteArray::number(i) + ".GRF,1,1,FF";
-    const qsizetype last = many.lastIndexOf('~');
-    QTest::newRow("a full memory refuses the next object, noted")
-        << QByteArrayList{many + "^XA^FO1,1^GB2,2^FS^XZ"} << "813x1219 q1 box(1,1,2,2) !~DG@" + QString::number(last)
-        << QByteArray();
-    QTest::newRow("a missing image is noted") << QByteArrayList{"^XA^FO1,1^XGR:NO.GRF^FS^XZ"} << "813x1219 q1 !^XG@9"
-                                              << QByteArray();
+    row("a full memory refuses the next object, noted", {many + "^XA^FO1,1^GB2,2^FS^XZ"},
+        "box(1,1,2,2) !~DG@" + QString::number(many.lastIndexOf('~')));
+    row("a missing image is noted", {"^XA^FO1,1^XGR:NO.GRF^FS^XZ"}, "!^XG@9");
 }
 
 void TestRender::clockAndSerial()
@@ -277,7 +252,7 @@ void TestRender::clockAndSerial()
     Printer printer;
     printer.setClock([] { return QDateTime(QDate(2026, 3, 4), QTime(17, 5, 9)); });
     const std::vector<Label> labels = printer.feed("^XA^FC%,{^FD%Y-%m-%d {H:%M:%S %% %q^FS^XZ");
-    QCOMPARE(summary(labels), "813x1219 q1 text(2026-03-04 17:05:09 %% %q)");
+    QCOMPARE(summary(labels), "text(2026-03-04 17:05:09 %% %q)");
     const std::vector<Label> serial = printer.feed("^XA^FO1,1^SN7^FS^PQ3^XZ");
     QCOMPARE(serial.size(), std::size_t(1));
     QCOMPARE(serial.front().diagnostics.size(), std::size_t(1));
@@ -448,18 +423,8 @@ void TestRender::ownLabel()
     QCOMPARE(image.depth(), 1);
     QCOMPARE(image.pixelColor(40, 40), QColor(Qt::black));     // the QR code's corner module
     QCOMPARE(image.pixelColor(39, 39), QColor(Qt::white));
-    // The QR code: version 1 (21 modules of 4 dots) at (40, 40), finder patterns in three corners.
+    // The QR code: version 1 (21 modules of 4 dots) at (40, 40), nothing else beside it.
     QCOMPARE(ink(image, nullptr, QRect(0, 0, 150, 200)), QRect(40, 40, 84, 84));
-    for (const QPoint corner : {QPoint(0, 0), QPoint(14, 0), QPoint(0, 14)})
-        for (int row = 0; row < 7; ++row)
-            for (int column = 0; column < 7; ++column) {
-                const bool ring = row == 0 || row == 6 || column == 0 || column == 6;
-                const bool core = row >= 2 && row <= 4 && column >= 2 && column <= 4;
-                const int x = 40 + 4 * (corner.x() + column), y = 40 + 4 * (corner.y() + row);
-                for (int dy = 0; dy < 4; ++dy)
-                    for (int dx = 0; dx < 4; ++dx)
-                        QCOMPARE(black(image, x + dx, y + dy), ring || core);
-            }
     const QList<testbarcode::Decoded> read = testbarcode::ReadAll(image);
     QCOMPARE(read.size(), 1);
     QCOMPARE(read.first().format, QStringLiteral("QRCode"));
