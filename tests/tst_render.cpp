@@ -212,10 +212,8 @@ void TestRender::storedObjects_data()
     };
     const QByteArray store = "^XA^DFR:SHIP.ZPL^FS^FO10,10^GB5,5^FS^FO50,50^FN1\"Name\"^FDdefault^FS^FO90,90^FN2^FS^XZ";
     row("a storing format prints nothing", {store}, "");
-    row("recalled on another connection, ^FN takes the recall's data",
-        {store, "^XA^XFR:SHIP.ZPL^FS^FN1^FDAnna^FS^FN2^FVB^FS^XZ"}, "box(10,10,5,5) text(Anna) text(B)");
-    row("drive and extension default to R: and .ZPL", {store, "^XA^XFSHIP^FS^FN2^FDx^FS^XZ"},
-        "box(10,10,5,5) text(default) text(x)");
+    row("recalled on another connection without drive and extension, ^FN takes the recall's data",
+        {store, "^XA^XFSHIP^FS^FN1^FDAnna^FS^FN2^FVB^FS^XZ"}, "box(10,10,5,5) text(Anna) text(B)");
     row("missing format noted, the rest printed", {store, "^XA^XFR:NONE.ZPL^FS^FO1,1^GB2,2^FS^XZ"}, "box(1,1,2,2) !^XF@3");
     row("a field number without a field is noted", {store, "^XA^XFR:SHIP.ZPL^FS^FN7^FDx^FS^XZ"},
         "box(10,10,5,5) text(default) !^FN@19");
