@@ -7,6 +7,7 @@
 #include "BarcodeReader.h"
 #include "GraphicField.h"
 #include "Renderer.h"
+#include "TestFiles.h"
 
 #include <QtTest>
 
@@ -57,12 +58,7 @@ QImage paintFirst(const QByteArray &job, Media media = {})
     return labels.empty() ? QImage() : Paint(labels.front());
 }
 
-bool black(const QImage &image, int x, int y)
-{
-    return image.pixelIndex(x, y) == 1;
-}
-
-// The bounding box of the black dots, and how many there are.
+// The bounding box of the black dots (index 1), and how many there are.
 QRect ink(const QImage &image, int *count = nullptr, QRect area = {})
 {
     area = area.isNull() ? image.rect() : area & image.rect();
@@ -70,19 +66,13 @@ QRect ink(const QImage &image, int *count = nullptr, QRect area = {})
     int n = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
-            if (black(image, x, y)) {
+            if (image.pixelIndex(x, y) == 1) {
                 box |= QRect(x, y, 1, 1);
                 ++n;
             }
     if (count)
         *count = n;
     return box;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -106,8 +96,8 @@ private slots:
     void rotation_data();
     void rotation();
     void ownLabel();
-    void shippingLabelReadsBack();
-    void barcodeLabelReadsBack();
+    void labelsReadBack_data();
+    void labelsReadBack();
     void snapshots_data();
     void snapshots();
     void hostileJobs_data();
@@ -321,7 +311,7 @@ void TestRender::geometry()
     if (count >= 0)
         QCOMPARE(n, count);
     if (QTest::currentDataTag() == QLatin1String("rounded box keeps its corners clear"))
-        QVERIFY(!black(image, 10, 10) && !black(image, 109, 69) && black(image, 60, 10));
+        QVERIFY(image.pixelIndex(10, 10) == 0 && image.pixelIndex(109, 69) == 0 && image.pixelIndex(60, 10) == 1);
 }
 
 void TestRender::fontZero_data()
@@ -432,49 +422,54 @@ void TestRender::ownLabel()
     QVERIFY(qAbs(text.left() - 160) <= 5);
 }
 
-void TestRender::shippingLabelReadsBack()
+void TestRender::labelsReadBack_data()
 {
-    Media media;
-    media.lengthMm = 203.2;
-    const std::vector<Label> labels = RenderJob(readFile(QStringLiteral(LABEL_DIR "/shipping.zpl")), media);
-    QCOMPARE(labels.size(), std::size_t(1));
-    const Label &label = labels.front();
-    QCOMPARE(QSize(label.width, label.length), QSize(812, 1624));
-    QCOMPARE(label.quantity, 2);
-    QCOMPARE(label.diagnostics.size(), std::size_t(0));
-    // Each symbol read on its own part of the label: where it should be.
-    const QImage image = Paint(label);
-    QStringList found;
-    for (const QRect &part : {QRect(40, 800, 740, 200), QRect(40, 1010, 200, 300), QRect(250, 1005, 260, 300)})
-        for (const testbarcode::Decoded &d : testbarcode::ReadAll(image.copy(part)))
-            found << d.format + QLatin1Char(':') + QString::fromLatin1(d.text);
-    QCOMPARE(found, (QStringList{"Code128:4210612345678901", "Code128:RT-5512-HB",
-                                 "QRCode:HTTPS://EXAMPLE.ORG/T/4210612345678901"}));
+    QTest::addColumn<QString>("file");          // on 4 x 8 in media
+    QTest::addColumn<int>("quantity");
+    QTest::addColumn<QList<QRect>>("parts");    // each read on its own, in turn
+    QTest::addColumn<QRect>("maxiCode");        // read on its own last; empty: none
+    QTest::addColumn<QStringList>("found");     // format:text, each part's sorted, repeats left out
+    QTest::newRow("shipping") << "shipping.zpl" << 2
+        << QList<QRect>{{40, 800, 740, 200}, {40, 1010, 200, 300}, {250, 1005, 260, 300}} << QRect()
+        << QStringList{"Code128:4210612345678901", "Code128:RT-5512-HB", "QRCode:HTTPS://EXAMPLE.ORG/T/4210612345678901"};
+    // The linear codes, QR and PDF417 read together; Data Matrix and Aztec each on its own part.
+    // Code 11 and POSTNET have no decoder; their elements are checked in tst_symbols.
+    QTest::newRow("barcodes") << "barcodes.zpl" << 1
+        << QList<QRect>{{0, 255, 812, 1369}, {20, 1220, 130, 110}, {490, 1220, 130, 110}} << QRect(560, 20, 213, 199)
+        << QStringList{"Codabar:40156", "Code128:4210612345678901", "Code39:LH-7734", "Code93:CODE93 OK",
+                       "EAN-13:5901234123457", "EAN-8:96385074", "ITF:12345670", "PDF417:PDF417 ON A SHIPPING LABEL",
+                       "QRCode:HTTPS://EXAMPLE.ORG/T/1Z00004951", "UPC-A:036000291452", "UPC-E:01234531",
+                       "DataMatrix:LH-7734 BREMEN", "Aztec:AZTEC 1Z00004951",
+                       "MaxiCode:[)>\x1e" "01\x1d" "96152382802\x1d" "840\x1d" "001\x1d" "1Z00004951"};
 }
 
-void TestRender::barcodeLabelReadsBack()
+void TestRender::labelsReadBack()
 {
+    QFETCH(QString, file);
+    QFETCH(int, quantity);
+    QFETCH(QList<QRect>, parts);
+    QFETCH(QRect, maxiCode);
+    QFETCH(QStringList, found);
     Media media;
     media.lengthMm = 203.2;
-    const std::vector<Label> labels = RenderJob(readFile(QStringLiteral(LABEL_DIR "/barcodes.zpl")), media);
+    const std::vector<Label> labels = RenderJob(testfiles::Read(QStringLiteral(LABEL_DIR "/") + file), media);
     QCOMPARE(labels.size(), std::size_t(1));
+    QCOMPARE(labels.front().quantity, quantity);
     QCOMPARE(labels.front().diagnostics.size(), std::size_t(0));
     const QImage image = Paint(labels.front());
-    // The decoder finds the linear codes, QR and PDF417 together; Data Matrix and Aztec each on its own part.
-    QStringList found;
-    for (const QRect &part : {QRect(0, 255, 812, 1369), QRect(20, 1220, 130, 110), QRect(490, 1220, 130, 110)})
+    QStringList read;
+    for (const QRect &part : parts) {
+        QStringList here;
         for (const testbarcode::Decoded &d : testbarcode::ReadAll(image.copy(part)))
-            found << d.format + QLatin1Char(':') + QString::fromLatin1(d.text);
-    found.removeDuplicates();
-    found.sort();
-    // Code 11 and POSTNET have no decoder; their elements are checked in tst_symbols.
-    QCOMPARE(found, (QStringList{"Aztec:AZTEC 1Z00004951", "Codabar:40156", "Code128:4210612345678901",
-                                 "Code39:LH-7734", "Code93:CODE93 OK", "DataMatrix:LH-7734 BREMEN",
-                                 "EAN-13:5901234123457", "EAN-8:96385074", "ITF:12345670", "PDF417:PDF417 ON A SHIPPING LABEL",
-                                 "QRCode:HTTPS://EXAMPLE.ORG/T/1Z00004951", "UPC-A:036000291452", "UPC-E:01234531"}));
-    const QList<testbarcode::Decoded> maxi = testbarcode::ReadMaxiCode(image.copy(560, 20, 213, 199));
-    QCOMPARE(maxi.size(), 1);
-    QVERIFY(maxi.front().text.startsWith("[)>\x1e" "01\x1d" "96152382802\x1d" "840\x1d" "001\x1d" "1Z00004951"));
+            here << d.format + QLatin1Char(':') + QString::fromLatin1(d.text);
+        here.sort();
+        read << here;
+    }
+    read.removeDuplicates();
+    // MaxiCode's message up to the tracking number; the rest is the carrier's.
+    for (const testbarcode::Decoded &d : testbarcode::ReadMaxiCode(maxiCode.isNull() ? QImage() : image.copy(maxiCode)))
+        read << QStringLiteral("MaxiCode:") + QString::fromLatin1(d.text.left(37));
+    QCOMPARE(read, found);
 }
 
 void TestRender::snapshots_data()
@@ -482,8 +477,8 @@ void TestRender::snapshots_data()
     QTest::addColumn<QByteArray>("job");
     QTest::addColumn<double>("lengthMm");
     QTest::newRow("ab12") << OwnJob << 152.4;
-    QTest::newRow("shipping") << readFile(QStringLiteral(LABEL_DIR "/shipping.zpl")) << 203.2;
-    QTest::newRow("barcodes") << readFile(QStringLiteral(LABEL_DIR "/barcodes.zpl")) << 203.2;
+    QTest::newRow("shipping") << testfiles::Read(QStringLiteral(LABEL_DIR "/shipping.zpl")) << 203.2;
+    QTest::newRow("barcodes") << testfiles::Read(QStringLiteral(LABEL_DIR "/barcodes.zpl")) << 203.2;
 }
 
 void TestRender::snapshots()
