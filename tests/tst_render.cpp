@@ -269,35 +269,30 @@ void TestRender::geometry_data()
     QTest::addColumn<QByteArray>("job");
     QTest::addColumn<QRect>("box");
     QTest::addColumn<int>("count");     // -1: not checked
-    QTest::newRow("box outline") << QByteArray("^FO10,10^GB100,50,3^FS") << QRect(10, 10, 100, 50) << 100 * 50 - 94 * 44;
-    QTest::newRow("thickness of half the side fills") << QByteArray("^FO10,10^GB40,20,10^FS") << QRect(10, 10, 40, 20) << 800;
-    QTest::newRow("white box erases") << QByteArray("^FO10,10^GB40,40,40^FS^FO20,20^GB20,20,20,W^FS")
-                                      << QRect(10, 10, 40, 40) << 1600 - 400;
-    QTest::newRow("reverse inverts what lies beneath") << QByteArray("^FO0,0^GB100,100,100^FS^FO50,50^FR^GB100,100,100^FS")
-                                                       << QRect(0, 0, 150, 150) << 2 * 10000 - 2 * 2500;
-    QTest::newRow("^LR reverses every field") << QByteArray("^LRY^FO0,0^GB10,10,10^FS^FO0,0^GB10,10,10^FS^LRN")
-                                              << QRect() << 0;
-    QTest::newRow("rounded box keeps its corners clear") << QByteArray("^FO10,10^GB100,60,4,B,8^FS")
-                                                         << QRect(10, 10, 100, 60) << -1;
-    QTest::newRow("circle") << QByteArray("^FO10,10^GC50,3^FS") << QRect(10, 10, 50, 50) << -1;
-    QTest::newRow("ellipse") << QByteArray("^FO10,10^GE80,40,2^FS") << QRect(10, 10, 80, 40) << -1;
-    QTest::newRow("diagonal") << QByteArray("^FO10,10^GD100,50,4,B,L^FS") << QRect(10, 10, 100, 50) << -1;
-    QTest::newRow("^GF hex with repeats and row shortcuts") << QByteArray("^FO5,6^GFA,12,10,2,JF:,!F0,^FS")
-                                                            << QRect(5, 6, 16, 5) << 16 + 16 + 0 + 16 + 4;
-    QTest::newRow("^GF binary") << QByteArray("^FO5,6^GFB,2,2,1,\x81\x01^FS") << QRect(5, 6, 8, 2) << 3;
+    const auto row = [](const char *name, const QByteArray &job, QRect box, int count = -1) {
+        QTest::newRow(name) << job << box << count;
+    };
+    row("box outline", "^FO10,10^GB100,50,3^FS", {10, 10, 100, 50}, 100 * 50 - 94 * 44);
+    row("thickness of half the side fills", "^FO10,10^GB40,20,10^FS", {10, 10, 40, 20}, 800);
+    row("white box erases", "^FO10,10^GB40,40,40^FS^FO20,20^GB20,20,20,W^FS", {10, 10, 40, 40}, 1600 - 400);
+    row("reverse inverts what lies beneath", "^FO0,0^GB100,100,100^FS^FO50,50^FR^GB100,100,100^FS", {0, 0, 150, 150},
+        2 * 10000 - 2 * 2500);
+    row("^LR reverses every field", "^LRY^FO0,0^GB10,10,10^FS^FO0,0^GB10,10,10^FS^LRN", {}, 0);
+    row("rounded box keeps its corners clear", "^FO10,10^GB100,60,4,B,8^FS", {10, 10, 100, 60});
+    row("circle", "^FO10,10^GC50,3^FS", {10, 10, 50, 50});
+    row("ellipse", "^FO10,10^GE80,40,2^FS", {10, 10, 80, 40});
+    row("diagonal", "^FO10,10^GD100,50,4,B,L^FS", {10, 10, 100, 50});
+    row("^GF hex with repeats and row shortcuts", "^FO5,6^GFA,12,10,2,JF:,!F0,^FS", {5, 6, 16, 5},
+        16 + 16 + 0 + 16 + 4);
+    row("^GF binary", "^FO5,6^GFB,2,2,1,\x81\x01^FS", {5, 6, 8, 2}, 3);
     QByteArray bytes = QByteArray::fromHex("FFFF") + QByteArray(2, '\0') + QByteArray::fromHex("8001");
     const QByteArray z64 = qCompress(bytes).mid(4).toBase64();
-    QTest::newRow("^GF :Z64:") << QByteArray("^FO0,0^GFA,99,6,2,:Z64:" + z64 + ":"
-                                             + QByteArray::number(Crc16(z64), 16).rightJustified(4, '0') + "^FS")
-                               << QRect(0, 0, 16, 3) << 18;
-    QTest::newRow("^FPV stacks one character a line") << QByteArray("^FO10,10^A0,40^FPV^FDHH^FS")
-                                                     << QRect(12, 10, 20, 70) << -1;
-    QTest::newRow("^TB keeps the lines that fit its height") << QByteArray("^FO10,10^TBN,60,45^A0,20^FDHH HH HH HH^FS")
-                                                            << QRect(11, 10, 52, 35) << -1;
-    QTest::newRow("^BD turned R: the inch-square symbol on its side") << QByteArray("^FO10,10^BDR,4^FDMaxiCode^FS")
-                                                                     << QRect(10, 10, 199, 209) << -1;
-    QTest::newRow("^POI turns the label") << QByteArray("^PW100^LL100^POI^FO10,10^GB20,20,20^FS")
-                                          << QRect(70, 70, 20, 20) << 400;
+    row("^GF :Z64:", "^FO0,0^GFA,99,6,2,:Z64:" + z64 + ":" + QByteArray::number(Crc16(z64), 16).rightJustified(4, '0')
+        + "^FS", {0, 0, 16, 3}, 18);
+    row("^FPV stacks one character a line", "^FO10,10^A0,40^FPV^FDHH^FS", {12, 10, 20, 70});
+    row("^TB keeps the lines that fit its height", "^FO10,10^TBN,60,45^A0,20^FDHH HH HH HH^FS", {11, 10, 52, 35});
+    row("^BD turned R: the inch-square symbol on its side", "^FO10,10^BDR,4^FDMaxiCode^FS", {10, 10, 199, 209});
+    row("^POI turns the label", "^PW100^LL100^POI^FO10,10^GB20,20,20^FS", {70, 70, 20, 20}, 400);
 }
 
 void TestRender::geometry()
@@ -356,33 +351,27 @@ void TestRender::rotation_data()
     QTest::addColumn<QByteArray>("field");
     QTest::addColumn<QRect>("within");      // the ink must lie inside this box, near its top-left ...
     QTest::addColumn<bool>("across");       // ... and run across it (else down it)
-    QTest::newRow("^FO N: cap top at y") << QByteArray("^FO100,100^A0N,40^FDHIH^FS") << QRect(100, 100, 62, 31) << true;
-    QTest::newRow("^FO R: cap tops face the right") << QByteArray("^FO100,100^A0R,40^FDHIH^FS") << QRect(109, 100, 31, 62) << false;
-    QTest::newRow("^FO I: upside down") << QByteArray("^FO100,100^A0I,40^FDHIH^FS") << QRect(97, 109, 62, 31) << true;
-    QTest::newRow("^FO B: cap tops face the left") << QByteArray("^FO100,100^A0B,40^FDHIH^FS") << QRect(100, 97, 31, 62) << false;
-    QTest::newRow("^FW sets the default") << QByteArray("^FWR^FO100,100^A0,40^FDHIH^FS") << QRect(109, 100, 31, 62) << false;
-    QTest::newRow("^FT N: baseline at y") << QByteArray("^FT100,130^A0N,40^FDHIH^FS") << QRect(100, 99, 62, 32) << true;
-    QTest::newRow("^FT R: baseline at x") << QByteArray("^FT130,100^A0R,40^FDHIH^FS") << QRect(129, 100, 32, 62) << false;
-    QTest::newRow("^CF sets the font of fields without ^A") << QByteArray("^CF0,40^FO100,100^FDHIH^FS")
-                                                           << QRect(100, 100, 62, 31) << true;
-    QTest::newRow("^FB with ^FT: the last line sits on y") << QByteArray("^FT100,200^FB300,3^A0N,40^FDHIH^FS")
-                                                           << QRect(100, 90, 62, 31) << true;
-    QTest::newRow("^FB centres a line") << QByteArray("^FO100,100^FB300,1,0,C^A0N,40^FDHIH^FS")
-                                        << QRect(219, 100, 62, 31) << true;
-    QTest::newRow("^FB puts a line right") << QByteArray("^FO100,100^FB300,1,0,R^A0N,40^FDHIH^FS")
-                                           << QRect(337, 100, 63, 31) << true;
-    QTest::newRow("^FB wraps at a space") << QByteArray("^FO100,100^FB70,2^A0N,40^FDHIH HIH^FS")
-                                          << QRect(100, 100, 62, 71) << false;
-    QTest::newRow("^FB breaks a line at \\&") << QByteArray("^FO100,100^FB300,2^A0N,40^FDHIH\\&HIH^FS")
-                                              << QRect(100, 100, 62, 71) << false;
-    QTest::newRow("^FB hanging indent") << QByteArray("^FO100,100^FB300,2,0,L,20^A0N,40^FDHIH\\&HIH^FS")
-                                        << QRect(100, 100, 82, 71) << true;
-    QTest::newRow("^FB extra line spacing") << QByteArray("^FO100,100^FB300,2,10^A0N,40^FDHIH\\&HIH^FS")
-                                            << QRect(100, 100, 62, 81) << false;
-    QTest::newRow("bitmap font D doubled: two 24-dot advances, caps inside the 36-dot cell")
-        << QByteArray("^FO100,100^ADN,36,20^FDHI^FS") << QRect(102, 104, 42, 27) << true;
-    QTest::newRow("^BC R: bars run down from ^FO") << QByteArray("^BY2^FO100,100^BCR,80,N^FD12^FS")
-                                                   << QRect(100, 100, 80, 114) << false;
+    const auto row = [](const char *name, const QByteArray &field, QRect within, bool across) {
+        QTest::newRow(name) << field << within << across;
+    };
+    row("^FO N: cap top at y", "^FO100,100^A0N,40^FDHIH^FS", {100, 100, 62, 31}, true);
+    row("^FO R: cap tops face the right", "^FO100,100^A0R,40^FDHIH^FS", {109, 100, 31, 62}, false);
+    row("^FO I: upside down", "^FO100,100^A0I,40^FDHIH^FS", {97, 109, 62, 31}, true);
+    row("^FO B: cap tops face the left", "^FO100,100^A0B,40^FDHIH^FS", {100, 97, 31, 62}, false);
+    row("^FW sets the default", "^FWR^FO100,100^A0,40^FDHIH^FS", {109, 100, 31, 62}, false);
+    row("^FT N: baseline at y", "^FT100,130^A0N,40^FDHIH^FS", {100, 99, 62, 32}, true);
+    row("^FT R: baseline at x", "^FT130,100^A0R,40^FDHIH^FS", {129, 100, 32, 62}, false);
+    row("^CF sets the font of fields without ^A", "^CF0,40^FO100,100^FDHIH^FS", {100, 100, 62, 31}, true);
+    row("^FB with ^FT: the last line sits on y", "^FT100,200^FB300,3^A0N,40^FDHIH^FS", {100, 90, 62, 31}, true);
+    row("^FB centres a line", "^FO100,100^FB300,1,0,C^A0N,40^FDHIH^FS", {219, 100, 62, 31}, true);
+    row("^FB puts a line right", "^FO100,100^FB300,1,0,R^A0N,40^FDHIH^FS", {337, 100, 63, 31}, true);
+    row("^FB wraps at a space", "^FO100,100^FB70,2^A0N,40^FDHIH HIH^FS", {100, 100, 62, 71}, false);
+    row("^FB breaks a line at \\&", "^FO100,100^FB300,2^A0N,40^FDHIH\\&HIH^FS", {100, 100, 62, 71}, false);
+    row("^FB hanging indent", "^FO100,100^FB300,2,0,L,20^A0N,40^FDHIH\\&HIH^FS", {100, 100, 82, 71}, true);
+    row("^FB extra line spacing", "^FO100,100^FB300,2,10^A0N,40^FDHIH\\&HIH^FS", {100, 100, 62, 81}, false);
+    row("bitmap font D doubled: two 24-dot advances, caps inside the 36-dot cell", "^FO100,100^ADN,36,20^FDHI^FS",
+        {102, 104, 42, 27}, true);
+    row("^BC R: bars run down from ^FO", "^BY2^FO100,100^BCR,80,N^FD12^FS", {100, 100, 80, 114}, false);
 }
 
 void TestRender::rotation()
