@@ -293,7 +293,6 @@ void TestSymbols::twoD_data()
     row("QR default magnification at 12 dpmm", 'Q', "2,,Q,7", "QA,1", "QRCode", "1", "Q", v1, {3, 3}, {}, 12);
     row("QR lower case under alphanumeric", 'Q', "2,4", "HM,Aab#1", "QRCode", "ab#1", "H", v1, {4, 4},
         "\"ab#1\" is invalid for alphanumeric mode");
-    row("QR letters under numeric", 'Q', "2,4", "HM,N12A", "QRCode", "12A", "H", v1, {4, 4}, "invalid for numeric mode");
     row("QR byte count beyond the data", 'Q', "2,4", "QM,B0009abc", "QRCode", "abc", "Q", v1, {4, 4},
         "QR byte count 9 exceeds the 3 bytes that follow");
     row("QR manual segment without mode", 'Q', "2,4", "QM,AAB,12", "QRCode", "AB12", "Q", v1, {4, 4},
