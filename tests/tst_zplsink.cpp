@@ -223,8 +223,8 @@ void TestZplsink::runsOnce_data()
     row("config missing", {"--config", m_dir.filePath(QStringLiteral("none.ini"))}, 1,
         QStringLiteral("找不到设置文件 / cannot find the settings file %1").arg(m_dir.filePath(QStringLiteral("none.ini"))));
     const QStringList two{"label-1.png", "label-2.png"};
-    row("one PNG per label", {"--render", "JOB"}, 0, "label-1.png: 813 x 1219", two);
-    row("media in mm with decimals", {"--render", "JOB", "--media", "50.5x30mm"}, 0, "label-2.png: 404 x 240", two);
+    row("one PNG per label, media in mm with decimals", {"--render", "JOB", "--media", "50.5x30mm"}, 0,
+        "label-2.png: 404 x 240", two);
     row("12 dots per mm", {"--render", "JOB", "--dpmm", "12", "--media", "2x1in"}, 0, "label-1.png: 610 x 305", two);
     row("standard input", {"--render", "-"}, 0, QStringLiteral("stdin-1.png: 813 x 1219 点 dots, 数量 quantity 3"),
         {"stdin-1.png"}, "^XA^FDx^FS^PQ3^XZ");
