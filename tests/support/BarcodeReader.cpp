@@ -4,7 +4,6 @@
 
 #include <QPainter>
 
-#include <algorithm>
 #include <cmath>
 
 namespace testbarcode {
@@ -23,18 +22,6 @@ QImage WithQuietZone(const QImage &image)
     return framed;
 }
 
-QRect Bounds(const ZXing::Position &position)
-{
-    int left = position[0].x, right = left, top = position[0].y, bottom = top;
-    for (const ZXing::PointI &corner : position) {
-        left = std::min(left, corner.x);
-        right = std::max(right, corner.x);
-        top = std::min(top, corner.y);
-        bottom = std::max(bottom, corner.y);
-    }
-    return QRect(QPoint(left, top), QPoint(right, bottom)).translated(-kQuietZone, -kQuietZone);
-}
-
 } // namespace
 
 QList<Decoded> Read(const QImage &image, const ZXing::DecodeHints &hints)
@@ -51,7 +38,7 @@ QList<Decoded> Read(const QImage &image, const ZXing::DecodeHints &hints)
         const ZXing::ByteArray &bytes = result.bytes();
         found.append({QString::fromLatin1(ZXing::ToString(result.format())),
                       QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size())),
-                      QString::fromStdString(result.ecLevel()), Bounds(result.position())});
+                      QString::fromStdString(result.ecLevel())});
     }
     return found;
 }

@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
-#include <QRect>
 #include <QString>
 
 namespace testbarcode {
@@ -15,7 +14,6 @@ struct Decoded {
     QString format;     // the decoder's name for the symbology: "QRCode", "Code128", "EAN13", ...
     QByteArray text;    // the content's bytes, as encoded (no character set conversion)
     QString ecLevel;    // QR: "L", "M", "Q" or "H"; PDF417: the level's number; else empty
-    QRect box;          // the ink bounding box of the symbol's position corners, in image pixels
 };
 
 // Every barcode the decoder finds in `image`, in any orientation. The reader
