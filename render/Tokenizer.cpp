@@ -89,13 +89,18 @@ void Tokenizer::take(char c, std::vector<Token> &out)
         complete(out);
         return;
     }
-    // ^GFB and ^GFC: once the fourth delimiter is read, the next b bytes are data.
-    if (m_token.name == "GF" && m_state == State::Args && c == m_token.delimiter && ++m_commas == 4) {
+    // Binary data is read by its byte count, prefixes and all: ^GFB and ^GFC
+    // after the fourth delimiter (^GFa,b,...), ~DY's B format after the fifth
+    // (~DYd:f,b,x,t,w,...).
+    const bool graphic = m_token.prefix == '^' && m_token.name == "GF";
+    const bool download = m_token.prefix == '~' && m_token.name == "DY";
+    if ((graphic || download) && m_state == State::Args && c == m_token.delimiter
+        && ++m_commas == (graphic ? 4 : 5)) {
         const QList<QByteArray> p = m_token.params();
-        const QByteArray kind = p.value(0).trimmed().toUpper();
+        const QByteArray kind = p.value(graphic ? 0 : 1).trimmed().toUpper();
         bool ok = false;
-        const qlonglong count = p.value(1).trimmed().toLongLong(&ok);
-        if ((kind == "B" || kind == "C") && ok && count > 0) {
+        const qlonglong count = p.value(graphic ? 1 : 3).trimmed().toLongLong(&ok);
+        if ((kind == "B" || (graphic && kind == "C")) && ok && count > 0) {
             m_counted = qsizetype(qMin<qlonglong>(count, MaxArgs));
             m_state = State::Counted;
         }

@@ -52,7 +52,7 @@ private:
     Token m_token;
     qint64 m_position = 0;
     qsizetype m_counted = 0;    // ^GFB/C: data bytes still to read
-    int m_commas = 0;           // ^GF: delimiters seen so far
+    int m_commas = 0;           // ^GF, ~DY: delimiters seen so far
     char m_caret = '^', m_tilde = '~', m_delimiter = ',';
 };
 

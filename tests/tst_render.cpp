@@ -285,6 +285,8 @@ void TestRender::geometry_data()
     row("^GF hex with repeats and row shortcuts", "^FO5,6^GFA,12,10,2,JF:,!F0,^FS", {5, 6, 16, 5},
         16 + 16 + 0 + 16 + 4);
     row("^GF binary", "^FO5,6^GFB,2,2,1,\x81\x01^FS", {5, 6, 8, 2}, 3);
+    row("~DY binary read by its byte count, carets and all", "~DYR:LOGO,B,G,2,1,^~^FO5,6^XGR:LOGO.GRF^FS",
+        {6, 6, 6, 2}, 11);
     QByteArray bytes = QByteArray::fromHex("FFFF") + QByteArray(2, '\0') + QByteArray::fromHex("8001");
     const QByteArray z64 = qCompress(bytes).mid(4).toBase64();
     row("^GF :Z64:", "^FO0,0^GFA,99,6,2,:Z64:" + z64 + ":" + QByteArray::number(Crc16(z64), 16).rightJustified(4, '0')
