@@ -17,7 +17,7 @@ namespace {
 constexpr int GiveUpMs = 60000;
 constexpr int CheckEveryMs = 20;
 
-int running = 0; // deliveries under way, for FinishAll
+int running = 0; // deliveries not yet ended, for FinishAll
 
 } // namespace
 
@@ -27,6 +27,8 @@ void Delivery::FinishAll(int timeoutMs)
     clock.start();
     while (running > 0 && clock.elapsed() < timeoutMs)
         modMain::PumpWait(1);
+    // Outside the event loop nothing else deletes what ended meanwhile.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 Delivery::Delivery(QTcpSocket *socket, qint64 total)
@@ -46,7 +48,16 @@ Delivery::Delivery(QTcpSocket *socket, qint64 total)
 
 Delivery::~Delivery()
 {
-    --running;
+    stop();
+}
+
+// The delivery has ended, one way or the other: FinishAll need not wait for it.
+void Delivery::stop()
+{
+    if (!m_stopped) {
+        m_stopped = true;
+        --running;
+    }
 }
 
 void Delivery::check()
@@ -84,6 +95,7 @@ void Delivery::finish()
 void Delivery::end()
 {
     disconnect(m_socket, nullptr, this, nullptr);
+    stop();
     connect(m_socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
     m_socket->disconnectFromHost();
     if (m_socket->state() == QAbstractSocket::UnconnectedState)
@@ -97,6 +109,7 @@ void Delivery::fail(const QString &detail)
         m_outcome->state = Outcome::Failed;
         m_outcome->detail = detail;
     }
+    stop();
     disconnect(m_socket, nullptr, this, nullptr);
     m_socket->abort();
     deleteLater();

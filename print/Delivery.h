@@ -46,8 +46,10 @@ private:
 
     void fail(const QString &detail);
     void end();
+    void stop();
 
     QTcpSocket *m_socket;
     std::shared_ptr<Outcome> m_outcome;
     bool m_finished = false;
+    bool m_stopped = false;
 };
