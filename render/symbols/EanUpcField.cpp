@@ -40,12 +40,7 @@ QByteArray Code(char digit, char set)
 QByteArray Digits(const QByteArray &data, int count, const char *symbology, QStringList *notes)
 {
     const QString name = QLatin1String(symbology);
-    QByteArray digits;
-    for (char c : data)
-        if (c >= '0' && c <= '9')
-            digits += c;
-    if (digits.size() != data.size())
-        notes->append(QStringLiteral("%1 takes digits only; the others were skipped").arg(name));
+    QByteArray digits = DigitsOnly(data, symbology, notes);
     const QByteArray given = digits.mid(count, 1);
     if (digits.size() > count + 1)
         notes->append(QStringLiteral("%1 takes %2 digits; the rest were cut").arg(name).arg(count));
@@ -166,16 +161,10 @@ BarcodeResult EncodeUpcEanExtensionField(const BarcodeRequest &request)
                                               "LLGGL", "LLLGG", "LGLGL", "LGLLG", "LLGLG"};
     BarcodeResult result;
     FieldParams params(request.params, &result.notes);
-    result.barHeight = params.number(0, "UPC/EAN extension height", request.by.height, 1, 32000);
-    const bool line = params.flag(1, "UPC/EAN extension interpretation line", true);
-    const bool above = params.flag(2, "UPC/EAN extension line above", true);
-    result.textLine = !line ? TextLine::None : above ? TextLine::Above : TextLine::Below;
-    QByteArray digits;
-    for (const char c : request.data)
-        if (c >= '0' && c <= '9')
-            digits += c;
+    params.readHeightAndLine(0, "UPC/EAN extension", request.by.height, &result, true, true);
+    QByteArray digits = DigitsOnly(request.data, "UPC/EAN extension", &result.notes);
     const int count = digits.size() <= 2 ? 2 : 5;
-    if (digits.size() != request.data.size() || (digits.size() != 2 && digits.size() != 5))
+    if (digits.size() != 2 && digits.size() != 5)
         result.notes << QStringLiteral("UPC/EAN extension takes 2 or 5 digits; padded or cut to %1").arg(count);
     digits = digits.left(count).rightJustified(count, '0');
     const char *sets = nullptr;

@@ -43,12 +43,13 @@ char FieldParams::letter(int index, const QByteArray &name, char fallback, const
     return fallback;
 }
 
-void FieldParams::readHeightAndLine(int index, const char *symbology, int height, BarcodeResult *result) const
+void FieldParams::readHeightAndLine(int index, const char *symbology, int height, BarcodeResult *result,
+                                    bool lineByDefault, bool aboveByDefault) const
 {
     const QByteArray name(symbology);
     result->barHeight = number(index, name + " height", height, 1, 32000);
-    const bool line = flag(index + 1, name + " interpretation line", true);
-    const bool above = flag(index + 2, name + " line above", false);
+    const bool line = flag(index + 1, name + " interpretation line", lineByDefault);
+    const bool above = flag(index + 2, name + " line above", aboveByDefault);
     result->textLine = !line ? TextLine::None : above ? TextLine::Above : TextLine::Below;
 }
 
@@ -57,6 +58,17 @@ void FieldParams::refuse(const QByteArray &name, const QByteArray &value, const 
     // The value is shown as Latin-1 so that any byte reads as one character.
     m_notes->append(QStringLiteral("%1 \"%2\" is not valid; %3 used")
                         .arg(QString::fromLatin1(name), QString::fromLatin1(value), used));
+}
+
+QByteArray DigitsOnly(const QByteArray &data, const char *symbology, QStringList *notes)
+{
+    QByteArray digits;
+    for (const char c : data)
+        if (c >= '0' && c <= '9')
+            digits += c;
+    if (digits.size() != data.size())
+        notes->append(QStringLiteral("%1 takes digits only; the others were skipped").arg(QLatin1String(symbology)));
+    return digits;
 }
 
 } // namespace zpl

@@ -28,8 +28,10 @@ public:
     char letter(int index, const QByteArray &name, char fallback, const char *allowed) const;
 
     // A linear symbol's h, f, g at `index`, `index` + 1, `index` + 2: the bar
-    // height (default `height`), the interpretation line (Y) and above (N).
-    void readHeightAndLine(int index, const char *symbology, int height, BarcodeResult *result) const;
+    // height (default `height`), the interpretation line and above (Y and N
+    // unless the symbology's defaults differ).
+    void readHeightAndLine(int index, const char *symbology, int height, BarcodeResult *result,
+                           bool lineByDefault = true, bool aboveByDefault = false) const;
 
 private:
     void refuse(const QByteArray &name, const QByteArray &value, const QString &used) const;
@@ -37,5 +39,8 @@ private:
     QList<QByteArray> m_params;
     QStringList *m_notes;
 };
+
+// The digits of `data`, in order; a note when anything else was left out.
+QByteArray DigitsOnly(const QByteArray &data, const char *symbology, QStringList *notes);
 
 } // namespace zpl

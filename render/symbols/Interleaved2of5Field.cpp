@@ -21,12 +21,7 @@ BarcodeResult EncodeInterleaved2of5Field(const BarcodeRequest &request)
     FieldParams params(request.params, &result.notes);
     params.readHeightAndLine(0, "Interleaved 2 of 5", request.by.height, &result);
     const bool check = params.flag(3, "Interleaved 2 of 5 check digit", false);
-    QByteArray digits;
-    for (char c : request.data)
-        if (c >= '0' && c <= '9')
-            digits += c;
-    if (digits.size() != request.data.size())
-        result.notes << QStringLiteral("Interleaved 2 of 5 takes digits only; the others were skipped");
+    QByteArray digits = DigitsOnly(request.data, "Interleaved 2 of 5", &result.notes);
     if (digits.isEmpty()) {
         result.notes << QStringLiteral("Interleaved 2 of 5 field has no data to encode");
         return result;

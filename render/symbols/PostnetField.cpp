@@ -18,16 +18,8 @@ BarcodeResult EncodePostnetField(const BarcodeRequest &request)
 {
     BarcodeResult result;
     FieldParams params(request.params, &result.notes);
-    result.barHeight = params.number(0, "POSTNET height", request.by.height, 1, 32000);
-    const bool line = params.flag(1, "POSTNET interpretation line", false);
-    const bool above = params.flag(2, "POSTNET line above", false);
-    result.textLine = !line ? TextLine::None : above ? TextLine::Above : TextLine::Below;
-    QByteArray digits;
-    for (const char c : request.data)
-        if (c >= '0' && c <= '9')
-            digits += c;
-    if (digits.size() != request.data.size())
-        result.notes << QStringLiteral("POSTNET encodes digits only; the rest skipped");
+    params.readHeightAndLine(0, "POSTNET", request.by.height, &result, false);
+    QByteArray digits = DigitsOnly(request.data, "POSTNET", &result.notes);
     if (digits.isEmpty()) {
         result.notes << QStringLiteral("POSTNET field has no data to encode");
         return result;
