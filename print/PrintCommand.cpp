@@ -15,7 +15,6 @@
 #include <QPointer>
 #include <QScopeGuard>
 
-
 namespace {
 
 constexpr qint32 ValueSize = 65536;

@@ -9,8 +9,6 @@
 #include <QSocketNotifier>
 #include <QTcpSocket>
 
-#include <memory>
-
 namespace {
 
 // Whole seconds waited, as a person would say them (5 for 5.01 s).
@@ -57,7 +55,6 @@ void Winsock::Connect()
         throw PrintError(Messages::EmptyHost());
     Close(0);
     m_failure = Failure();
-    m_sent = 0;
     m_since.start();
     const QHostAddress literal(m_remoteHost);
     if (!literal.isNull()) {
@@ -179,12 +176,11 @@ void Winsock::SendData(const QString &text)
     const QByteArray bytes = text.toLocal8Bit();
     if (m_socket->write(bytes) != bytes.size())
         throw PrintError(Messages::Dropped(printer(), m_socket->errorString()));
-    m_sent += bytes.size();
     // From here on the job's own bookkeeping follows the connection, which
     // may outlive this control (the window closed right after the print).
     QTcpSocket *socket = std::exchange(m_socket, nullptr);
     socket->disconnect(this);
-    m_delivery = new Delivery(socket, m_sent);
+    m_delivery = new Delivery(socket, bytes.size());
     m_outcome = m_delivery->outcome();
 }
 

@@ -87,7 +87,6 @@ private:
     QSocketNotifier *m_writable = nullptr;
     QSocketNotifier *m_failed = nullptr;
     QTcpSocket *m_socket = nullptr;      // the connection, once up
-    qint64 m_sent = 0;                   // bytes handed to it
     QPointer<Delivery> m_delivery;       // the connection, once the job is on its way
     std::shared_ptr<const Delivery::Outcome> m_outcome; // what became of it, kept when it is gone
     Failure m_failure;
