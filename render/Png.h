@@ -1,8 +1,8 @@
 #pragma once
 
-// A black-and-white image as a 1-bit PNG (palette: 0 white, 1 black), written
-// with zlib at a fast level: labels are mostly white, so this is both small
-// and several times quicker than a general-purpose PNG writer.
+// A black-and-white image as a 1-bit PNG (palette: 0 white, 1 black), its rows
+// compressed as runs of one byte: labels are mostly white, so this is small
+// and many times quicker than a general-purpose PNG writer.
 
 #include <QByteArray>
 #include <QImage>

@@ -6,6 +6,10 @@
 
 #include <QPainter>
 
+#include <cstring>
+#include <system_error>
+#include <thread>
+
 namespace zpl {
 
 namespace {
@@ -54,7 +58,9 @@ void fillDiagonal(QPainter &painter, const DrawOp &op, const QColor &ink, const 
     }
 }
 
-void draw(QPainter &painter, const DrawOp &op, const QColor &ink)
+// `clip`: the part of the label that the painter's device holds, in dots;
+// `path`: what a Path op fills (the op's own, or a copy of it).
+void draw(QPainter &painter, const DrawOp &op, const QPainterPath &path, const QColor &ink, const QRect &clip)
 {
     painter.setRenderHint(QPainter::Antialiasing, false);
     switch (op.kind) {
@@ -72,45 +78,145 @@ void draw(QPainter &painter, const DrawOp &op, const QColor &ink)
             painter.fillPath(boxPath(op), ink);
         break;
     case DrawOp::Ellipse: painter.fillPath(ellipsePath(op), ink); break;
-    case DrawOp::Diagonal: 
-        fillDiagonal(painter, op, ink, QRect(0, 0, painter.device()->width(), painter.device()->height()));
-        break;
+    case DrawOp::Diagonal: fillDiagonal(painter, op, ink, clip); break;
     case DrawOp::Rects:
         for (const QRect &r : op.rects)
             painter.fillRect(r, ink);
         break;
-    case DrawOp::Path: painter.fillPath(op.path, ink); break;
+    case DrawOp::Path: painter.fillPath(path, ink); break;
     case DrawOp::Bitmap: painter.drawImage(op.rect.topLeft(), op.image); break;
     }
 }
 
-// Black where the canvas is darker than half (its green below 128), inside
-// `dirty`; white elsewhere.
-QImage threshold(const QImage &gray, const QRect &dirty)
+// Black where the band is darker than half (its green below 128), inside
+// `area` (band coordinates), into `out`: the band's rows of the 1-bit image.
+void threshold(const QImage &band, const QRect &area, uchar *out, qsizetype outStride)
 {
-    QImage mono(gray.size(), QImage::Format_Mono);
-    mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-    mono.fill(0);
-    const QRect area = dirty & gray.rect();
-    // Whole bytes of eight dots; a run of white dots (the most of a label) is skipped at once.
+    const int width = band.width();
     const int firstByte = area.left() / 8, lastByte = area.right() / 8;
-    const int width = gray.width();
+    const int wholeBytes = qMin(lastByte + 1, width / 8);   // bytes of eight dots inside the band
     for (int y = area.top(); y <= area.bottom(); ++y) {
-        const auto *in = reinterpret_cast<const QRgb *>(gray.constScanLine(y));
-        uchar *out = mono.scanLine(y);
-        for (int b = firstByte; b <= lastByte; ++b) {
-            const int x0 = b * 8;
-            if (x0 + 8 <= width && (in[x0] & in[x0 + 1] & in[x0 + 2] & in[x0 + 3] & in[x0 + 4] & in[x0 + 5]
-                                    & in[x0 + 6] & in[x0 + 7] & 0x8000) != 0)
+        const auto *in = reinterpret_cast<const QRgb *>(band.constScanLine(y));
+        uchar *row = out + outStride * y;
+        // Eight dots a byte: a dark dot's green has its top bit clear. Eight
+        // white dots, the most of a label, are seen in four 64-bit words.
+        for (int b = firstByte; b < wholeBytes; ++b) {
+            const QRgb *p = in + b * 8;
+            quint64 words[4];
+            std::memcpy(words, p, sizeof words);
+            constexpr quint64 Green = 0x0000800000008000ull;
+            if ((words[0] & words[1] & words[2] & words[3] & Green) == Green)
                 continue;
-            uchar bits = 0;
+            uint bits = 0;
             for (int i = 0; i < 8; ++i)
-                bits = uchar(bits << 1) | (x0 + i < width ? uchar(((in[x0 + i] >> 15) & 1) ^ 1) : uchar(0));
-            out[b] = bits;
+                bits |= ((p[i] & 0x8000u) ^ 0x8000u) >> (8 + i);
+            row[b] = uchar(bits);
+        }
+        for (int x = qMax(firstByte, wholeBytes) * 8; x <= area.right(); ++x)
+            if ((in[x] & 0x8000u) == 0)
+                row[x / 8] |= uchar(0x80u >> (x % 8));
+    }
+}
+
+// Reverse: whatever the field covers changes colour. The field is drawn
+// alone on a scratch image of `area` (label coordinates), then applied to
+// the band, whose row 0 is the label's row `top`.
+void drawReverse(QImage &band, int top, const DrawOp &op, const QPainterPath &path, const QRect &area)
+{
+    QImage scratch(area.size(), QImage::Format_RGB32);
+    scratch.fill(Qt::white);
+    {
+        QPainter mask(&scratch);
+        mask.translate(-area.topLeft());
+        draw(mask, op, path, Qt::black, area);
+    }
+    for (int y = 0; y < area.height(); ++y) {
+        const auto *m = reinterpret_cast<const QRgb *>(scratch.constScanLine(y));
+        auto *c = reinterpret_cast<QRgb *>(band.scanLine(area.top() - top + y)) + area.left();
+        for (int x = 0; x < area.width(); ++x)
+            if (qGreen(m[x]) < 128)
+                c[x] ^= 0x00ffffff;
+    }
+}
+
+// Paints a label in bands of rows small enough to stay in the processor's
+// cache, each then thresholded into the 1-bit image. Bands are independent,
+// so two threads may paint alternate ones at once.
+class BandPainter
+{
+public:
+    BandPainter(const Label &label, QImage &mono)
+        : m_label(label), m_size(mono.size()), m_out(mono.bits()), m_stride(mono.bytesPerLine())
+    {
+        // RGB32: the raster engine's fastest format; only one channel is read back.
+        constexpr int BandBytes = 512 * 1024;
+        m_rows = qBound(16, BandBytes / (4 * m_size.width()), m_size.height());
+        m_bounds.reserve(label.ops.size());
+        for (const DrawOp &op : label.ops) {
+            m_bounds.push_back((op.kind == DrawOp::Path ? op.path.controlPointRect().toAlignedRect() : op.rect)
+                               .adjusted(-1, -1, 1, 1) & QRect(QPoint(0, 0), m_size));
         }
     }
-    return mono;
-}
+
+    int count() const { return (m_size.height() + m_rows - 1) / m_rows; }
+
+    // Bands first, first + step, ... . `ownPaths`: fill copies of the label's
+    // paths, since a path keeps what the paint engine derives from it, on first
+    // use and without a lock, inside itself.
+    void paint(int first, int step, bool ownPaths) const
+    {
+        std::vector<QPainterPath> copies(ownPaths ? m_label.ops.size() : 0);
+        QImage band(m_size.width(), m_rows, QImage::Format_RGB32);
+        for (int index = first; index < count(); index += step) {
+            const int top = index * m_rows;
+            const QRect bandRect(0, top, m_size.width(), qMin(m_rows, m_size.height() - top));
+            QRect dirty;
+            QPainter painter;
+            for (std::size_t i = 0; i < m_label.ops.size(); ++i) {
+                const QRect area = m_bounds[i] & bandRect;
+                if (area.isEmpty())
+                    continue;
+                if (dirty.isEmpty())
+                    band.fill(Qt::white);
+                dirty |= area;
+                const DrawOp &op = m_label.ops[i];
+                const QPainterPath &path = ownPaths && op.kind == DrawOp::Path ? copyOf(op.path, copies[i]) : op.path;
+                if (op.reverse) {
+                    if (painter.isActive())
+                        painter.end();
+                    drawReverse(band, top, op, path, area);
+                    continue;
+                }
+                if (!painter.isActive()) {
+                    painter.begin(&band);
+                    painter.translate(0, -top);
+                }
+                draw(painter, op, path, op.white ? Qt::white : Qt::black, bandRect);
+            }
+            if (painter.isActive())
+                painter.end();
+            if (!dirty.isEmpty())
+                threshold(band, dirty.translated(0, -top), m_out + m_stride * top, m_stride);
+        }
+    }
+
+private:
+    static const QPainterPath &copyOf(const QPainterPath &path, QPainterPath &copy)
+    {
+        if (copy.isEmpty() && !path.isEmpty()) {
+            copy.setFillRule(path.fillRule());
+            copy.addPath(path);     // its own elements, not shared with `path`
+        }
+        return copy;
+    }
+
+    const Label &m_label;
+    const QSize m_size;
+    uchar *const m_out;
+    const qsizetype m_stride;
+    int m_rows = 1;
+    std::vector<QRect> m_bounds;
+};
 
 } // namespace
 
@@ -126,43 +232,26 @@ std::vector<Label> RenderJob(const QByteArray &job, Media media)
 QImage Paint(const Label &label)
 {
     const QSize size(qBound(1, label.width, MaxMediaDots), qBound(1, label.length, MaxMediaDots));
-    // RGB32: the raster engine's fastest format; only one channel is read back.
-    QImage canvas(size, QImage::Format_RGB32);
-    canvas.fill(Qt::white);
-    QRect dirty;
-    {
-        QPainter painter(&canvas);
-        for (const DrawOp &op : label.ops) {
-            const QRect bounds = (op.kind == DrawOp::Path ? op.path.boundingRect().toAlignedRect()
-                                  : op.rect).adjusted(-1, -1, 1, 1) & canvas.rect();
-            if (bounds.isEmpty())
-                continue;
-            dirty |= bounds;
-            if (!op.reverse) {
-                draw(painter, op, op.white ? Qt::white : Qt::black);
-                continue;
-            }
-            // Reverse: whatever the field covers changes colour. The field is
-            // drawn alone on a scratch image of its own size, then applied.
-            QImage scratch(bounds.size(), QImage::Format_RGB32);
-            scratch.fill(Qt::white);
-            {
-                QPainter mask(&scratch);
-                mask.translate(-bounds.topLeft());
-                draw(mask, op, Qt::black);
-            }
-            painter.end();
-            for (int y = 0; y < bounds.height(); ++y) {
-                const auto *m = reinterpret_cast<const QRgb *>(scratch.constScanLine(y));
-                auto *c = reinterpret_cast<QRgb *>(canvas.scanLine(bounds.top() + y)) + bounds.left();
-                for (int x = 0; x < bounds.width(); ++x)
-                    if (qGreen(m[x]) < 128)
-                        c[x] ^= 0x00ffffff;
-            }
-            painter.begin(&canvas);
+    QImage mono(size, QImage::Format_Mono);
+    mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    mono.fill(0);
+    BandPainter bands(label, mono);
+    // A label of many fields is painted on two threads, each taking every
+    // other band; a small one is not worth a thread.
+    constexpr std::size_t OpsForTwoThreads = 32;
+    bool painted = false;
+    if (bands.count() > 1 && label.ops.size() >= OpsForTwoThreads) {
+        try {
+            std::thread helper([&bands] { bands.paint(1, 2, true); });
+            bands.paint(0, 2, true);
+            helper.join();
+            painted = true;
+        } catch (const std::system_error &) {
+            // No thread to be had: one will do.
         }
     }
-    QImage mono = threshold(canvas, dirty);
+    if (!painted)
+        bands.paint(0, 1, false);
     if (label.invert)
         mono = mono.transformed(QTransform::fromScale(-1, -1));
     return mono;

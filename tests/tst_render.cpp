@@ -282,6 +282,7 @@ void TestRender::geometry_data()
     row("circle", "^FO10,10^GC50,3^FS", {10, 10, 50, 50});
     row("ellipse", "^FO10,10^GE80,40,2^FS", {10, 10, 80, 40});
     row("diagonal", "^FO10,10^GD100,50,4,B,L^FS", {10, 10, 100, 50});
+    row("reverse diagonal below the top band", "^FO10,600^FR^GD100,50,4^FS", {10, 600, 100, 50});
     row("^GF hex with repeats and row shortcuts", "^FO5,6^GFA,12,10,2,JF:,!F0,^FS", {5, 6, 16, 5},
         16 + 16 + 0 + 16 + 4);
     row("^GF binary", "^FO5,6^GFB,2,2,1,\x81\x01^FS", {5, 6, 8, 2}, 3);
@@ -480,7 +481,8 @@ void TestRender::snapshots()
     QFETCH(double, lengthMm);
     Media media;
     media.lengthMm = lengthMm;
-    const QImage image = paintFirst(job, media);
+    // Read back from our PNG writer's bytes.
+    const QImage image = QImage::fromData(EncodePng(paintFirst(job, media)), "PNG");
     const QString path = QStringLiteral(SNAPSHOT_DIR "/%1.png").arg(QString::fromLatin1(QTest::currentDataTag()));
     if (qEnvironmentVariableIsSet("ZPLRENDER_UPDATE_SNAPSHOTS"))
         QVERIFY(image.save(path));
