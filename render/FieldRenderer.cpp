@@ -133,16 +133,26 @@ QPoint FieldRenderer::text(const FieldState &field, QPoint next)
         laid.block = true;
         laid.blockWidth = qCeil(widest);
         laid.blockLines = qMax(1, int(characters.size()));
+        laid.blockSpacing = field.directionGap;
         shown = characters.join(QStringLiteral("\\&"));
     }
 
     QPainterPath path;
     QPointF anchor(0, font.baseline());
     QSizeF size(font.advance(shown), font.height());
-    if (laid.block)
+    if (laid.block) {
         LayOutBlock(laid, font, shown, path, &anchor, &size);
-    else
+    } else if (field.directionGap > 0) {     // ^FP's extra gap, character by character
+        qreal x = 0;
+        for (const char32_t c : shown.toUcs4()) {
+            const QString one = QString::fromUcs4(&c, 1);
+            font.addText(path, one, x, 0);
+            x += font.advance(one) + field.directionGap;
+        }
+        size.setWidth(qMax<qreal>(0, x - field.directionGap));
+    } else {
         font.addText(path, shown, 0, 0);
+    }
     const QTransform t = placement(rotation, field.origin, field.at, size, anchor);
     DrawOp op;
     op.kind = DrawOp::Path;

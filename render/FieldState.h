@@ -61,6 +61,7 @@ struct FieldState
 
     int fieldNumber = -1;           // ^FN, -1: none
     char direction = 'H';           // ^FP: H, V (one character a line) or R (right to left)
+    int directionGap = 0;           // ^FP: extra dots between characters
     QByteArray clock;               // ^FC: the clock indicators, empty: none
     char hexIndicator = 0;          // ^FH, 0: none
     bool reverse = false;           // ^FR

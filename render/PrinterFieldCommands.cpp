@@ -44,8 +44,7 @@ void Printer::fieldDirection(const Token &token)
         diagnose(token, QStringLiteral("direction must be H, V or R; H used"));
         m_field.direction = 'H';
     }
-    if (number(token, 1, 0, 0, 9999) != 0)
-        diagnose(token, QStringLiteral("the extra gap between characters is not drawn"));
+    m_field.directionGap = number(token, 1, 0, 0, 9999);
     m_fieldOpen = true;
 }
 
