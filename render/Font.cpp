@@ -108,6 +108,10 @@ qreal Font::advance(const QString &text) const
 
 void Font::addText(QPainterPath &to, const QString &text, qreal x, qreal y) const
 {
+    // Where glyphs overlap (lines printed over each other, tight advances) a
+    // printer prints both: the nonzero rule fills them, where odd-even would
+    // leave the overlap white.
+    to.setFillRule(Qt::WindingFill);
     const qreal baseline = y + m_baseline;
     for (const char32_t c : shown(text).toUcs4()) {
         const qreal advance = advanceOf(c);

@@ -64,11 +64,13 @@ void LayOutBlock(const FieldState &field, const Font &font, const QString &text,
         const qreal indent = index == 0 ? 0 : field.blockIndent;
         const QStringList lines = wrap(font, paragraph, width - indent, width - field.blockIndent);
         for (int i = 0; i < lines.size() && index < 10000; ++i, ++index) {
+            if (field.blockHeight > 0 && index >= maxLines)
+                continue;   // ^TB: what does not fit its height is cut off
             const QString &line = lines.at(i);
             const qreal lead = index == 0 ? 0 : field.blockIndent;
             const qreal advance = font.advance(line);
             widest = qMax(widest, advance + lead);
-            // Lines beyond the maximum print over the last one.
+            // ^FB: lines beyond the maximum print over the last one.
             const qreal y = qMin(index, maxLines - 1) * pitch;
             const qreal room = width - lead;
             const bool last = i == lines.size() - 1;
