@@ -171,14 +171,22 @@ public:
             const int top = index * m_rows;
             const QRect bandRect(0, top, m_size.width(), qMin(m_rows, m_size.height() - top));
             QRect dirty;
+            for (const QRect &bounds : m_bounds)
+                dirty |= bounds & bandRect;
+            if (dirty.isEmpty())
+                continue;
+            // White where anything is drawn, in whole bytes of the 1-bit
+            // image, which the threshold reads; the rest is never read.
+            const int left = dirty.left() / 8 * 8;
+            const int right = qMin(m_size.width() - 1, dirty.right() / 8 * 8 + 7);
+            const QRect local(left, dirty.top() - top, right - left + 1, dirty.height());
+            for (int y = local.top(); y <= local.bottom(); ++y)
+                std::memset(band.scanLine(y) + 4 * local.left(), 0xff, size_t(4) * size_t(local.width()));
             QPainter painter;
             for (std::size_t i = 0; i < m_label.ops.size(); ++i) {
                 const QRect area = m_bounds[i] & bandRect;
                 if (area.isEmpty())
                     continue;
-                if (dirty.isEmpty())
-                    band.fill(Qt::white);
-                dirty |= area;
                 const DrawOp &op = m_label.ops[i];
                 const QPainterPath &path = ownPaths && op.kind == DrawOp::Path ? copyOf(op.path, copies[i]) : op.path;
                 if (op.reverse) {
@@ -195,8 +203,7 @@ public:
             }
             if (painter.isActive())
                 painter.end();
-            if (!dirty.isEmpty())
-                threshold(band, dirty.translated(0, -top), m_out + m_stride * top, m_stride);
+            threshold(band, local, m_out + m_stride * top, m_stride);
         }
     }
 
