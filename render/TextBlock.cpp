@@ -8,7 +8,7 @@ namespace zpl {
 
 namespace {
 
-// Words that fit `room`, with a word too long for any line cut where it must.
+// Words that fit `room`, with a word too long for any line cut, and hyphenated, where it must.
 QStringList wrap(const Font &font, const QString &paragraph, qreal first, qreal room)
 {
     QStringList lines;
@@ -28,13 +28,16 @@ QStringList wrap(const Font &font, const QString &paragraph, qreal first, qreal 
             line.clear();
         }
         if (room > 0 && wordWidth > room) {
-            // Cut the word where the line is full, in one pass over it.
+            // Cut the word where the line is full, each cut marked with a
+            // hyphen that fits, in one pass over it.
+            const qreal hyphen = font.advance(QStringLiteral("-"));
             QString piece;
             qreal pieceWidth = 0;
-            for (const QChar c : word) {
+            for (qsizetype k = 0; k < word.size(); ++k) {
+                const QChar c = word.at(k);
                 const qreal w = font.advance(QString(c));
-                if (!piece.isEmpty() && pieceWidth + w > room) {
-                    lines.append(piece);
+                if (!piece.isEmpty() && pieceWidth + w + (k + 1 < word.size() ? hyphen : 0) > room) {
+                    lines.append(piece + QLatin1Char('-'));
                     piece.clear();
                     pieceWidth = 0;
                 }

@@ -373,6 +373,8 @@ void TestRender::rotation_data()
     row("^FB wraps at a space", "^FO100,100^FB70,2^A0N,40^FDHIH HIH^FS", {100, 100, 62, 71}, false);
     row("^FB breaks a line at \\&", "^FO100,100^FB300,2^A0N,40^FDHIH\\&HIH^FS", {100, 100, 62, 71}, false);
     row("^FB hanging indent", "^FO100,100^FB300,2,0,L,20^A0N,40^FDHIH\\&HIH^FS", {100, 100, 82, 71}, true);
+    row("^FB hyphenates a word too long for its line: H-, H-, HH", "^FO100,100^FB80,3^A0N,40^FDHHHH^FS",
+        {100, 100, 56, 110}, false);
     row("^FB prints lines beyond its maximum over the last, ink on ink", "^FO100,100^FB300,1^A0N,40^FDHIH\\&HIH^FS",
         {100, 100, 62, 31}, true);
     row("^TB cuts off the lines beyond its height", "^FO100,100^TBN,300,45^A0N,40^FDHIH\\&HIHIHIH^FS",
