@@ -164,6 +164,8 @@ void TestSymbols::linear_data()
     row("Code 93, check characters printed", 'A', ",,,Y", "TEST93", "Code93", "TEST93", "TEST93+6", (10 * 9 + 1) * 2);
     row("Code 93, check weights cycle", 'A', "", "CODE 93-LONG/DATA+1", "Code93", "CODE 93-LONG/DATA+1",
         "CODE 93-LONG/DATA+1", (23 * 9 + 1) * 2);
+    // Full ASCII: ")" is the shift (+), ")T" a "t"; "&" is ($), "&M" a carriage return, not in the line.
+    row("Code 93 full ASCII from shift pairs", 'A', "", ")T)E)S)T&M", "Code93", "test\r", "test", (14 * 9 + 1) * 2);
     // Interleaved 2 of 5: start 4 narrow, a digit pair 6 narrow + 4 wide, stop wide + 2 narrow.
     row("Interleaved 2 of 5 odd count", '2', "", "1234567", "ITF", "01234567", "01234567", 8 + 4 * 32 + 9, 0,
         "Interleaved 2 of 5 needs an even number of digits; a leading 0 was added", {}, 2.5);

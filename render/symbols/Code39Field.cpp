@@ -31,16 +31,25 @@ constexpr const char *kCode93[48] = {
     "112131", "113121", "211131", "121221", "312111", "311121", "122211", "111141",
 };
 
+// Code 93's full ASCII: in the field data & ' ( ) stand for its shift
+// characters ($) (%) (/) (+), values 43-46, which pair with the letter after them.
+constexpr char kCode93Shifts[] = "&'()";
+
 // The check values of `data`'s characters; others are dropped with a note.
-std::vector<int> Values(const QByteArray &data, const char *symbology, QString *kept, QStringList *notes)
+// `shifts`: the characters that stand for values 43 and up.
+std::vector<int> Values(const QByteArray &data, const char *symbology, QString *kept, QStringList *notes,
+                        const char *shifts = "")
 {
     std::vector<int> values;
     QByteArray dropped;
     for (char c : data) {
         const char *found = c ? std::strchr(kCharacters, c) : nullptr;
+        const char *shift = c ? std::strchr(shifts, c) : nullptr;
         if (found) {
             values.push_back(int(found - kCharacters));
             *kept += QLatin1Char(c);
+        } else if (shift) {
+            values.push_back(43 + int(shift - shifts));
         } else if (!dropped.contains(c)) {
             dropped += c;
         }
@@ -56,6 +65,36 @@ void AddCode39(int pattern, int narrow, int wide, BarBuilder *bars)
     for (int element = 0; element < 9; ++element)
         bars->add(element % 2 == 0, (pattern >> (8 - element)) & 1 ? wide : narrow);
     bars->add(false, narrow); // the gap between characters
+}
+
+// What a Code 93 shift character (43-46) and the letter after it (A = 0) stand for.
+char FullAscii(int shift, int letter)
+{
+    static const char percent[] = "\x1b\x1c\x1d\x1e\x1f;<=>?[\\]^_{|}~\x7f" "\0@`\x7f\x7f\x7f";
+    switch (shift) {
+    case 43: return char(0x01 + letter);    // ($)A-Z: the control characters SOH-SUB
+    case 44: return percent[letter];
+    case 45: return char('!' + letter);     // (/)A-Z: ! to :
+    default: return char('a' + letter);     // (+)A-Z: lower case
+    }
+}
+
+// The interpretation line of Code 93 values: shift pairs shown as what they
+// stand for, where that is printable.
+QString Code93Text(const std::vector<int> &values)
+{
+    QString text;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (values[i] < 43) {
+            text += QLatin1Char(kCharacters[values[i]]);
+        } else if (i + 1 < values.size() && values[i + 1] >= 10 && values[i + 1] <= 35) {
+            const char c = FullAscii(values[i], values[i + 1] - 10);
+            if (c >= 0x20 && c < 0x7f)
+                text += QLatin1Char(c);
+            ++i;
+        }
+    }
+    return text;
 }
 
 // Code 93's weighted check: weights 1..`cycle` from the right, mod 47.
@@ -109,11 +148,12 @@ BarcodeResult EncodeCode93Field(const BarcodeRequest &request)
     params.readHeightAndLine(0, "Code 93", request.by.height, &result);
     const bool printCheck = params.flag(3, "Code 93 check characters", false);
     QString text;
-    std::vector<int> values = Values(request.data, "Code 93", &text, &result.notes);
+    std::vector<int> values = Values(request.data, "Code 93", &text, &result.notes, kCode93Shifts);
     if (values.empty()) {
         result.notes << QStringLiteral("Code 93 field has no data to encode");
         return result;
     }
+    text = Code93Text(values);
     values.push_back(Code93Check(values, 20));
     values.push_back(Code93Check(values, 15));
     if (printCheck) {

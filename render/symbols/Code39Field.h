@@ -8,7 +8,9 @@
 // shows the data between the start and stop asterisks, check included.
 //
 // ^BA: Code 93. Parameters: h, f, g as above, e print the two check
-// characters in the line (N). The same 43 characters; modules are the ^BY width.
+// characters in the line (N). The same 43 characters, and full ASCII: & ' ( )
+// in the data are the shift characters ($) (%) (/) (+), so that ")A" is "a";
+// the line shows what a pair stands for. Modules are the ^BY width.
 
 #include "BarcodeField.h"
 
