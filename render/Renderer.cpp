@@ -167,6 +167,8 @@ public:
     {
         std::vector<QPainterPath> copies(ownPaths ? m_label.ops.size() : 0);
         QImage band(m_size.width(), m_rows, QImage::Format_RGB32);
+        if (band.isNull())
+            return;
         for (int index = first; index < count(); index += step) {
             const int top = index * m_rows;
             const QRect bandRect(0, top, m_size.width(), qMin(m_rows, m_size.height() - top));
@@ -241,24 +243,27 @@ QImage Paint(const Label &label)
     const QSize size(qBound(1, label.width, MaxMediaDots), qBound(1, label.length, MaxMediaDots));
     QImage mono(size, QImage::Format_Mono);
     mono.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    if (mono.isNull())
+        return mono;    // no memory for it
     mono.fill(0);
     BandPainter bands(label, mono);
     // A label of many fields is painted on two threads, each taking every
     // other band; a small one is not worth a thread.
     constexpr std::size_t OpsForTwoThreads = 32;
-    bool painted = false;
+    std::thread helper;
     if (bands.count() > 1 && label.ops.size() >= OpsForTwoThreads) {
         try {
-            std::thread helper([&bands] { bands.paint(1, 2, true); });
-            bands.paint(0, 2, true);
-            helper.join();
-            painted = true;
+            helper = std::thread([&bands] { bands.paint(1, 2, true); });
         } catch (const std::system_error &) {
             // No thread to be had: one will do.
         }
     }
-    if (!painted)
+    if (helper.joinable()) {
+        bands.paint(0, 2, true);
+        helper.join();
+    } else {
         bands.paint(0, 1, false);
+    }
     if (label.invert)
         mono = mono.transformed(QTransform::fromScale(-1, -1));
     return mono;
