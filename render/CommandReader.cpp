@@ -2,6 +2,8 @@
 
 #include <QtMath>
 
+#include <cstring>
+
 namespace zpl {
 
 CommandReader::CommandReader(const Token &token, std::function<void(const QString &)> report)
@@ -25,6 +27,20 @@ int CommandReader::number(int index, int fallback, int low, int high) const
         note(QStringLiteral("parameter %1 (%2) is outside %3-%4; limited to it")
                  .arg(index + 1).arg(QString::fromLatin1(value.left(20))).arg(low).arg(high));
     return int(qBound<double>(low, std::floor(number), high));
+}
+
+char CommandReader::letter(int index, const char *choices) const
+{
+    const QByteArray value = text(index).toUpper();
+    if (value.isEmpty())
+        return choices[0];
+    if (!value.at(0) || !std::strchr(choices, value.at(0))) {
+        note(QStringLiteral("parameter %1 \"%2\" is not one of %3; %4 is used")
+                 .arg(index + 1).arg(QString::fromLatin1(value.left(5)), QString::fromLatin1(choices))
+                 .arg(QLatin1Char(choices[0])));
+        return choices[0];
+    }
+    return value.at(0);
 }
 
 Rotation CommandReader::rotation(const QByteArray &letter, Rotation fallback) const

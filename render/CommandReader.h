@@ -24,6 +24,9 @@ public:
     const Token &token() const { return m_token; }
     QByteArray text(int index) const { return m_token.param(index).trimmed(); }
     int number(int index, int fallback, int low, int high) const;
+    // One of the upper-case letters `choices`; empty or another: the first
+    // (another with a note).
+    char letter(int index, const char *choices) const;
     // N, R, I or B; empty: `fallback`.
     Rotation rotation(const QByteArray &letter, Rotation fallback) const;
     void note(const QString &text) const { m_report(text); }

@@ -294,12 +294,7 @@ void Printer::fieldBlock(const Token &token)
     m_field.blockWidth = number(token, 0, 0, 0, MaxCoordinate);
     m_field.blockLines = number(token, 1, 1, 1, 9999);
     m_field.blockSpacing = number(token, 2, 0, -9999, 9999);
-    const QByteArray j = token.param(3).trimmed().toUpper();
-    m_field.blockJustify = j.isEmpty() ? 'L' : j.at(0);
-    if (!QByteArray("LCRJ").contains(m_field.blockJustify)) {
-        diagnose(token, QStringLiteral("justification must be L, C, R or J"));
-        m_field.blockJustify = 'L';
-    }
+    m_field.blockJustify = reader(token).letter(3, "LCRJ");
     m_field.blockIndent = number(token, 4, 0, 0, 9999);
     m_fieldOpen = true;
 }

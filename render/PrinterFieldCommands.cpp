@@ -38,12 +38,7 @@ QString ClockText(char letter, const QDateTime &now)
 
 void Printer::fieldDirection(const Token &token)
 {
-    const QByteArray d = token.param(0).trimmed().toUpper();
-    m_field.direction = d.isEmpty() ? 'H' : d.at(0);
-    if (!QByteArray("HVR").contains(m_field.direction)) {
-        diagnose(token, QStringLiteral("direction must be H, V or R; H used"));
-        m_field.direction = 'H';
-    }
+    m_field.direction = reader(token).letter(0, "HVR");
     m_field.directionGap = number(token, 1, 0, 0, 9999);
     m_fieldOpen = true;
 }
