@@ -1,5 +1,5 @@
 // The renderer's speed: median times over many runs of zpltest's own label and
-// of a 4 x 8 in shipping label (about 50 fields: font 0 at several sizes and
+// of a 4 x 8 in shipping label (about 60 fields: font 0 at several sizes and
 // rotations, bitmap fonts, boxes, two Code 128, a QR code, a ^GF logo, a ^FB
 // block), each as render only (bytes to Label), paint, and paint + PNG.
 // Goals: zpltest's label <= 1 ms; the shipping label <= 5 ms with its PNG.
