@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# Builds, once, what the Windows build of zpltest and zplsink links against:
+# Qt 6 (qtbase only, cut to what the programs use) from Debian's own source
+# package, and libqrencode and zint from theirs, all cross-compiled with
+# MinGW-w64. They go into a cache folder outside the clone, keyed by the
+# versions, and are not built again while it is there. Prints the prefix last.
+#
+#   ZPLTEST_WINDOWS_CACHE  the cache folder (default /var/cache/zpltest)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source=$PWD
+
+scripts/setup.sh g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix ninja-build dpkg-dev \
+    libz-mingw-w64-dev xz-utils bzip2 curl ca-certificates
+
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
+
+# Debian's source packages: a deb-src line for bookworm, when there is none.
+if ! apt-cache showsrc qt6-base 2>/dev/null | grep -q '^Version: 6\.4\.2'; then
+    "${sudo[@]}" tee /etc/apt/sources.list.d/zpltest-deb-src.sources >/dev/null <<'SOURCES'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+    "${sudo[@]}" apt-get update -qq
+fi
+
+# The version of a source package and the path of its upstream tarball.
+version_of() { apt-cache showsrc "$1" | sed -n 's/^Version: //p' | sort -V | tail -n 1; }
+orig_of() { # package version
+    apt-cache showsrc "$1" | awk -v v="$2" '
+        /^Version: / { take = ($2 == v) }
+        take && /^Directory: / { dir = $2 }
+        take && /^Files:/ { files = 1; next }
+        take && files && /^ / { if ($3 ~ /\.orig\.tar\./) name = $3; next }
+        { files = 0 }
+        END { print dir "/" name }'
+}
+
+gcc_version=$(x86_64-w64-mingw32-gcc-posix -dumpversion)
+qt_version=$(version_of qt6-base)
+zint_version=$(version_of zint)
+qrencode_version=$(version_of qrencode)
+# Bump the recipe when the configure options below change.
+recipe=1
+key="qt${qt_version%%+*}-zint${zint_version%%-*}-qrencode${qrencode_version%%-*}-mingw${gcc_version}-r${recipe}"
+cache=${ZPLTEST_WINDOWS_CACHE:-/var/cache/zpltest}
+prefix=$cache/windows-$key
+work=$cache/work-$key
+"${sudo[@]}" mkdir -p "$cache"
+"${sudo[@]}" chown "$(id -u):$(id -g)" "$cache"
+mkdir -p "$prefix" "$work"
+toolchain=$source/cmake/mingw-w64.cmake
+export ZPLTEST_WINDOWS_PREFIX=$prefix
+
+# fetch PACKAGE: the upstream tarball into $work, unpacked; prints the folder.
+fetch() {
+    local package=$1 version path file
+    version=$(version_of "$package")
+    path=$(orig_of "$package" "$version")
+    file=$work/$(basename "$path")
+    if [[ ! -s $file ]]; then
+        curl -fsSL --retry 3 -o "$file.part" "http://deb.debian.org/debian/$path"
+        mv "$file.part" "$file"
+    fi
+    local folder
+    folder=$(tar -tf "$file" | head -n 1 | cut -d/ -f1)
+    [[ -d $work/$folder ]] || tar -xf "$file" -C "$work"
+    echo "$work/$folder"
+}
+
+timed() { # what command...
+    local what=$1 start=$SECONDS
+    shift
+    echo "== $what"
+    "$@"
+    echo "== $what: $((SECONDS - start)) s"
+}
+
+if [[ ! -f $prefix/.qtbase-done ]]; then
+    qtsrc=$(fetch qt6-base)
+    rm -rf "$work/qtbase-build"
+    timed "Qt $qt_version for Windows: configure" \
+        cmake -G Ninja -S "$qtsrc" -B "$work/qtbase-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+            -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+            -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON \
+            -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
+            -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF -DFEATURE_vulkan=OFF \
+            -DFEATURE_concurrent=OFF -DFEATURE_printsupport=OFF -DFEATURE_xml=OFF -DINPUT_openssl=no \
+            -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_ico=OFF \
+            -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_freetype=OFF \
+            -DFEATURE_system_harfbuzz=OFF >"$work/qtbase-configure.log"
+    timed "Qt $qt_version for Windows: build" ninja -C "$work/qtbase-build" -j"$(nproc)" >"$work/qtbase-build.log"
+    cmake --install "$work/qtbase-build" >/dev/null
+    touch "$prefix/.qtbase-done"
+    rm -rf "$work/qtbase-build" "$qtsrc"
+fi
+
+# The barcode libraries, static, so that the programs carry them.
+if [[ ! -f $prefix/.qrencode-done ]]; then
+    src=$(fetch qrencode)
+    timed "libqrencode $qrencode_version for Windows" bash -c '
+        cmake -G Ninja -S "$1" -B "$1/build-windows" -DCMAKE_TOOLCHAIN_FILE="$2" -DCMAKE_INSTALL_PREFIX="$3" \
+            -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DWITH_TOOLS=NO -DWITH_TESTS=NO >/dev/null &&
+        ninja -C "$1/build-windows" >/dev/null && cmake --install "$1/build-windows" >/dev/null' \
+        _ "$src" "$toolchain" "$prefix"
+    touch "$prefix/.qrencode-done"
+    rm -rf "$src"
+fi
+if [[ ! -f $prefix/.zint-done ]]; then
+    src=$(fetch zint)
+    timed "zint $zint_version for Windows" bash -c '
+        cmake -G Ninja -S "$1" -B "$1/build-windows" -DCMAKE_TOOLCHAIN_FILE="$2" -DCMAKE_INSTALL_PREFIX="$3" \
+            -DCMAKE_BUILD_TYPE=Release -DZINT_SHARED=OFF -DZINT_STATIC=ON -DZINT_USE_PNG=OFF \
+            -DZINT_USE_QT=OFF -DZINT_FRONTEND=OFF -DZINT_TEST=OFF >/dev/null &&
+        ninja -C "$1/build-windows" >/dev/null && cmake --install "$1/build-windows" >/dev/null' \
+        _ "$src" "$toolchain" "$prefix"
+    touch "$prefix/.zint-done"
+    rm -rf "$src"
+fi
+echo "$prefix"
