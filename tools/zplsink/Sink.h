@@ -26,6 +26,7 @@ struct ReceivedJob
     zpl::Media media;           // the media it was printed on
     std::vector<zpl::Label> labels;
     int skipped = 0;            // labels past the renderer's limit
+    QString answer = {};        // HTTP requests: what was answered ("HTTP 200"); empty for printer jobs
 };
 
 // Plays a raw network label printer: takes connections one after another (or

@@ -217,7 +217,8 @@ void SinkWindow::addJob(const ReceivedJob &job)
     for (const zpl::Label &label : job.labels)
         quantity += label.quantity;
     const zpl::Label *first = job.labels.empty() ? nullptr : &job.labels.front();
-    const QStringList texts = {job.time.toString(QStringLiteral("HH:mm:ss")), job.peer, QString::number(job.data.size()),
+    const QString peer = job.answer.isEmpty() ? job.peer : job.peer + QStringLiteral("  ") + job.answer;
+    const QStringList texts = {job.time.toString(QStringLiteral("HH:mm:ss")), peer, QString::number(job.data.size()),
                                QString::number(job.labels.size()), QString::number(quantity),
                                first ? QString::fromLatin1(first->darkness) : QString(),
                                first ? QString::fromLatin1(first->printRate) : QString()};

@@ -3,6 +3,7 @@
 // it renders a ZPL file to PNG images instead, without listening.
 
 #include "ConfigAddress.h"
+#include "HttpService.h"
 #include "LabelText.h"
 #include "MediaText.h"
 #include "Renderer.h"
@@ -140,8 +141,14 @@ int main(int argc, char *argv[])
         QStringLiteral("window"),
         QStringLiteral("在窗口中显示收到的标签（标签纸尺寸和每毫米点数会被记住）/ "
                        "show the labels received in a window (media size and dots per mm are remembered)"));
-    parser.addOptions({windowOption, portOption, listenOption, configOption, outOption, pngOption, renderOption, mediaOption,
-                       dpmmOption, paperOutOption, pausedOption});
+    const QCommandLineOption httpOption(
+        QStringLiteral("http"),
+        QStringLiteral("在该端口提供标签渲染 HTTP 服务（POST/GET /v1/printers/8dpmm/labels/4x6/0/，PNG 或 PDF）；"
+                       "不给 --port 或 --config 时只提供 HTTP 服务 / serve labels as PNG or PDF over HTTP on this port "
+                       "(POST/GET /v1/printers/8dpmm/labels/4x6/0/); without --port or --config, HTTP only"),
+        QStringLiteral("port"));
+    parser.addOptions({windowOption, portOption, listenOption, configOption, httpOption, outOption, pngOption, renderOption,
+                       mediaOption, dpmmOption, paperOutOption, pausedOption});
     parser.process(app);
 
     zpl::Media media;
@@ -172,6 +179,13 @@ int main(int argc, char *argv[])
     }
     const QHostAddress &address = where.address;
     const quint16 port = where.port;
+    // --http alone serves HTTP only; with --port or --config, the printer too.
+    const bool http = parser.isSet(httpOption);
+    const bool printer = !http || parser.isSet(portOption) || parser.isSet(configOption);
+    bool httpOk = false;
+    const uint httpPort = parser.value(httpOption).toUInt(&httpOk);
+    if (http && (!httpOk || httpPort > 65535))
+        return fail(QStringLiteral("HTTP 端口无效 / invalid HTTP port: %1").arg(parser.value(httpOption)));
 
     Sink sink;
     if (parser.isSet(outOption) && !sink.setOutputFolder(parser.value(outOption)))
@@ -183,22 +197,40 @@ int main(int argc, char *argv[])
     status.paperOut = parser.isSet(paperOutOption);
     status.paused = parser.isSet(pausedOption);
     sink.setHostStatus(status);
-    if (!sink.listen(address, quint16(port))) {
-        const QString message = QStringLiteral("无法在 %1:%2 监听 / cannot listen on %1:%2: %3")
-                                    .arg(address.toString(), QString::number(port), sink.errorString());
+    const auto refuse = [windowed](const QString &message) {
         fail(message);
         if (windowed)
             QMessageBox::critical(nullptr, QStringLiteral("zplsink"), message);
         return 1;
+    };
+    if (printer && !sink.listen(address, quint16(port)))
+        return refuse(QStringLiteral("无法在 %1:%2 监听 / cannot listen on %1:%2: %3")
+                          .arg(address.toString(), QString::number(port), sink.errorString()));
+    if (printer)
+        std::printf("zplsink %s: 正在监听 %s:%u，按 Ctrl+C 退出 / listening on %s:%u, Ctrl+C quits\n\n",
+                    ZPLTEST_VERSION, qPrintable(address.toString()), sink.port(), qPrintable(address.toString()),
+                    sink.port());
+    HttpService *service = nullptr;
+    if (http) {
+        const QHostAddress httpAddress(parser.value(listenOption));
+        service = HttpService::start(httpAddress, quint16(httpPort), &app, &error);
+        if (!service)
+            return refuse(QStringLiteral("无法在 %1:%2 提供 HTTP 服务 / cannot serve HTTP on %1:%2: %3")
+                              .arg(httpAddress.toString(), QString::number(httpPort), error));
+        std::printf("zplsink %s: HTTP 服务在 http://%s:%u/，按 Ctrl+C 退出 / HTTP service on http://%s:%u/, Ctrl+C "
+                    "quits\n\n",
+                    ZPLTEST_VERSION, qPrintable(httpAddress.toString()), service->port(),
+                    qPrintable(httpAddress.toString()), service->port());
     }
-    std::printf("zplsink %s: 正在监听 %s:%u，按 Ctrl+C 退出 / listening on %s:%u, Ctrl+C quits\n\n",
-                ZPLTEST_VERSION, qPrintable(address.toString()), sink.port(), qPrintable(address.toString()),
-                sink.port());
     std::fflush(stdout);
 
     std::unique_ptr<SinkWindow> window;
     if (windowed) {
-        window = std::make_unique<SinkWindow>(&sink, media, QStringLiteral("%1:%2").arg(address.toString()).arg(sink.port()));
+        const QString shown = printer ? QStringLiteral("%1:%2").arg(address.toString()).arg(sink.port())
+                                      : QStringLiteral("http://%1:%2").arg(parser.value(listenOption)).arg(service->port());
+        window = std::make_unique<SinkWindow>(&sink, media, shown);
+        if (service)
+            QObject::connect(service, &HttpService::jobReceived, window.get(), &SinkWindow::addJob);
         window->show();
     }
 
