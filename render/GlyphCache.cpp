@@ -1,6 +1,5 @@
 #include "GlyphCache.h"
 
-#include <QImage>
 #include <QPainter>
 
 #include <algorithm>
@@ -105,20 +104,14 @@ GlyphCache &GlyphCache::shared()
     return cache;
 }
 
-qsizetype GlyphCache::size() const
-{
-    std::lock_guard<std::mutex> hold(m_lock);
-    return m_runs;
-}
-
 void GlyphCache::clear()
 {
     std::lock_guard<std::mutex> hold(m_lock);
     m_entries.clear();
-    m_runs = 0;
+    m_bytes = 0;
 }
 
-bool GlyphCache::islands(const QPainterPath &path, std::vector<Island> &out)
+bool GlyphCache::islands(const QPainterPath &path, std::vector<Island> &out, QImage &scratch)
 {
     std::vector<Contour> contours;
     if (!contoursOf(path, contours))
@@ -177,21 +170,22 @@ bool GlyphCache::islands(const QPainterPath &path, std::vector<Island> &out)
     for (std::size_t m = 0; m < keys.size(); ++m) {
         if (out[m].runs)
             continue;
-        out[m].runs = paint(keys[m], sizes[m]);
+        out[m].runs = paint(keys[m], sizes[m], scratch);
+        const qsizetype bytes = qsizetype(out[m].runs->size() * sizeof(Run) + keys[m].outline.size() * sizeof(double));
         std::lock_guard<std::mutex> hold(m_lock);
-        if (m_runs + qsizetype(out[m].runs->size()) > MaxRuns) {
+        if (m_bytes + bytes > MaxBytes) {
             m_entries.clear();  // entries in use live on in their islands
-            m_runs = 0;
+            m_bytes = 0;
         }
         if (!m_entries.contains(keys[m])) {
             m_entries.insert(keys[m], out[m].runs);
-            m_runs += qsizetype(out[m].runs->size());
+            m_bytes += bytes;
         }
     }
     return true;
 }
 
-std::shared_ptr<const std::vector<GlyphCache::Run>> GlyphCache::paint(const Key &key, QSize size)
+std::shared_ptr<const std::vector<GlyphCache::Run>> GlyphCache::paint(const Key &key, QSize size, QImage &scratch)
 {
     QPainterPath path;
     path.setFillRule(Qt::FillRule(int(key.outline.back())));
@@ -210,8 +204,6 @@ std::shared_ptr<const std::vector<GlyphCache::Run>> GlyphCache::paint(const Key 
         case QPainterPath::CurveToDataElement: break;
         }
     }
-    // The scratch image grows to the largest island a thread has painted.
-    thread_local QImage scratch;
     if (scratch.width() < size.width() || scratch.height() < size.height())
         scratch = QImage(size.expandedTo(scratch.size()), QImage::Format_RGB32);
     auto runs = std::make_shared<std::vector<Run>>();

@@ -16,6 +16,7 @@
 // it starts again empty.
 
 #include <QHash>
+#include <QImage>
 #include <QPainterPath>
 #include <QPoint>
 
@@ -43,15 +44,15 @@ public:
     static GlyphCache &shared();
 
     // The islands of `path` filled with its own fill rule, without smoothing,
-    // as QPainter fills it on a raster image; misses are painted here. False
-    // for a path it does not keep (a coordinate beyond any label, a character
-    // larger than 1024 dots): fill that one as it is.
-    bool islands(const QPainterPath &path, std::vector<Island> &out);
+    // as QPainter fills it on a raster image; misses are painted on `scratch`,
+    // which the caller keeps for the next call on its thread (it grows as
+    // needed). False for a path it does not keep (a coordinate beyond any
+    // label, a character larger than 1024 dots): fill that one as it is.
+    bool islands(const QPainterPath &path, std::vector<Island> &out, QImage &scratch);
 
-    // Kept runs, over all entries; the cache starts again past MaxRuns.
-    qsizetype size() const;
     void clear();
-    static constexpr qsizetype MaxRuns = 1 << 20;
+    // Bytes kept (runs and outlines) before the cache starts again empty.
+    static constexpr qsizetype MaxBytes = 32 * 1024 * 1024;
 
 private:
     struct Key
@@ -62,11 +63,11 @@ private:
     };
     friend size_t qHash(const Key &key, size_t seed) { return key.hash ^ seed; }
 
-    static std::shared_ptr<const std::vector<Run>> paint(const Key &key, QSize size);
+    static std::shared_ptr<const std::vector<Run>> paint(const Key &key, QSize size, QImage &scratch);
 
     mutable std::mutex m_lock;
     QHash<Key, std::shared_ptr<const std::vector<Run>>> m_entries;
-    qsizetype m_runs = 0;
+    qsizetype m_bytes = 0;
 };
 
 } // namespace zpl

@@ -199,9 +199,10 @@ public:
     // Does what is left to do. `shared`: another thread may be at it too.
     void work(bool shared)
     {
+        QImage scratch;
         for (std::size_t k; (k = m_nextText++) < m_text.size(); ++m_resolved) {
             const std::size_t i = m_text[k];
-            m_cached[i] = GlyphCache::shared().islands(m_label.ops[i].path, m_islands[i]);
+            m_cached[i] = GlyphCache::shared().islands(m_label.ops[i].path, m_islands[i], scratch);
         }
         while (m_resolved.load() < m_text.size())
             std::this_thread::yield();      // the other thread's last op
