@@ -10,18 +10,21 @@
 #include <QElapsedTimer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
+#include <QPointer>
 #include <QSet>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <cstdio>
 
 namespace {
 
-// Answers not yet taken by their clients, over all connections, before new
-// requests are refused.
+// Answers not yet taken by their clients, over all connections, and requests
+// being rendered, before new requests are refused.
 constexpr qint64 MaxUnsentBytes = 64 * 1024 * 1024;
+constexpr int MaxWorking = 64;
 
 QByteArray methodName(QHttpServerRequest::Method method)
 {
@@ -126,19 +129,43 @@ public:
             guard->refuse(503, busy);
     }
 
+    // Renders on a worker thread, so that the connections go on meanwhile;
+    // answers when it is done, if the client is still there.
     void answer(const QHttpServerRequest &request, QTcpSocket *socket, QHttpServerResponder responder)
     {
-        QElapsedTimer clock;
-        clock.start();
-        RequestGuard *guard = socket->findChild<RequestGuard *>(QString(), Qt::FindDirectChildrenOnly);
+        auto clock = std::make_shared<QElapsedTimer>();
+        clock->start();
+        auto reply = std::make_shared<QHttpServerResponder>(std::move(responder));
+        const QPointer<QTcpSocket> client(socket);
         ServiceRequest in{methodName(request.method()), targetOf(request.url()), request.headers(), request.body()};
         qint64 unsent = 0;
         for (const RequestGuard *g : std::as_const(m_guards))
             unsent += qobject_cast<QTcpSocket *>(g->parent())->bytesToWrite();
-        ServiceAnswer out = unsent > MaxUnsentBytes
-                                ? ServiceError(503, QStringLiteral("服务忙 / busy: too many answers not yet read by "
-                                                                   "their clients, try again"))
-                                : AnswerLabelRequest(in);
+        if (unsent > MaxUnsentBytes || m_working >= MaxWorking) {
+            finish(client, *reply, in, ServiceError(503, QStringLiteral("服务忙 / busy: too many requests at once, try "
+                                                                        "again")), *clock);
+            return;
+        }
+        ++m_working;
+        m_workers.start([this, in, reply, client, clock] {
+            ServiceAnswer out = AnswerLabelRequest(in);
+            QMetaObject::invokeMethod(
+                this,
+                [this, in, reply, client, clock, out = std::move(out)]() mutable {
+                    --m_working;
+                    finish(client, *reply, in, std::move(out), *clock);
+                },
+                Qt::QueuedConnection);
+        });
+    }
+
+private:
+    void finish(const QPointer<QTcpSocket> &client, QHttpServerResponder &responder, const ServiceRequest &in,
+                ServiceAnswer out, const QElapsedTimer &clock)
+    {
+        if (!client)
+            return;     // it went away
+        RequestGuard *guard = client->findChild<RequestGuard *>(QString(), Qt::FindDirectChildrenOnly);
         responder.writeStatusLine(QHttpServerResponder::StatusCode(out.status));
         if (!out.contentType.isEmpty())
             responder.writeHeader("Content-Type", out.contentType);
@@ -153,7 +180,6 @@ public:
                std::move(out), clock.nsecsElapsed() / 1e6);
     }
 
-private:
     // One line on the terminal, and a job for the window.
     void report(const QString &peer, const QByteArray &method, const QByteArray &path, int status,
                 const QString &text, ServiceAnswer answer, double ms)
@@ -187,6 +213,8 @@ private:
     QSet<RequestGuard *> m_guards;
     QTimer m_clock;
     int m_next = 1;
+    QThreadPool m_workers;      // as many as the machine has cores
+    int m_working = 0;          // requests given to them, not yet answered
 };
 
 bool Server::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket)
@@ -204,6 +232,9 @@ void GuardedServer::incomingConnection(qintptr descriptor)
         delete socket;
         return;
     }
+    // An answer leaves in several writes: without this, the last of them
+    // would wait for the client's delayed acknowledgement (40 ms).
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     bool keep = false;
     m_service->guard(socket, &keep);
     if (keep)

@@ -4,6 +4,7 @@
 #include "Pdf.h"
 #include "Renderer.h"
 
+#include <QMutex>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -133,7 +134,11 @@ ServiceAnswer error(int status, const QString &text, std::size_t labels = 0)
     ServiceAnswer answer;
     answer.status = status;
     answer.contentType = "text/plain; charset=utf-8";
-    answer.body = text.toUtf8() + "\n";
+    answer.body = text.toUtf8();
+    for (char &c : answer.body)
+        if (uchar(c) < 0x20 || c == 0x7f)
+            c = ' ';    // one line, whatever a request quoted into it
+    answer.body += '\n';
     addCommonHeaders(answer, labels);
     return answer;
 }
@@ -302,10 +307,14 @@ ServiceAnswer AnswerLabelRequest(const ServiceRequest &request)
         return failure;
 
     // A printer of its own: no setting, format or graphic of another request.
-    zpl::Printer printer(order.media);
-    std::vector<zpl::Label> labels = printer.feed(order.zpl);
-    for (zpl::Label &label : printer.finish())
-        labels.push_back(std::move(label));
+    // One job is read at a time (the fonts keep caches without locks);
+    // painting and encoding run side by side.
+    static QMutex reading;
+    std::vector<zpl::Label> labels;
+    {
+        const QMutexLocker hold(&reading);
+        labels = zpl::RenderJob(order.zpl, order.media);
+    }
     const std::size_t count = labels.size();
     const auto answerWith = [&](ServiceAnswer answer) {
         answer.job = order.zpl;

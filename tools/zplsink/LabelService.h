@@ -47,6 +47,7 @@ struct ServiceAnswer
     std::vector<zpl::Label> labels;
 };
 
+// Thread-safe: requests may be answered side by side.
 ServiceAnswer AnswerLabelRequest(const ServiceRequest &request);
 
 // An answer of `status` with one line of text, and the headers every answer has.
