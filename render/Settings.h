@@ -1,7 +1,7 @@
 #pragma once
 
 // The commands that change what persists in a printer across formats: ^BY
-// ^CF ^FW ^LH ^LR ^PW ^LL ^PO ^PR ~SD ^MD ^CI. ^PW and ^LL are held to the
+// ^CF ^FW ^LH ^LR ^PW ^LL ^MN ^PO ^PR ~SD ^MD ^CI. ^PW and ^LL are held to the
 // media; ~SD keeps its text as received (00-30, decimals allowed).
 
 #include "CommandReader.h"
