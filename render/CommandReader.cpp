@@ -38,6 +38,12 @@ std::optional<double> ReadNumber(const QByteArray &text, bool unsigned_, QString
     // Printers read a number from its first digit: letters before it are
     // skipped (^FOB50 is 50), and where a value cannot be negative a minus
     // sign in front is ignored.
+    bool ok = false;
+    if (!text.isEmpty() && std::isdigit(uchar(text.at(0)))) {     // the usual case
+        const double value = text.toDouble(&ok);
+        if (ok && qIsFinite(value))
+            return value;
+    }
     qsizetype at = 0;
     while (at < text.size() && !std::isdigit(uchar(text.at(at))) && !std::strchr("+-.", text.at(at)))
         ++at;
@@ -49,7 +55,6 @@ std::optional<double> ReadNumber(const QByteArray &text, bool unsigned_, QString
         if (oddity)
             *oddity = QStringLiteral("the minus sign is ignored");
     }
-    bool ok = false;
     const double value = number.toDouble(&ok);
     if (!ok || !qIsFinite(value))
         return std::nullopt;

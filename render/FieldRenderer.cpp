@@ -84,9 +84,10 @@ void FieldRenderer::add(const FieldState &field, DrawOp op)
 {
     op.reverse = field.reverse || m_state.reverseAll;
     if (m_state.printWidth > 0 && !m_notedOutside) {
-        QRect bounds = Bounds(op);
+        // Text: its box with room for overhangs first, its outline only near the edges.
+        QRect bounds = op.kind == DrawOp::Path ? op.rect.adjusted(-op.rect.height(), 0, op.rect.height(), 0) : op.rect;
         if (op.kind == DrawOp::Path && (bounds.left() < 0 || bounds.right() >= m_state.printWidth))
-            bounds = op.path.boundingRect().toAlignedRect();   // the outline itself, not its control points
+            bounds = op.path.boundingRect().toAlignedRect();
         if (bounds.left() < 0 || bounds.right() >= m_state.printWidth) {
             note(field, QStringLiteral("the field reaches beyond the print width (^PW%1); what lies outside it is "
                                        "not printed").arg(m_state.printWidth));
@@ -163,9 +164,12 @@ QPoint FieldRenderer::text(const FieldState &field, QPoint next)
         shown = characters.join(QStringLiteral("\\&"));
     }
 
+    // Auto justification follows the text's direction.
+    const bool right = field.justify == 1 || (field.justify == 2 && plain.isRightToLeft());
     QPainterPath path;
     QPointF anchor(0, font.baseline());
     QSizeF size(font.advance(shown), font.height());
+    QTransform t;
     if (laid.block) {
         LayOutBlock(laid, font, shown, path, &anchor, &size);
     } else if (field.directionGap > 0) {     // ^FP's extra gap, character by character
@@ -177,14 +181,16 @@ QPoint FieldRenderer::text(const FieldState &field, QPoint next)
         }
         size.setWidth(qMax<qreal>(0, x - field.directionGap));
     } else {
-        font.addText(path, shown, 0, 0);
+        // One line: its glyphs go straight to their place on the label.
+        t = placement(rotation, field.origin, field.at, size, anchor, right);
+        font.addText(path, shown, 0, 0, t);
     }
-    // Auto justification follows the text's direction.
-    const bool right = field.justify == 1 || (field.justify == 2 && plain.isRightToLeft());
-    const QTransform t = placement(rotation, field.origin, field.at, size, anchor, right);
+    const bool placed = !laid.block && field.directionGap <= 0;
+    if (!placed)
+        t = placement(rotation, field.origin, field.at, size, anchor, right);
     DrawOp op;
     op.kind = DrawOp::Path;
-    op.path = t.map(path);
+    op.path = placed ? std::move(path) : t.map(path);
     op.rect = t.mapRect(QRectF(QPointF(0, 0), size)).toAlignedRect();
     op.text = plain;
     add(field, std::move(op));

@@ -140,7 +140,7 @@ qreal Font::advance(const QString &text) const
     return total;
 }
 
-void Font::addText(QPainterPath &to, const QString &text, qreal x, qreal y) const
+void Font::addText(QPainterPath &to, const QString &text, qreal x, qreal y, const QTransform &placement) const
 {
     // Where glyphs overlap (lines printed over each other, tight advances) a
     // printer prints both: the nonzero rule fills them, where odd-even would
@@ -152,10 +152,12 @@ void Font::addText(QPainterPath &to, const QString &text, qreal x, qreal y) cons
         if (m_cellAdvance == 0 && c == U'-') {
             // The printer's hyphen is a wide bar: 0.58 h of ink, 0.12 h thick.
             const qreal inkWidth = 0.58 * m_width;
-            to.addRect(QRectF(x + (advance - inkWidth) / 2, y + 0.37 * m_height, inkWidth, 0.12 * m_height));
+            to.addPolygon(placement.map(QPolygonF(QRectF(x + (advance - inkWidth) / 2, y + 0.37 * m_height, inkWidth,
+                                                         0.12 * m_height))));
+            to.closeSubpath();
         } else if (c != U' ') {
             // Bitmap fonts: the glyph in its cell, the gap after it.
-            QTransform t(m_scaleX, 0, 0, m_scaleY, x, baseline);
+            const QTransform t = QTransform(m_scaleX, 0, 0, m_scaleY, x, baseline) * placement;
             to.addPath(t.map(m_face->glyph(c).path));
         }
         x += advance;

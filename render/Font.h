@@ -12,6 +12,7 @@
 
 #include <QPainterPath>
 #include <QString>
+#include <QTransform>
 
 namespace zpl {
 
@@ -33,8 +34,10 @@ public:
     qreal baseline() const { return m_baseline; }  // below the cell top
     QString shown(const QString &text) const;      // B and H: what of the text they can print
     qreal advance(const QString &text) const;      // of shown(text)
-    // The outlines of shown(text), its pen starting at (x, cell top y).
-    void addText(QPainterPath &to, const QString &text, qreal x, qreal y) const;
+    // The outlines of shown(text), its pen starting at (x, cell top y), then
+    // mapped by `placement`.
+    void addText(QPainterPath &to, const QString &text, qreal x, qreal y,
+                 const QTransform &placement = QTransform()) const;
 
 private:
     void scalable(int height, int width);

@@ -299,7 +299,7 @@ void Printer::fieldOrigin(const Token &token)
     const int y = number(token, 1, fallback.y(), 0, MaxCoordinate);
     m_field.origin = typeset ? FieldState::Origin::Baseline : FieldState::Origin::Top;
     m_field.at = QPoint(x, y) + m_state.home;
-    m_field.justify = number(token, 2, m_state.justify, 0, 2);
+    m_field.justify = token.args.count(token.delimiter) >= 2 ? number(token, 2, m_state.justify, 0, 2) : m_state.justify;
     m_fieldOpen = true;
 }
 
