@@ -296,7 +296,8 @@ void TestRender::geometry_data()
     row("^FPV with a gap of 10 between characters", "^FO10,10^A0,40^FPV,10^FDHH^FS", {12, 10, 20, 80});
     row("^FPH with a gap of 10 between characters", "^FO10,10^A0,40^FPH,10^FDHH^FS", {12, 10, 55, 30});
     row("^TB keeps the lines that fit its height", "^FO10,10^TBN,60,45^A0,20^FDHH HH HH HH^FS", {11, 10, 52, 35});
-    row("^BD turned R: the inch-square symbol on its side", "^FO10,10^BDR,4^FDMaxiCode^FS", {10, 10, 199, 209});
+    row("^BDm,n,t: mode 4 first, no orientation, upright under ^FWR", "^FWR^FO10,10^BD4,1,1^FDMaxiCode^FS",
+        {10, 10, 209, 199});
     row("^POI turns the label", "^PW100^LL100^POI^FO10,10^GB20,20,20^FS", {70, 70, 20, 20}, 400);
 }
 
