@@ -182,6 +182,8 @@ void TestRender::interpreter_data()
     row("^GS draws the marks for A-C", "^XA^GSN,30,30^FDABC^FS^XZ", "text(\u00ae\u00a9\u2122)");
     row("^GFC is refused with its reason", "^XA^FO0,0^GFC,1,1,1,a^FS^XZ", "!^GF@9");
     row("unknown barcode type noted", "^XA^B~^FD1^FS^XZ", "!^B~@3");
+    row("decimals in ^BY and ^BC: their integer part",
+        "^XA^BY2.9,3.0,101.5^FO9,9^BCN,,N^FDA^FS^FO9,200^BCN,150.7,N^FDA^FS^XZ", "code(9,9,92,101) code(9,200,92,150)");
 }
 
 void TestRender::interpreter()

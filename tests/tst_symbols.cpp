@@ -232,7 +232,8 @@ void TestSymbols::heightAndLine_data()
     QTest::addColumn<QString>("note");
 
     const int none = int(TextLine::None), below = int(TextLine::Below), above = int(TextLine::Above);
-    QTest::newRow("Code 128 h and f") << 'C' << QByteArray("50,N") << QByteArray("A") << 50 << none << QString();
+    QTest::newRow("Code 128 h and f, h's integer part") << 'C' << QByteArray("50.9,N") << QByteArray("A") << 50 << none
+                                                        << QString();
     QTest::newRow("Code 128 g") << 'C' << QByteArray(",,Y") << QByteArray("A") << 17 << above << QString();
     QTest::newRow("Code 39 after e") << '3' << QByteArray("N,40,Y,Y") << QByteArray("A") << 40 << above << QString();
     QTest::newRow("Code 93") << 'A' << QByteArray("30,N") << QByteArray("A") << 30 << none << QString();
