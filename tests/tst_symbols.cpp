@@ -186,6 +186,7 @@ void TestSymbols::linear_data()
     row("UPC-E, product 5-9", '9', ",,,N", "1234500007", "UPC-E", "01234572", "0123457", 51 * 2, 5);
     row("UPC-E without zeros to suppress", '9', "", "1234567890", "", "", "", 0, 0,
         "UPC-E cannot shorten 1234567890: too few zeros");
+    row("^BZ type 3 is not drawn as POSTNET", 'Z', ",,,3", "1234", "", "", "", 0, 0, "Intelligent Mail (^BZ type 3)");
 }
 
 void TestSymbols::linear()
@@ -237,6 +238,11 @@ void TestSymbols::heightAndLine_data()
     QTest::newRow("Code 128 g") << 'C' << QByteArray(",,Y") << QByteArray("A") << 17 << above << QString();
     QTest::newRow("Code 39 after e") << '3' << QByteArray("N,40,Y,Y") << QByteArray("A") << 40 << above << QString();
     QTest::newRow("Code 93") << 'A' << QByteArray("30,N") << QByteArray("A") << 30 << none << QString();
+    QTest::newRow("Code 11 after e") << '1' << QByteArray("N,40,Y,Y") << QByteArray("1") << 40 << above << QString();
+    QTest::newRow("Codabar after e") << 'K' << QByteArray("N,41,N") << QByteArray("1") << 41 << none << QString();
+    QTest::newRow("UPC-E") << '9' << QByteArray("35,Y,Y") << QByteArray("1200000345") << 35 << above << QString();
+    QTest::newRow("extension: line above") << 'S' << QByteArray("36") << QByteArray("12") << 36 << above << QString();
+    QTest::newRow("POSTNET: no line") << 'Z' << QByteArray("31") << QByteArray("12") << 31 << none << QString();
     QTest::newRow("Interleaved 2 of 5") << '2' << QByteArray("25,Y,Y") << QByteArray("12") << 25 << above << QString();
     QTest::newRow("EAN-13") << 'E' << QByteArray("33,N") << QByteArray("1") << 33 << none << "zeros were added";
     QTest::newRow("EAN-8") << '8' << QByteArray("34") << QByteArray("1234567") << 34 << below << QString();
@@ -366,26 +372,30 @@ void TestSymbols::twoD()
     QCOMPARE(decoded[0].ecLevel, ecLevel);
 }
 
-// POSTNET, which no decoder reads: its bars against worked examples (check digits computed by hand).
+// POSTNET and PLANET, which no decoder reads: their bars against worked examples (check digits by hand).
 void TestSymbols::postnet_data()
 {
+    QTest::addColumn<QByteArray>("params");     // after the orientation
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QByteArray>("bars");       // T tall, s short
     QTest::addColumn<QString>("text");
     // POSTNET, ZIP+4 55555-1237: 5*5+1+2+3+7 = 38, check digit 2.
-    QTest::newRow("POSTNET ZIP+4") << QByteArray("555551237")
+    QTest::newRow("POSTNET ZIP+4") << QByteArray() << QByteArray("555551237")
         << QByteArray("T" "sTsTs" "sTsTs" "sTsTs" "sTsTs" "sTsTs" "sssTT" "ssTsT" "ssTTs" "TsssT" "ssTsT" "T")
         << "5555512372";
-    QTest::newRow("POSTNET check digit 0") << QByteArray("55")
+    QTest::newRow("POSTNET check digit 0") << QByteArray() << QByteArray("55")
         << QByteArray("T" "sTsTs" "sTsTs" "TTsss" "T") << "550";
+    QTest::newRow("PLANET, type 1: tall and short swapped") << QByteArray(",,,1") << QByteArray("55")
+        << QByteArray("T" "TsTsT" "TsTsT" "ssTTT" "T") << "550";
 }
 
 void TestSymbols::postnet()
 {
+    QFETCH(QByteArray, params);
     QFETCH(QByteArray, data);
     QFETCH(QByteArray, bars);
     QFETCH(QString, text);
-    const BarcodeResult result = EncodeBarcodeField(Request('Z', {}, data, 8, 2.0));
+    const BarcodeResult result = EncodeBarcodeField(Request('Z', params, data, 8, 2.0));
     QVERIFY(result.ok);
     QCOMPARE(result.text, text);
     QByteArray found;
