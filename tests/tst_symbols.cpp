@@ -338,8 +338,12 @@ void TestSymbols::twoD_data()
     row("Aztec default", 'O', "", "Aztec 1", "Aztec", "Aztec 1", "", {15, 15}, {2, 2});
     row("Aztec compact, 2 layers", '0', "3,N,102", "AZ", "Aztec", "AZ", "", {19, 19}, {3, 3});
     row("Aztec full range, 2 layers", 'O', "3,N,202", "AZ", "Aztec", "AZ", "", {23, 23}, {3, 3});
-    row("Aztec error correction 60%", 'O', "3,N,60", "AZ", "Aztec", "AZ", "", {15, 15}, {3, 3},
-        "Aztec error correction 60% is above the 50% encoded; 50% used");
+    // 40 capitals are 200 bits: 25 codewords of 8 bits (ISO/IEC 24778 table 1: 5 full-range layers hold 120,
+    // 6 hold 156; 12-bit codewords: 32 layers hold 1664). 50 capitals: 21 (252 bits) of 12.
+    row("Aztec error correction 80%: 6 layers, not 5", 'O', "1,N,80", QByteArray("AZTEC").repeated(8), "Aztec",
+        QByteArray("AZTEC").repeated(8), "", {41, 41}, {1, 1});
+    row("Aztec error correction 99% beyond any symbol", 'O', "1,N,99", QByteArray("AZTEC").repeated(10), "Aztec",
+        QByteArray("AZTEC").repeated(10), "", {151, 151}, {1, 1}, "the largest symbol gives 98%");
 }
 
 void TestSymbols::twoD()
