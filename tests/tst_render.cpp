@@ -300,6 +300,8 @@ void TestRender::geometry_data()
     row("^TB keeps the lines that fit its height", "^FO10,10^TBN,60,45^A0,20^FDHH HH HH HH^FS", {11, 10, 52, 35});
     row("^BDm,n,t: mode 4 first, no orientation, upright under ^FWR", "^FWR^FO10,10^BD4,1,1^FDMaxiCode^FS",
         {10, 10, 209, 199});
+    row("^BC line above at ^BY3: bars at ^FO, 21-dot caps 12 dots above", "^BY3^FO100,100^BCN,80,Y,Y^FDHH^FS",
+        {100, 67, 171, 113});
     row("^POI turns the label", "^PW100^LL100^POI^FO10,10^GB20,20,20^FS", {70, 70, 20, 20}, 400);
 }
 
@@ -385,7 +387,8 @@ void TestRender::rotation_data()
     row("^FB extra line spacing", "^FO100,100^FB300,2,10^A0N,40^FDHIH\\&HIH^FS", {100, 100, 62, 81}, false);
     row("bitmap font D doubled: two 24-dot advances, caps inside the 36-dot cell", "^FO100,100^ADN,36,20^FDHI^FS",
         {102, 104, 42, 27}, true);
-    row("^BC R: bars run down from ^FO", "^BY2^FO100,100^BCR,80,N^FD12^FS", {100, 100, 80, 114}, false);
+    row("^BC R: bars run down from ^FO, the line's caps (14 at ^BY2) left of them", "^BY2^FO100,100^BCR,80^FDHH^FS",
+        {82, 100, 98, 114}, false);
 }
 
 void TestRender::rotation()
