@@ -232,9 +232,10 @@ void FieldRenderer::barcode(const FieldState &field)
             }
         }
         if (text && field.barcodeType == 'C') {
-            // Code 128's line grows with the module: font A's cell (9 dots, 7
-            // of them capitals, a 6-dot advance at 8 dots per mm) magnified by
-            // the module width, 2 modules from the bars.
+            // Printers grow Code 128's line with the module, which the guide
+            // does not say: font A's cell (9 dots, 7 of them capitals, a 6-dot
+            // advance at 8 dots per mm) magnified by the module width, about
+            // 7 dots of capitals a dot of ^BY width; 2 modules from the bars.
             const Font a('A', qMax(1, qRound(9 * m_dpmm / 8.0)) * mw, 0, m_dpmm);
             QPainterPath capital;
             a.addText(capital, QStringLiteral("H"), 0, 0);
