@@ -37,6 +37,8 @@ QString summary(const std::vector<Label> &labels)
             s += QStringLiteral(" %1x%2 q%3").arg(l.width).arg(l.length).arg(l.quantity);
         if (!l.printRate.isEmpty() || !l.darkness.isEmpty())
             s += QStringLiteral(" pr%1 sd%2").arg(QString::fromLatin1(l.printRate), QString::fromLatin1(l.darkness));
+        if (l.mediaDarkness)
+            s += QStringLiteral(" md%1").arg(l.mediaDarkness);
         for (const DrawOp &op : l.ops) {
             const QRect r = op.rect;
             if (op.kind == DrawOp::Path)
@@ -148,9 +150,16 @@ void TestRender::interpreter_data()
         QTest::newRow(name) << job << expected;
     };
     row("zpltest's job: one label, QR dropped by the ^BY height", OwnJob, "prB sd15 code(40,40,84,84) text(AB12)");
-    row("a format without fields gives no label", "^XA^PRB^XZ", "");
+    row("zpltest's job with darkness abc or none: noted, not shown; ^XA^PRB^XZ prints nothing",
+        "^XA^PRB^XZ~SDabc^XA^FDx^FS^XZ~SD^XA^FDy^FS^XZ", "prB sd text(x) !~SD@10 | prB sd text(y) !~SD@29");
+    row("^PR's three speeds, ~SD in tenths, ^MD at its lowest", "^XA^PR2,E,A^MD-30^XZ~SD8.3^XA^FDx^FS^XZ",
+        "pr2,E,A sd8.3 md-30 text(x)");
+    row("refused ^PR, ~SD, ^MD and ^CI values keep the last good ones, noted",
+        "^XA^PRB^MD-5^CI28^XZ~SD15^XA^PR\x80\xffH\x01Z,F,0^MD31~SD-5~SD\xfe/\x01\x39^CI99^FD\xc3\xa9^FS^XZ",
+        "prB sd15 md-5 text(\u00e9) !^PR@28 !^PR@28 !^PR@28 !^MD@40 !~SD@45 !~SD@50 !^CI@57");
     row("^PQ is a number", "^XA^FDx^FS^PQ5^XZ", "813x1219 q5 text(x)");
-    row("^LH persists into the next format and moves ^FO", "^XA^LH10,20^XZ^XA^FO5,5^GB3,3^FS^XZ", "box(15,25,3,3)");
+    row("^LH persists into the next format, moves ^FO; beyond 32000 refused, noted",
+        "^XA^LH10,20^XZ^XA^LH40000,5^FO5,5^GB3,3^FS^XZ", "box(15,10,3,3) !^LH@17");
     row("^BY height persists and moves a QR code", "^XA^BY2,3,30^XZ^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^XZ",
         "code(40,60,84,84)");
     row("^FT puts a box's bottom-left corner", "^XA^FT10,100^GB50,20,2^FS^XZ", "box(10,80,50,20)");
@@ -169,7 +178,6 @@ void TestRender::interpreter_data()
     row("^CI6 puts German letters for ASCII", "^XA^CI6^FD@[}^FS^XZ", "text(§Äü)");
     row("^CI27 reads code page 1252", "^XA^CI27^FD\x80\xe9^FS^XZ", "text(€é)");
     row("^FH decodes before the code page", "^XA^CI28^FH^FD_C3_9f_4^FS^XZ", "text(ß_4)");
-    row("^CI persists into the next format", "^XA^CI28^XZ^XA^FD\xc3\xa9^FS^XZ", "text(é)");
     row("several labels in one job", "^XA^FDa^FS^XZ^XA^FDb^FS^PQ3^XZ", "text(a) | 813x1219 q3 text(b)");
     row("^MUM: millimetres at 8 dots per mm", "^XA^MUM^FO1.5,2^GB10,5,1^FS^MUD^XZ", "box(12,16,80,40)");
     row("^MUI: inches", "^XA^MUI^FO0.5,1^GB1,0.25,0.25^FS^MUD^XZ", "box(102,203,203,51)");
