@@ -31,9 +31,9 @@ struct PrinterState
     int labelLength = 0;             // ^LL, 0: the media's
     char mediaTracking = 'Y';        // ^MN: N and V (continuous) print ^LL long; Y, W, M, A (labels) the media's length
     bool invert = false;             // ^PO
-    QByteArray printRate;            // ^PR
-    QByteArray darkness;             // ~SD
-    int mediaDarkness = 0;           // ^MD
+    QByteArray printRate;            // ^PR: "p,s,b" as far as given, each valid
+    QByteArray darkness;             // ~SD: 0-30, tenths allowed
+    double mediaDarkness = 0;        // ^MD
     Units units;                     // ^MU
     QMap<char, QByteArray> fontAliases;  // ^CW: font letter -> object name
 };
