@@ -31,12 +31,15 @@ int root(std::vector<Contour> &contours, int i)
 }
 
 // The contours of `path` with their boxes (control points included: the
-// curves lie inside them); false for a coordinate no label has.
-bool contoursOf(const QPainterPath &path, std::vector<Contour> &contours)
+// curves lie inside them), and its elements; false for a coordinate no label
+// has.
+bool contoursOf(const QPainterPath &path, std::vector<Contour> &contours, std::vector<QPainterPath::Element> &elements)
 {
     const int count = path.elementCount();
+    elements.reserve(std::size_t(count));
     for (int i = 0; i < count; ++i) {
         const QPainterPath::Element e = path.elementAt(i);
+        elements.push_back(e);
         if (!std::isfinite(e.x) || !std::isfinite(e.y) || std::abs(e.x) > 1e6 || std::abs(e.y) > 1e6)
             return false;
         if (e.type == QPainterPath::MoveToElement || contours.empty()) {
@@ -114,7 +117,8 @@ void GlyphCache::clear()
 bool GlyphCache::islands(const QPainterPath &path, std::vector<Island> &out, QImage &scratch)
 {
     std::vector<Contour> contours;
-    if (!contoursOf(path, contours))
+    std::vector<QPainterPath::Element> elements;
+    if (!contoursOf(path, contours, elements))
         return false;
     group(contours);
 
@@ -146,9 +150,13 @@ bool GlyphCache::islands(const QPainterPath &path, std::vector<Island> &out, QIm
             return false;
         const double originX = std::floor(minX), originY = std::floor(minY);
         Key &key = keys[m];
+        std::size_t count = 0;
+        for (const int i : members[m])
+            count += std::size_t(contours[i].end - contours[i].first);
+        key.outline.reserve(3 * count + 1);
         for (const int i : members[m]) {
             for (int e = contours[i].first; e < contours[i].end; ++e) {
-                const QPainterPath::Element element = path.elementAt(e);
+                const QPainterPath::Element &element = elements[std::size_t(e)];
                 // Exact: a whole number off a coordinate at or right of it.
                 key.outline.insert(key.outline.end(), {double(element.type), element.x - originX, element.y - originY});
             }

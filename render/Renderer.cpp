@@ -162,8 +162,14 @@ void drawIslands(uchar *bits, qsizetype stride, int top, const QRect &bandRect,
             const int x0 = qMax(bandRect.left(), at.x() + run->x0);
             const int x1 = qMin(bandRect.right() + 1, at.x() + run->x1);
             auto *row = reinterpret_cast<QRgb *>(bits + stride * (at.y() + run->y - top));
-            for (int x = x0; x < x1; ++x)
-                row[x] = invert ? row[x] ^ 0x00ffffffu : ink;
+            if (x0 >= x1)
+                continue;
+            if (invert) {
+                for (int x = x0; x < x1; ++x)
+                    row[x] ^= 0x00ffffffu;
+            } else {
+                std::fill(row + x0, row + x1, ink);
+            }
         }
     }
 }
