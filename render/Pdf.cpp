@@ -27,7 +27,7 @@ QByteArray number(double value)
 
 } // namespace
 
-QByteArray EncodePdf(const std::vector<QImage> &images, int dpmm)
+QByteArray EncodePdf(int pages, int dpmm, const std::function<QImage(int)> &imageOf)
 {
     QByteArray pdf("%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
     std::vector<qsizetype> offsets;     // of objects 1, 2, ...
@@ -40,17 +40,17 @@ QByteArray EncodePdf(const std::vector<QImage> &images, int dpmm)
     };
     // 1: catalog, 2: page tree, then page, contents and image for each.
     QByteArray kids;
-    for (std::size_t i = 0; i < images.size(); ++i)
-        kids += QByteArray::number(qulonglong(3 + 3 * i)) + " 0 R ";
+    for (int i = 0; i < pages; ++i)
+        kids += QByteArray::number(3 + 3 * i) + " 0 R ";
     object("<< /Type /Catalog /Pages 2 0 R >>");
-    object("<< /Type /Pages /Kids [ " + kids + "] /Count " + QByteArray::number(qulonglong(images.size())) + " >>");
+    object("<< /Type /Pages /Kids [ " + kids + "] /Count " + QByteArray::number(pages) + " >>");
     const double points = 72.0 / 25.4 / dpmm;    // a dot in points
-    for (std::size_t i = 0; i < images.size(); ++i) {
-        const QImage &image = images[i];
+    for (int i = 0; i < pages; ++i) {
+        const QImage image = imageOf(i);
         const QByteArray w = number(image.width() * points), h = number(image.height() * points);
         object("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + w + ' ' + h + "] /Contents "
-               + QByteArray::number(qulonglong(4 + 3 * i)) + " 0 R /Resources << /XObject << /Label "
-               + QByteArray::number(qulonglong(5 + 3 * i)) + " 0 R >> >> >>");
+               + QByteArray::number(4 + 3 * i) + " 0 R /Resources << /XObject << /Label " + QByteArray::number(5 + 3 * i)
+               + " 0 R >> >> >>");
         const QByteArray draw = "q " + w + " 0 0 " + h + " 0 0 cm /Label Do Q";
         object("<< /Length " + QByteArray::number(draw.size()) + " >>", draw, true);
         // Index 1 (black) is 1 in the rows: Decode [1 0] makes it dark.

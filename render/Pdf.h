@@ -10,11 +10,12 @@
 #include <QByteArray>
 #include <QImage>
 
-#include <vector>
+#include <functional>
 
 namespace zpl {
 
-// `images` as EncodePng() takes them; `dpmm`: dots per mm of each.
-QByteArray EncodePdf(const std::vector<QImage> &images, int dpmm);
+// `pages` pages, page i from `image(i)` (as EncodePng() takes it), asked for
+// in turn, so that only one image is held at a time; `dpmm`: dots per mm.
+QByteArray EncodePdf(int pages, int dpmm, const std::function<QImage(int)> &image);
 
 } // namespace zpl

@@ -15,6 +15,9 @@ namespace {
 constexpr double MaxInches = 15;
 // X-Warnings stops growing past this: HTTP clients refuse longer headers.
 constexpr qsizetype MaxWarningsBytes = 8 * 1024;
+// The dots of all the labels of one answer: 400 labels of 4 x 6 in at 8 dots
+// per mm, 50 MB before compression.
+constexpr qint64 MaxAnswerDots = 400 * 1000 * 1000;
 
 struct Order
 {
@@ -341,13 +344,20 @@ ServiceAnswer AnswerLabelRequest(const ServiceRequest &request)
     for (std::size_t i = 0; i < count; ++i)
         if (order.index < 0 || int(i) == order.index)
             chosen.push_back(&labels[i]);
-    std::vector<QImage> images;
+    // Pages are painted one at a time; together they stay within a bound.
+    qint64 dots = 0;
     for (const zpl::Label *label : chosen)
-        images.push_back(rotated(zpl::Paint(*label), order.rotation));
-
+        dots += qint64(qBound(1, label->width, zpl::MaxMediaDots)) * qBound(1, label->length, zpl::MaxMediaDots);
+    if (dots > MaxAnswerDots)
+        return answerWith(error(400,
+                                QStringLiteral("回答太大 / the labels asked for come to %1 million dots, over the "
+                                               "%2 million one answer may hold: ask for one label by its index")
+                                    .arg(dots / 1000000).arg(MaxAnswerDots / 1000000),
+                                count));
+    const auto image = [&](int i) { return rotated(zpl::Paint(*chosen[std::size_t(i)]), order.rotation); };
     ServiceAnswer answer;
     answer.contentType = order.pdf ? "application/pdf" : "image/png";
-    answer.body = order.pdf ? zpl::EncodePdf(images, order.media.dpmm) : zpl::EncodePng(images.front());
+    answer.body = order.pdf ? zpl::EncodePdf(int(chosen.size()), order.media.dpmm, image) : zpl::EncodePng(image(0));
     addCommonHeaders(answer, count);
     if (order.linter)
         answer.headers.emplaceBack("X-Warnings", warningsOf(chosen, order.zpl));

@@ -5,6 +5,9 @@
 
 #include <QTcpSocket>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 constexpr qint64 HeadMs = 10000;
@@ -208,7 +211,6 @@ bool RequestGuard::scan(const QByteArray &bytes, qsizetype *used)
     return true;
 }
 
-// One header has been read: m_token its name (lower case), m_value its start.
 // Takes the next byte of the target; false if it breaks UTF-8 (Qt's server
 // would put U+FFFD in its place).
 bool RequestGuard::utf8(uchar c)
@@ -228,6 +230,7 @@ bool RequestGuard::utf8(uchar c)
     return m_continuations > 0;
 }
 
+// One header has been read: m_token its name (lower case), m_value its start.
 bool RequestGuard::headerDone()
 {
     const QByteArray value = m_value.trimmed().toLower();
