@@ -205,8 +205,7 @@ void Sink::receive(QTcpSocket *socket)
         job.idle->start(IdleMs);
         print(job, job.printer->feed(chunk.left(room)));
         const QByteArray answers = job.printer->takeReplies();
-        if (!answers.isEmpty() && socket->bytesToWrite() < MaxUnreadAnswers) {
-            socket->write(answers);
+        if (!answers.isEmpty() && socket->bytesToWrite() < MaxUnreadAnswers && socket->write(answers) > 0) {
             job.answers += answers.left(KeptAnswerBytes - job.answers.size());
             job.answered += answers.size();
         }
