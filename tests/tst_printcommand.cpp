@@ -86,14 +86,12 @@ void TestPrintCommand::print_data()
     const QString detail = QStringLiteral("\n系统信息：.+");
     const auto cfg = [](const char *mode) { return Config(mode, "127.0.0.1", "PORT"); };
 
-    QTest::newRow("lpt1") << cfg("lpt1") << records << 0 << "file" << "ab12" << "" << QByteArray() << ParallelJob;
-    QTest::newRow("LPT1") << cfg("LPT1") << records << 0 << "file" << "ab12" << "" << QByteArray() << ParallelJob;
-    QTest::newRow("lpt1 with the instructions' semicolon")
-        << cfg("lpt1;") << records << 0 << "file" << "ab12" << "" << QByteArray() << ParallelJob;
-    QTest::newRow("ip") << cfg("ip") << records << 0 << "file" << "ab12" << ok << NetworkJob << QByteArray();
-    QTest::newRow("IP") << cfg("IP") << records << 0 << "file" << "ab12" << ok << NetworkJob << QByteArray();
-    QTest::newRow("tcpip") << cfg("tcpip;") << records << 0 << "file" << "ab12" << ok << NetworkJob
-                           << QByteArray();
+    for (const char *mode : {"lpt1", "LPT1", "lpt1;"}) // the last as the instructions write it
+        QTest::addRow("mode \"%s\"", mode) << cfg(mode) << records << 0 << "file" << "ab12" << "" << QByteArray()
+                                            << ParallelJob;
+    for (const char *mode : {"ip", "IP", "tcpip;"})
+        QTest::addRow("mode \"%s\"", mode) << cfg(mode) << records << 0 << "file" << "ab12" << ok << NetworkJob
+                                            << QByteArray();
     for (const char *mode : {"Lpt1", "TCPIP", "lpt1 ;x", ""})
         QTest::addRow("mode \"%s\" names no link", mode)
             << cfg(mode) << records << 0 << "file" << "ab12" << noMode << QByteArray() << QByteArray();
@@ -139,9 +137,8 @@ void TestPrintCommand::print_data()
         << QStringLiteral("打印机 127\\.0\\.0\\.1:PORT 拒绝连接（请检查端口号，以及打印机是否开机）。\n"
                           "系统信息：对方拒绝连接（errno 111）")
         << QByteArray() << QByteArray();
-    const QString dropped = QStringLiteral("打印机 127\\.0\\.0\\.1:PORT 断开了连接，标签没有送出。") + detail;
-    QTest::newRow("resets on accept") << cfg("ip") << int(LocalPrinter::ResetsOnAccept) << 0 << "file"
-                                      << "ab12" << dropped << QByteArray() << QByteArray();
+    QTest::newRow("resets on accept") << cfg("ip") << int(LocalPrinter::ResetsOnAccept) << 0 << "file" << "ab12"
+        << QStringLiteral("打印机 127\\.0\\.0\\.1:PORT 断开了连接，标签没有送出。") + detail << QByteArray() << QByteArray();
     QTest::newRow("closes on accept") << cfg("ip") << int(LocalPrinter::ClosesOnAccept) << 0 << "file" << "ab12"
         << QStringLiteral("打印机 127\\.0\\.0\\.1:PORT 断开了连接，标签没有送出。\n"
                           "系统信息：连接被对方关闭（QAbstractSocket::RemoteHostClosedError）")
