@@ -24,6 +24,7 @@ int seconds(qint64 ms)
 Winsock::Winsock(QObject *parent) : QObject(parent), m_timer(new QTimer(this))
 {
     m_timer->setSingleShot(true);
+    m_timer->setTimerType(Qt::PreciseTimer); // a coarse one may end the wait up to 5 % early
     connect(m_timer, &QTimer::timeout, this, &Winsock::onTimeout);
 }
 
