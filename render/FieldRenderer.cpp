@@ -215,26 +215,44 @@ void FieldRenderer::barcode(const FieldState &field)
         anchor = QPointF(0, size.height());
         symbolArea = QRectF(QPointF(0, 0), size);
     } else {
+        // The bars' box is the field's box, placed and turned at the origin;
+        // the interpretation line lies outside it, below or above.
         const auto &linear = std::get<LinearSymbol>(result.symbol);
-        const Font font('D', m_state.by.moduleWidth >= 4 ? 36 : 18, 0, m_dpmm);
-        const int gap = 2;
+        const int mw = m_state.by.moduleWidth;
+        const Font font('D', mw >= 4 ? 36 : 18, 0, m_dpmm);
         const bool text = result.textLine != TextLine::None && !result.text.isEmpty();
-        const int textHeight = text ? font.height() + gap : 0;
-        const int barsTop = result.textLine == TextLine::Above ? textHeight : 0;
+        int barsHeight = result.barHeight;     // with EAN and UPC's longer guard bars
         for (const Bar &bar : linear.bars) {
-            if (bar.shortHeight > 0)
-                op.rects.emplace_back(bar.x, barsTop + result.barHeight - bar.shortHeight, bar.width, bar.shortHeight);
-            else
-                op.rects.emplace_back(bar.x, barsTop, bar.width,
-                                      result.barHeight + (bar.guard && text ? font.height() / 2 : 0));
+            if (bar.shortHeight > 0) {
+                op.rects.emplace_back(bar.x, result.barHeight - bar.shortHeight, bar.width, bar.shortHeight);
+            } else {
+                const int guard = bar.guard && text ? font.height() / 2 : 0;
+                op.rects.emplace_back(bar.x, 0, bar.width, result.barHeight + guard);
+                barsHeight = qMax(barsHeight, op.rects.back().height());
+            }
         }
-        if (text) {
-            const qreal textTop = result.textLine == TextLine::Above ? 0 : result.barHeight + gap;
-            font.addText(line, result.text, (linear.width - font.advance(result.text)) / 2, textTop);
+        if (text && field.barcodeType == 'C') {
+            // Printers grow Code 128's line with the module, which the guide
+            // does not say: font A's cell (9 dots, 7 of them capitals, a 6-dot
+            // advance at 8 dots per mm) magnified by the module width, about
+            // 7 dots of capitals a dot of ^BY width; 2 modules from the bars.
+            const Font a('A', qMax(1, qRound(9 * m_dpmm / 8.0)) * mw, 0, m_dpmm);
+            QPainterPath capital;
+            a.addText(capital, QStringLiteral("H"), 0, 0);
+            const QRectF cap = capital.boundingRect();
+            const qreal gap = 2 * mw;
+            const qreal capTop = result.textLine == TextLine::Above ? -gap - a.height() : result.barHeight + gap;
+            a.addText(line, result.text, (linear.width - a.advance(result.text)) / 2, 0);
+            // Capitals from the cell's top, 7/9 of it tall, whatever the face's proportions.
+            const qreal stretch = a.height() * 7 / 9.0 / qMax<qreal>(1, cap.height());
+            line = QTransform(1, 0, 0, stretch, 0, capTop - cap.top() * stretch).map(line);
+        } else if (text) {
+            const qreal top = result.textLine == TextLine::Above ? -2 - font.height() : result.barHeight + 2;
+            font.addText(line, result.text, (linear.width - font.advance(result.text)) / 2, top);
         }
-        size = QSizeF(linear.width, result.barHeight + textHeight);
-        symbolArea = QRectF(0, barsTop, linear.width, result.barHeight);
-        anchor = QPointF(0, barsTop + result.barHeight);
+        size = QSizeF(linear.width, barsHeight);
+        symbolArea = QRectF(0, 0, linear.width, result.barHeight);
+        anchor = QPointF(0, result.barHeight);
     }
     const QTransform t = placement(rotation, field.origin, field.at, size, anchor);
     for (QRect &r : op.rects)

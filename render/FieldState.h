@@ -29,9 +29,9 @@ struct PrinterState
     int printWidth = 0;              // ^PW, 0: the media's
     int labelLength = 0;             // ^LL, 0: the media's
     bool invert = false;             // ^PO
-    QByteArray printRate;            // ^PR
-    QByteArray darkness;             // ~SD
-    int mediaDarkness = 0;           // ^MD
+    QByteArray printRate;            // ^PR: "p,s,b" as far as given, each valid
+    QByteArray darkness;             // ~SD: 0-30, tenths allowed
+    double mediaDarkness = 0;        // ^MD
     Units units;                     // ^MU
     QMap<char, QByteArray> fontAliases;  // ^CW: font letter -> object name
 };

@@ -61,9 +61,9 @@ struct Label
 {
     int width = 0, length = 0;  // dots
     int quantity = 1;           // ^PQ: shown, never drawn that many times
-    QByteArray printRate;       // ^PR as received, e.g. "B"
-    QByteArray darkness;        // ~SD as received, e.g. "15"
-    int mediaDarkness = 0;      // ^MD
+    QByteArray printRate;       // ^PR's speeds a printer accepted, e.g. "B" or "2,E,A"
+    QByteArray darkness;        // ~SD as the printer holds it, e.g. "15" or "8.3"
+    double mediaDarkness = 0;   // ^MD, -30 to 30
     bool invert = false;        // ^POI: the finished label turns 180 degrees
     qint64 offset = 0;          // where its ^XA stands in the job
     std::vector<DrawOp> ops;

@@ -340,10 +340,15 @@ void Printer::barcode(const Token &token)
     }
     QList<QByteArray> params = token.params();
     m_field.barcodeType = type;
-    m_field.barcodeRotated = !params.value(0).trimmed().isEmpty();
-    m_field.barcodeRotation = rotation(token, params.value(0), m_state.rotation);
-    if (!params.isEmpty())
-        params.removeFirst();
+    if (!TakesOrientation(type)) {
+        m_field.barcodeRotated = true;      // upright, whatever ^FW says
+        m_field.barcodeRotation = Rotation::N;
+    } else {
+        m_field.barcodeRotated = !params.value(0).trimmed().isEmpty();
+        m_field.barcodeRotation = rotation(token, params.value(0), m_state.rotation);
+        if (!params.isEmpty())
+            params.removeFirst();
+    }
     m_field.params = params;
     m_fieldOpen = true;
 }
