@@ -16,11 +16,15 @@ void defaultFont(const CommandReader &c, PrinterState &s)
     const QByteArray f = c.text(0);
     if (!f.isEmpty())
         s.font = f.at(0);
-    s.fontHeight = c.number(1, s.fontHeight, 1, MaxCoordinate);
-    s.fontWidth = c.number(2, s.fontWidth, 1, MaxCoordinate);
-    // Font 0 given a height and no width: the width follows the height.
-    if (c.text(2).isEmpty() && !c.text(1).isEmpty() && s.font == '0')
-        s.fontWidth = s.fontHeight;
+    // The ZPL guide, ^CF: "Defining only the height or width forces the
+    // magnification to be proportional to the parameter defined. If neither
+    // value is defined, the last ^CF values given or the default ^CF values
+    // for height and width are used." 0 is not defined.
+    const int height = c.number(1, 0, 0, MaxCoordinate), width = c.number(2, 0, 0, MaxCoordinate);
+    if (height > 0 || width > 0) {
+        s.fontHeight = height;
+        s.fontWidth = width;
+    }
 }
 
 void barDefaults(const CommandReader &c, PrinterState &s)
@@ -55,6 +59,13 @@ void labelSize(const CommandReader &c, PrinterState &s, const Media &media)
     if (asked > limit)
         c.note(QStringLiteral("%1 dots exceed the media's %2; the media's size is used").arg(asked).arg(limit));
     value = qMin(asked, limit);
+}
+
+void mediaTracking(const CommandReader &c, PrinterState &s)
+{
+    // The ZPL guide: "a value must be entered or the command is ignored".
+    if (!c.text(0).isEmpty())
+        s.mediaTracking = c.letter(0, "YNWMAV");
 }
 
 // A value from the job as a note may quote it: itself when it is a few
@@ -164,14 +175,18 @@ bool ApplySetting(const CommandReader &c, PrinterState &s, const Media &media)
         defaultFont(c, s);
     else if (command == "^BY")
         barDefaults(c, s);
-    else if (command == "^FW")
+    else if (command == "^FW") {
         s.rotation = c.rotation(c.text(0), s.rotation);
+        s.justify = c.number(1, s.justify, 0, 2);
+    }
     else if (command == "^LH")
         labelHome(c, s);
     else if (command == "^LR")
         choice(c, "Y", "N", s.reverseAll);
     else if (command == "^PW" || command == "^LL")
         labelSize(c, s, media);
+    else if (command == "^MN")
+        mediaTracking(c, s);
     else if (command == "^PO")
         choice(c, "I", "N", s.invert);
     else if (command == "^PR")

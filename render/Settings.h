@@ -1,7 +1,7 @@
 #pragma once
 
 // The commands that change what persists in a printer across formats: ^BY
-// ^CF ^FW ^LH ^LR ^PW ^LL ^PO ^PR ~SD ^MD ^CI. ^PW and ^LL are held to the
+// ^CF ^FW ^LH ^LR ^PW ^LL ^MN ^PO ^PR ~SD ^MD ^CI. ^PW and ^LL are held to the
 // media; a ^PR ~SD ^MD ^LH or ^CI value a printer would refuse is noted and
 // the last good value stays, so state holds only values a printer could.
 

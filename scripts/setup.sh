@@ -11,7 +11,7 @@ packages=(
     qt6-translations-l10n    # Qt's own texts in Chinese
     fonts-wqy-microhei       # a CJK font, so that no character shows as a box
     pkg-config libqrencode-dev libzint-dev  # the renderer's QR, Data Matrix and PDF417 encoders
-    fonts-urw-base35 fonts-dejavu-core zlib1g-dev  # the renderer's fonts 0 and A-H, ^GF decompression
+    fonts-open-sans fonts-dejavu-core zlib1g-dev  # the renderer's fonts 0 (and P-V) and A-H, ^GF decompression
     "$@"
 )
 

@@ -95,6 +95,8 @@ private slots:
     void geometry();
     void fontZero_data();
     void fontZero();
+    void fontSizes_data();
+    void fontSizes();
     void rotation_data();
     void rotation();
     void ownLabel();
@@ -164,7 +166,18 @@ void TestRender::interpreter_data()
         "code(40,60,84,84)");
     row("^FT puts a box's bottom-left corner", "^XA^FT10,100^GB50,20,2^FS^XZ", "box(10,80,50,20)");
     row("^GB sides grow to the thickness", "^XA^FO0,0^GB1,1,10^FS^XZ", "box(0,0,10,10)");
-    row("^PW and ^LL size the label", "^XA^PW400^LL300^FDx^FS^XZ", "400x300 q1 text(x)");
+    row("^LL sets the length on continuous media", "^XA^MNN^LL300^FDx^FS^XZ", "813x300 q1 text(x)");
+    row("^LL shorter than a label: the label's length", "^XA^MNM^LL300^FO1,1^GB5,5^FS^XZ", "box(1,1,5,5)");
+    row("^MNV: ^LL grows to hold the fields", "^XA^MNV^LL100^FO1,150^GB5,5^FS^XZ", "813x155 q1 box(1,150,5,5)");
+    row("^PW narrower than the media: centred on it, a field beyond it noted",
+        "^XA^PW400^FO0,0^GB5,5^FS^FO390,0^GB20,5^FS^XZ", "box(206,0,5,5) box(596,0,20,5) !^GB@32");
+    row("right justified ^FT: a box's bottom-right corner", "^XA^FT100,100,1^GB50,20,2^FS^XZ", "box(50,80,50,20)");
+    row("^FW's justification for a ^FO without one", "^XA^FWN,1^FO100,10^GB50,20,2^FS^FWN,0^XZ", "box(50,10,50,20)");
+    row("graphics before a field's text each at their own ^FO",
+        "^XA^FO10,10^GFA,2,1,1,F0^FO200,10^GB6,6^FO10,300^A0N,30^FDtext^FS^XZ", "shape(10,10,8,1) box(200,10,6,6) text(text)");
+    row("letters before digits skipped, a minus on a coordinate ignored, noted", "^XA^FOB50,-60^GB5,5^FS^XZ",
+        "box(50,60,5,5) !^FO@3 !^FO@3");
+    row("a prefix after a prefix is dropped: its ^FS ends the field", "^XA^FDa^^FS^FDb^FS^XZ", "text(a) text(b)");
     row("^PW beyond the media is cut, noted", "^XA^PW9000^FDx^FS^XZ", "text(x) !^PW@3");
     row("unknown command skipped, label kept", "^XA^ZZ12^FO1,1^GB5,5^FS^XZ", "box(1,1,5,5) !^ZZ@3");
     row("bad number noted, field kept", "^XA^FOx,5^GB5,5^FS^XZ", "box(0,5,5,5) !^FO@3");
@@ -290,8 +303,10 @@ void TestRender::geometry_data()
     row("rounded box keeps its corners clear", "^FO10,10^GB100,60,4,B,8^FS", {10, 10, 100, 60});
     row("circle", "^FO10,10^GC50,3^FS", {10, 10, 50, 50});
     row("ellipse", "^FO10,10^GE80,40,2^FS", {10, 10, 80, 40});
-    row("diagonal", "^FO10,10^GD100,50,4,B,L^FS", {10, 10, 100, 50});
-    row("reverse diagonal below the top band", "^FO10,600^FR^GD100,50,4^FS", {10, 600, 100, 50});
+    row("diagonal: t dots across, so it spans w + t", "^FO10,10^GD100,50,4,B,L^FS", {10, 10, 104, 50});
+    row("reverse diagonal below the top band", "^FO10,600^FR^GD100,50,4^FS", {10, 600, 104, 50});
+    row("a white diagonal as thick as a box whites half of it", "^FO10,10^GB40,20,20^FS^FO10,10^GD40,20,40,W^FS",
+        {10, 10, 40, 19}, 400);
     // The data is one stream of hex digits filling rows in turn: a repeat carries into the next row.
     const QString o = "00000000", f = "11111111", of = "00001111";
     row("^GF repeat across two row ends to a row's end, then a comma", "^FO0,0^GFA,10,10,2,HFP0,HF^FS", {0, 0, 8, 5},
@@ -317,15 +332,18 @@ void TestRender::geometry_data()
     const QByteArray z64 = qCompress(bytes).mid(4).toBase64();
     row("^GF :Z64:", "^FO0,0^GFA,99,6,2,:Z64:" + z64 + ":" + QByteArray::number(Crc16(z64), 16).rightJustified(4, '0')
         + "^FS", {0, 0, 16, 3}, 18);
-    row("^FPV stacks one character a line", "^FO10,10^A0,40^FPV^FDHH^FS", {12, 10, 20, 70});
-    row("^FPV with a gap of 10 between characters", "^FO10,10^A0,40^FPV,10^FDHH^FS", {12, 10, 20, 80});
-    row("^FPH with a gap of 10 between characters", "^FO10,10^A0,40^FPH,10^FDHH^FS", {12, 10, 55, 30});
-    row("^TB keeps the lines that fit its height", "^FO10,10^TBN,60,45^A0,20^FDHH HH HH HH^FS", {11, 10, 52, 35});
+    row("^FPV stacks one character a line", "^FO10,10^A0,40^FPV^FDHH^FS", {13, 10, 18, 70});
+    row("^FPV with a gap of 10 between characters", "^FO10,10^A0,40^FPV,10^FDHH^FS", {13, 10, 18, 80});
+    row("^FPH with a gap of 10 between characters", "^FO10,10^A0,40^FPH,10^FDHH^FS", {13, 10, 52, 30});
+    row("^TB keeps the lines that fit its height", "^FO10,10^TBN,60,45^A0,20^FDHH HH HH HH^FS", {11, 10, 51, 35});
     row("^BDm,n,t: mode 4 first, no orientation, upright under ^FWR", "^FWR^FO10,10^BD4,1,1^FDMaxiCode^FS",
         {10, 10, 209, 199});
     row("^BC line above at ^BY3: bars at ^FO, 21-dot caps 12 dots above", "^BY3^FO100,100^BCN,80,Y,Y^FDHH^FS",
         {100, 67, 171, 113});
-    row("^POI turns the label", "^PW100^LL100^POI^FO10,10^GB20,20,20^FS", {70, 70, 20, 20}, 400);
+    row("^POI turns the label", "^MNN^PW100^LL100^POI^FO10,10^GB20,20,20^FS", {427, 70, 20, 20}, 400);
+    row("^PW cuts off what lies beyond it", "^PW400^FO390,0^GB20,5,5^FS", {596, 0, 10, 5}, 50);
+    row("font A tripled: capitals 21 dots from the cell's top, 18-dot advances", "^FO10,10^AAN,27^FDHH^FS",
+        {12, 10, 29, 21});
 }
 
 void TestRender::geometry()
@@ -348,8 +366,8 @@ void TestRender::geometry()
 
 void TestRender::fontZero_data()
 {
-    // The text box of font 0 against the printer's measured advances (in h):
-    // within max(2 dots, 5 %) of their sum. A width w stretches it by w / h.
+    // Font 0 against the printer's measured advances (in h): within max(2
+    // dots, 5 %) of their sum. A width w stretches it by w / h.
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("h");
     QTest::addColumn<int>("w");
@@ -368,18 +386,45 @@ void TestRender::fontZero()
     QFETCH(int, h);
     QFETCH(int, w);
     QFETCH(double, advances);
-    const auto inkAt = [&](int width) {
-        return ink(paintFirst(QStringLiteral("^XA^FO100,100^A0N,%1,%2^FD").arg(h).arg(width).toLatin1() + text + "^FS^XZ"));
+    const auto inkAt = [&](int width, const QByteArray &shown) {
+        return ink(paintFirst(QStringLiteral("^XA^FO100,100^A0N,%1,%2^FD").arg(h).arg(width).toLatin1() + shown + "^FS^XZ"));
     };
-    const QRect box = inkAt(w);
+    const QRect box = inkAt(w, text);
     QCOMPARE(box.top(), 100);
     QVERIFY2(qAbs(box.height() - qRound(0.75 * h)) <= 2, qPrintable(QString::number(box.height())));
-    const QRect upright = inkAt(h);
+    // Advances as the printer's were measured, from one copy's start to the
+    // next: the text and its first character again, less that character.
+    const QRect upright = inkAt(h, text);
+    const int measured = inkAt(h, text + text.left(1)).width() - inkAt(h, text.left(1)).width();
     const double expected = advances * h;
-    QVERIFY2(qAbs(upright.width() - expected) <= qMax(2.0, 0.05 * expected),
-             qPrintable(QStringLiteral("%1 dots wide, %2 expected").arg(upright.width()).arg(expected)));
+    QVERIFY2(qAbs(measured - expected) <= qMax(2.0, 0.05 * expected),
+             qPrintable(QStringLiteral("%1 dots of advance, %2 expected").arg(measured).arg(expected)));
     QVERIFY2(qAbs(box.width() - upright.width() * double(w) / h) <= 2,
              qPrintable(QStringLiteral("stretched to %1 dots, %2 upright").arg(box.width()).arg(upright.width())));
+}
+
+void TestRender::fontSizes_data()
+{
+    // The ZPL guide, ^A and ^CF: one of height and width (the other missing or
+    // 0) sets both in proportion; bitmap fonts take whole magnifications.
+    QTest::addColumn<QByteArray>("font");   // before ^FO10,10^FDHIH^FS ...
+    QTest::addColumn<QByteArray>("same");   // ... prints as this after the ^FO
+    QTest::newRow("^A0N,,40: the height follows the width") << QByteArray("^A0N,,40") << QByteArray("^A0N,40,40");
+    QTest::newRow("^A0N,40,0: a 0 width follows the height") << QByteArray("^A0N,40,0") << QByteArray("^A0N,40,40");
+    QTest::newRow("^A0,0,40: a 0 height follows the width") << QByteArray("^A0,0,40") << QByteArray("^A0N,40,40");
+    QTest::newRow("^CFA,27: the width tripled too") << QByteArray("^CFA,27") << QByteArray("^AAN,27,15");
+    QTest::newRow("^CFB,,22: the height tripled too") << QByteArray("^CFB,,22") << QByteArray("^ABN,33,21");
+    QTest::newRow("^AQN,50: Q's 28 x 24 doubled, proportional") << QByteArray("^AQN,50") << QByteArray("^A0N,56,48");
+    QTest::newRow("a font not built in prints in font A") << QByteArray("^AJN,27") << QByteArray("^AAN,27,15");
+}
+
+void TestRender::fontSizes()
+{
+    QFETCH(QByteArray, font);
+    QFETCH(QByteArray, same);
+    const QImage image = paintFirst("^XA" + font + "^FO10,10^FDHIH^FS^XZ");
+    QVERIFY(!ink(image).isEmpty());
+    QCOMPARE(image, paintFirst("^XA^FO10,10" + same + "^FDHIH^FS^XZ"));
 }
 
 void TestRender::rotation_data()
@@ -412,8 +457,16 @@ void TestRender::rotation_data()
     row("^TB cuts off the lines beyond its height", "^FO100,100^TBN,300,45^A0N,40^FDHIH\\&HIHIHIH^FS",
         {100, 100, 62, 31}, true);
     row("^FB extra line spacing", "^FO100,100^FB300,2,10^A0N,40^FDHIH\\&HIH^FS", {100, 100, 62, 81}, false);
-    row("bitmap font D doubled: two 24-dot advances, caps inside the 36-dot cell", "^FO100,100^ADN,36,20^FDHI^FS",
-        {102, 104, 42, 27}, true);
+    row("bitmap font D doubled: caps from the cell top to its baseline 2 x 14, 24-dot advances",
+        "^FO100,100^ADN,36,20^FDHI^FS", {102, 100, 39, 28}, true);
+    row("^FO right justified: the line ends at x", "^FO300,100,1^A0N,40^FDHIH^FS", {238, 100, 62, 31}, true);
+    row("^FT right justified: the baseline ends at x", "^FT300,130,1^A0N,40^FDHIH^FS", {238, 100, 62, 31}, true);
+    row("^FW's justification for a field without one", "^FWN,1^FO300,100^A0N,40^FDHIH^FS^FWN,0", {238, 100, 62, 31}, true);
+    row("^FB right justified: the block ends at x", "^FO400,100,1^FB300,1^A0N,40^FDHIH^FS", {100, 100, 62, 31}, true);
+    row("^FO R right justified: the box's right side at x", "^FO140,100,1^A0R,40^FDHIH^FS", {109, 100, 31, 62}, false);
+    row("^FT R right justified: the baseline ends at y", "^FT130,300,1^A0R,40^FDHIH^FS", {129, 238, 32, 62}, false);
+    row("^FO I right justified: the box's right side at x", "^FO160,100,1^A0I,40^FDHIH^FS", {97, 109, 62, 31}, true);
+    row("^FO B right justified: the box's right side at x", "^FO140,100,1^A0B,40^FDHIH^FS", {100, 97, 31, 62}, false);
     row("^BC R: bars run down from ^FO, the line's caps (14 at ^BY2) left of them", "^BY2^FO100,100^BCR,80^FDHH^FS",
         {82, 100, 98, 114}, false);
 }

@@ -51,7 +51,7 @@ void TestSinkWindow::showsJobs_data()
     QTest::addColumn<QSize>("paper");
     QTest::addColumn<QString>("note");          // a diagnostic listed for the newest job
     QTest::newRow("newest label at its size on 4x6in paper")
-        << QByteArray("^XA^PW400^LL300^FO10,10^GB100,100,5^FS^PQ3^XZ") << QString() << QSize(400, 300)
+        << QByteArray("^XA^MNN^LL300^FO10,10^GB100,100,5^FS^PQ3^XZ") << QString() << QSize(813, 300)
         << QSize(813, 1219) << QString();
     QTest::newRow("bad job's diagnostics listed") << QByteArray("^XA^FO10,10^GB20,20,20^FS^FOx,5^QQ^XZ")
         << QString() << QSize(813, 1219) << QSize(813, 1219) << QStringLiteral("^QQ unknown command, skipped");
