@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs with apt-get what building, testing and running zpltest needs on
-# Debian 12, and nothing when it is all there. Extra package names may be
-# given as arguments.
+# Installs with apt-get what building and running zpltest and zplsink needs
+# on Debian 12 (also for cmake --install, cpack and the benchmarks), and
+# nothing when it is all there. Extra package names may be given as
+# arguments: the test command adds what only the tests need.
 set -euo pipefail
 
 packages=(

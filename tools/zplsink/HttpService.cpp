@@ -200,7 +200,7 @@ private:
         job.number = m_next++;
         job.time = now;
         job.peer = peer;
-        job.answer = QStringLiteral("HTTP %1").arg(status);
+        job.httpStatus = QStringLiteral("HTTP %1").arg(status);
         job.data = answer.job;
         job.media = answer.media;
         job.labels = std::move(answer.labels);

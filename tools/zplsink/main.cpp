@@ -6,6 +6,7 @@
 #include "HttpService.h"
 #include "LabelText.h"
 #include "MediaText.h"
+#include "Platform.h"
 #include "Renderer.h"
 #include "Sink.h"
 #include "SinkWindow.h"
@@ -173,12 +174,11 @@ int main(int argc, char *argv[])
         const uint port = parser.value(portOption).toUInt(&ok);
         if (!ok || port > 65535)
             return fail(QStringLiteral("端口无效 / invalid port: %1").arg(parser.value(portOption)));
-        where = {QHostAddress(parser.value(listenOption)), quint16(port)};
-        if (where.address.isNull())
+        where = {{QHostAddress(parser.value(listenOption))}, quint16(port)};
+        if (where.addresses.front().isNull())
             return fail(QStringLiteral("地址无效 / invalid address: %1").arg(parser.value(listenOption)));
     }
-    const QHostAddress &address = where.address;
-    const quint16 port = where.port;
+
     // --http alone serves HTTP only; with --port or --config, the printer too.
     const bool http = parser.isSet(httpOption);
     const bool printer = !http || parser.isSet(portOption) || parser.isSet(configOption);
@@ -203,13 +203,16 @@ int main(int argc, char *argv[])
             QMessageBox::critical(nullptr, QStringLiteral("zplsink"), message);
         return 1;
     };
-    if (printer && !sink.listen(address, quint16(port)))
-        return refuse(QStringLiteral("无法在 %1:%2 监听 / cannot listen on %1:%2: %3")
-                          .arg(address.toString(), QString::number(port), sink.errorString()));
+    if (printer && !sink.listen(where.addresses, where.port)) {
+        QStringList places;
+        for (const QHostAddress &address : where.addresses)
+            places << Sink::place(address, where.port);
+        return refuse(QStringLiteral("无法在 %1 监听 / cannot listen on %1: %2")
+                          .arg(places.join(QStringLiteral(", ")), sink.errorString()));
+    }
     if (printer)
-        std::printf("zplsink %s: 正在监听 %s:%u，按 Ctrl+C 退出 / listening on %s:%u, Ctrl+C quits\n\n",
-                    ZPLTEST_VERSION, qPrintable(address.toString()), sink.port(), qPrintable(address.toString()),
-                    sink.port());
+        std::printf("zplsink %s: 正在监听 %s，按 Ctrl+C 退出 / listening on %s, Ctrl+C quits\n\n", ZPLTEST_VERSION,
+                    qPrintable(sink.where()), qPrintable(sink.where()));
     HttpService *service = nullptr;
     if (http) {
         const QHostAddress httpAddress(parser.value(listenOption));
@@ -226,7 +229,7 @@ int main(int argc, char *argv[])
 
     std::unique_ptr<SinkWindow> window;
     if (windowed) {
-        const QString shown = printer ? QStringLiteral("%1:%2").arg(address.toString()).arg(sink.port())
+        const QString shown = printer ? sink.where()
                                       : QStringLiteral("http://%1:%2").arg(parser.value(listenOption)).arg(service->port());
         window = std::make_unique<SinkWindow>(&sink, media, shown);
         if (service)
@@ -236,6 +239,7 @@ int main(int argc, char *argv[])
 
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
+    platform::IgnoreBrokenPipe(); // a client or the terminal's pipe that goes away ends no printer
     QTimer stopCheck;
     QObject::connect(&stopCheck, &QTimer::timeout, &app, [] {
         if (stopRequested)
