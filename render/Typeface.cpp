@@ -1,6 +1,9 @@
 #include "Typeface.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -9,21 +12,30 @@ namespace zpl {
 Typeface &Typeface::scalable()
 {
     // Font 0 stands in for a proprietary face: a narrow bold grotesque whose
-    // advances are close to the printer's (fonts-urw-base35).
-    static Typeface face({QStringLiteral("/usr/share/fonts/opentype/urw-base35/NimbusSansNarrow-Bold.otf"),
-                          QStringLiteral("/usr/share/fonts/type1/urw-base35/NimbusSansNarrow-Bold.t1")});
+    // advances are close to the printer's. The files are listed in
+    // render/CMakeLists.txt, which the Windows package reads too.
+    static Typeface face(QString::fromUtf8(ZPLRENDER_SCALABLE_FONTS).split(u'|'));
     return face;
 }
 
 Typeface &Typeface::monospace()
 {
-    static Typeface face({QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf")});
+    static Typeface face(QString::fromUtf8(ZPLRENDER_MONOSPACE_FONTS).split(u'|'));
     return face;
 }
 
 Typeface::Typeface(const QStringList &candidates)
 {
-    for (const QString &path : candidates) {
+    // The folder "fonts" beside the program first, where the Windows package
+    // carries the files, then where the system keeps them.
+    QStringList paths;
+    if (QCoreApplication::instance()) {
+        const QDir beside(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
+        for (const QString &path : candidates)
+            paths << QDir::toNativeSeparators(beside.filePath(QFileInfo(path).fileName()));
+    }
+    paths += candidates;
+    for (const QString &path : std::as_const(paths)) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             continue;
@@ -31,7 +43,7 @@ Typeface::Typeface(const QStringList &candidates)
         if (m_font.isValid())
             break;
     }
-    m_tried = candidates.join(QStringLiteral(", "));
+    m_tried = paths.join(QStringLiteral(", "));
     if (!m_font.isValid()) {
         std::fprintf(stderr, "zplrender: %s\n", qPrintable(missingText()));
         return;
