@@ -198,6 +198,12 @@ bool CloseDevice(DeviceHandle handle, DeviceError &error)
     return closed;
 }
 
+bool StartedFromDesktop()
+{
+    DWORD processes[2];
+    return GetConsoleProcessList(processes, 2) == 1;
+}
+
 SocketHandle StartConnect(const char *numericAddress, std::uint16_t port, SocketError &error)
 {
     if (!startWinsock()) {
@@ -435,6 +441,11 @@ bool CloseDevice(DeviceHandle device, DeviceError &error)
         return false;
     }
     return true;
+}
+
+bool StartedFromDesktop()
+{
+    return false;
 }
 
 SocketHandle StartConnect(const char *numericAddress, std::uint16_t port, SocketError &error)

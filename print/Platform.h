@@ -53,6 +53,11 @@ WriteStatus WriteDevice(DeviceHandle device, const char *data, std::size_t size,
 // reason) if the system reports a failure.
 bool CloseDevice(DeviceHandle device, DeviceError &error);
 
+// True for a console program started on its own from the desktop (a
+// double-click in Windows Explorer): no shell shares its console. False where
+// programs are not started that way.
+bool StartedFromDesktop();
+
 // TCP, for what Qt's socket cannot do: a single connection attempt (Qt's
 // socket retries on its own when a printer resets at once) and how many bytes
 // the printer has not acknowledged yet.

@@ -5,7 +5,9 @@
 #include "ConfigAddress.h"
 #include "LabelText.h"
 #include "MediaText.h"
+#include "Platform.h"
 #include "Renderer.h"
+#include "SettingsFile.h"
 #include "Sink.h"
 #include "SinkWindow.h"
 
@@ -78,9 +80,13 @@ int renderFile(const QString &path, const zpl::Media &media, const QString &fold
 
 int main(int argc, char *argv[])
 {
+    // Double-clicked on Windows: the window, listening where the Config.ini
+    // beside the program says, which is where zpltest prints.
+    const bool fromDesktop = argc == 1 && platform::StartedFromDesktop();
+    const bool windowed = fromDesktop
+        || std::any_of(argv + 1, argv + argc, [](const char *a) { return !std::strcmp(a, "--window"); });
     // Labels are drawn with fonts, which need a GUI application; without its
     // window zplsink needs no display.
-    const bool windowed = std::any_of(argv + 1, argv + argc, [](const char *a) { return !std::strcmp(a, "--window"); });
     if (!windowed && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const std::unique_ptr<QGuiApplication> application(windowed ? new QApplication(argc, argv)
@@ -158,9 +164,15 @@ int main(int argc, char *argv[])
 
     ListenAddress where;
     QString error;
-    if (parser.isSet(configOption)) {
-        if (!ReadListenAddress(parser.value(configOption), &where, &error))
+    const QString besideConfig = SettingsFile::Path(QCoreApplication::applicationDirPath());
+    if (parser.isSet(configOption) || (fromDesktop && QFileInfo::exists(besideConfig))) {
+        const QString config = parser.isSet(configOption) ? parser.value(configOption) : besideConfig;
+        if (!ReadListenAddress(config, &where, &error)) {
+            // Started by a double-click, the console closes with the program.
+            if (fromDesktop)
+                QMessageBox::critical(nullptr, QStringLiteral("zplsink"), error);
             return fail(error);
+        }
     } else {
         bool ok = false;
         const uint port = parser.value(portOption).toUInt(&ok);
