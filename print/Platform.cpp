@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 
 namespace platform {
 namespace {
@@ -202,6 +203,14 @@ bool StartedFromDesktop()
 {
     DWORD processes[2];
     return GetConsoleProcessList(processes, 2) == 1;
+}
+
+void UseUtf8Console()
+{
+    static const UINT previous = GetConsoleOutputCP();
+    if (previous == 0 || previous == CP_UTF8 || !SetConsoleOutputCP(CP_UTF8))
+        return;
+    std::atexit([] { SetConsoleOutputCP(previous); });
 }
 
 SocketHandle StartConnect(const char *numericAddress, std::uint16_t port, SocketError &error)
@@ -446,6 +455,10 @@ bool CloseDevice(DeviceHandle device, DeviceError &error)
 bool StartedFromDesktop()
 {
     return false;
+}
+
+void UseUtf8Console()
+{
 }
 
 SocketHandle StartConnect(const char *numericAddress, std::uint16_t port, SocketError &error)

@@ -39,7 +39,7 @@ void requestStop(int)
 
 int fail(const QString &message)
 {
-    std::fprintf(stderr, "zplsink: %s\n", qPrintable(message));
+    std::fprintf(stderr, "zplsink: %s\n", message.toUtf8().constData());
     return 1;
 }
 
@@ -61,17 +61,17 @@ int renderFile(const QString &path, const zpl::Media &media, const QString &fold
     for (zpl::Label &label : printer.finish())
         labels.push_back(std::move(label));
     if (labels.empty())
-        std::printf("%s: 没有标签 / no labels (no ^XA ... ^XZ format)\n", qPrintable(path));
+        std::printf("%s: 没有标签 / no labels (no ^XA ... ^XZ format)\n", path.toUtf8().constData());
     int status = 0;
     for (std::size_t i = 0; i < labels.size(); ++i) {
         const QString name = QStringLiteral("%1-%2.png").arg(base).arg(i + 1);
         QString error;
         if (!zpl::SavePng(labels[i], out.filePath(name), &error))
             status = fail(QStringLiteral("无法保存 / cannot save %1: %2").arg(out.filePath(name), error));
-        std::printf("%s\n", DescribeLabel(labels[i], out.filePath(name)).toLocal8Bit().constData());
+        std::printf("%s\n", DescribeLabel(labels[i], out.filePath(name)).toUtf8().constData());
     }
     if (printer.skippedLabels() > 0)
-        std::printf("%s\n", DescribeSkipped(printer.skippedLabels()).toLocal8Bit().constData());
+        std::printf("%s\n", DescribeSkipped(printer.skippedLabels()).toUtf8().constData());
     std::fflush(stdout);
     return status;
 }
@@ -80,6 +80,8 @@ int renderFile(const QString &path, const zpl::Media &media, const QString &fold
 
 int main(int argc, char *argv[])
 {
+    // Everything zplsink writes is UTF-8, as its texts are.
+    platform::UseUtf8Console();
     // Double-clicked on Windows: the window, listening where the Config.ini
     // beside the program says, which is where zpltest prints.
     const bool fromDesktop = argc == 1 && platform::StartedFromDesktop();
