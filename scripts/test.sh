@@ -7,7 +7,8 @@
 #      runs the suite there,
 #   3. fuzzes the settings reader for $FUZZ_SECONDS seconds (60 by default)
 #      and the renderer for $RENDER_FUZZ_SECONDS (120 by default),
-#   4. builds the Debian package, installs, starts and removes it (as root).
+#   4. builds the Debian package, installs, starts and removes it (as root),
+#   5. builds the Windows zip (scripts/windows.sh) and tries it under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
@@ -79,6 +80,15 @@ sudo=()
 [[ $(id -u) -eq 0 ]] || sudo=(sudo)
 "${sudo[@]}" bash tests/package/test_package.sh build
 passed=$((passed + 1))
+
+stage "Windows: the zip, built with MinGW-w64, under Wine"
+# The first run builds Qt for Windows into the cache (scripts/windows-deps.sh).
+scripts/setup.sh wine wine64 xvfb xauth xdotool xclip imagemagick unzip
+zip=$(bash scripts/windows.sh | tail -n 1)
+qt_prefix=$(sed -n 's/^ZPLTEST_WINDOWS_PREFIX:[A-Z]*=//p' build-windows/CMakeCache.txt)
+xvfb-run -a -s "-screen 0 1280x1024x24" bash tests/windows/test_windows.sh "$zip" build-windows build \
+    "$qt_prefix" build-windows/wine-test | tee build-windows/wine-test.log
+passed=$((passed + $(grep -c '^  ok:' build-windows/wine-test.log)))
 
 echo
 echo "all stages: $passed passed, 0 failed"

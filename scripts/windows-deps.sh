@@ -46,7 +46,7 @@ zint_version=$(version_of zint)
 qrencode_version=$(version_of qrencode)
 # Bump the recipe when the configure options below change.
 # 2: no tablet support (Debian's source package leaves out the wintab header
-#    that the windows platform plugin needs for it).
+#    that the windows platform plugin needs for it), and the plugin's fix below.
 recipe=2
 key="qt${qt_version%%+*}-zint${zint_version%%-*}-qrencode${qrencode_version%%-*}-mingw${gcc_version}-r${recipe}"
 cache=${ZPLTEST_WINDOWS_CACHE:-/var/cache/zpltest}
@@ -85,6 +85,12 @@ timed() { # what command...
 
 if [[ ! -f $prefix/.qtbase-done ]]; then
     qtsrc=$(fetch qt6-base)
+    # Qt 6.4.2's windows platform plugin calls dynamic OpenGL without OpenGL
+    # (isSoftwareGl): the call goes where OpenGL is off.
+    window_cpp=$qtsrc/src/plugins/platforms/windows/qwindowswindow.cpp
+    sed -i '/^static inline bool isSoftwareGl()/,/^}/ s/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
+        "$window_cpp"
+    grep -q '^#if QT_CONFIG(dynamicgl) && QT_CONFIG(opengl)$' "$window_cpp"
     # A build that stopped half-way goes on where it stopped.
     timed "Qt $qt_version for Windows: configure" \
         cmake -G Ninja -S "$qtsrc" -B "$work/qtbase-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
