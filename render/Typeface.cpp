@@ -1,7 +1,6 @@
 #include "Typeface.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -9,33 +8,45 @@
 
 namespace zpl {
 
+namespace {
+
+// The font files are listed in render/CMakeLists.txt (where Debian keeps
+// them), which the Windows package reads too. Each is looked for first in a
+// fonts/ folder beside the program, where that package carries it.
+QStringList fontFiles(const char *debianPaths)
+{
+    const QStringList debian = QString::fromUtf8(debianPaths).split(u'|');
+    QStringList paths;
+    if (QCoreApplication::instance()) {
+        for (const QString &path : debian)
+            paths << QCoreApplication::applicationDirPath() + QStringLiteral("/fonts/") + QFileInfo(path).fileName();
+    }
+    return paths + debian;
+}
+
+} // namespace
+
 Typeface &Typeface::scalable()
 {
-    // Font 0 stands in for a proprietary face: a narrow bold grotesque whose
-    // advances are close to the printer's. The files are listed in
-    // render/CMakeLists.txt, which the Windows package reads too.
-    static Typeface face(QString::fromUtf8(ZPLRENDER_SCALABLE_FONTS).split(u'|'));
+    // Font 0 stands in for a proprietary condensed bold sans. Of the free
+    // condensed bold faces in Debian, Open Sans Condensed Bold (fonts-open-sans,
+    // Apache 2.0) comes closest to the printer's advances once its capitals are
+    // scaled to 3/4 of the cell: its capitals about 4 % narrower, its digits 1 %
+    // wider, its lower case as wide as Nimbus Sans Narrow Bold's, whose
+    // capitals are 6 % too wide (DejaVu Sans Condensed Bold: 26 %).
+    static Typeface face(fontFiles(ZPLRENDER_SCALABLE_FONTS));
     return face;
 }
 
 Typeface &Typeface::monospace()
 {
-    static Typeface face(QString::fromUtf8(ZPLRENDER_MONOSPACE_FONTS).split(u'|'));
+    static Typeface face(fontFiles(ZPLRENDER_MONOSPACE_FONTS));
     return face;
 }
 
 Typeface::Typeface(const QStringList &candidates)
 {
-    // The folder "fonts" beside the program first, where the Windows package
-    // carries the files, then where the system keeps them.
-    QStringList paths;
-    if (QCoreApplication::instance()) {
-        const QDir beside(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
-        for (const QString &path : candidates)
-            paths << QDir::toNativeSeparators(beside.filePath(QFileInfo(path).fileName()));
-    }
-    paths += candidates;
-    for (const QString &path : std::as_const(paths)) {
+    for (const QString &path : candidates) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             continue;
@@ -43,13 +54,13 @@ Typeface::Typeface(const QStringList &candidates)
         if (m_font.isValid())
             break;
     }
-    m_tried = paths.join(QStringLiteral(", "));
+    m_tried = candidates.join(QStringLiteral(", "));
     if (!m_font.isValid()) {
         std::fprintf(stderr, "zplrender: %s\n", qPrintable(missingText()));
         return;
     }
-    m_ascent = m_font.ascent();
-    m_descent = m_font.descent();
+    m_capHeight = -glyph(U'H').path.boundingRect().top();
+    m_glyphs.clear();   // outlines from now on sit on the cap line
 }
 
 QString Typeface::missingText() const
@@ -69,6 +80,17 @@ const Typeface::Glyph &Typeface::glyph(char32_t c)
         const QList<quint32> indexes = m_font.glyphIndexesForString(text);
         if (!indexes.isEmpty()) {
             g.path = m_font.pathForGlyph(indexes.first());
+            // A printer's font has no overshoot: round letters end on the cap
+            // line and the baseline, as its flat ones do. Points within 2 % of
+            // the em beyond either line are put on it.
+            constexpr qreal Overshoot = 0.02 * ReferenceSize;
+            for (int i = 0; m_capHeight > 0 && i < g.path.elementCount(); ++i) {
+                const QPainterPath::Element e = g.path.elementAt(i);
+                if (e.y < -m_capHeight && e.y >= -m_capHeight - Overshoot)
+                    g.path.setElementPositionAt(i, e.x, -m_capHeight);
+                else if (e.y > 0 && e.y <= Overshoot)
+                    g.path.setElementPositionAt(i, e.x, 0);
+            }
             const QList<QPointF> advances = m_font.advancesForGlyphIndexes(indexes);
             g.advance = advances.isEmpty() ? 0 : advances.first().x();
         }
