@@ -11,7 +11,8 @@
 #   4. builds the Debian package, installs, starts and removes it (as root),
 #   5. on a minimal Debian 12 (../shared/tools/fresh-debian, as root), runs the
 #      README's start command from a fresh clone of the last commit and
-#      prints once to zplsink (tests/fresh/first_print.sh).
+#      prints once to zplsink (tests/fresh/first_print.sh),
+#   6. builds the Windows zip (scripts/windows.sh) and tries it under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
@@ -132,6 +133,15 @@ else
     echo "fresh machine: $((SECONDS - fresh_start)) s ($fresh_root)"
     passed=$((passed + 1))
 fi
+
+stage "Windows: the zip, built with MinGW-w64, under Wine"
+# The first run builds Qt for Windows into the cache (scripts/windows-deps.sh).
+scripts/setup.sh wine wine64 xvfb xauth xdotool xclip imagemagick unzip
+zip=$(bash scripts/windows.sh | tail -n 1)
+qt_prefix=$(sed -n 's/^ZPLTEST_WINDOWS_PREFIX:[A-Z]*=//p' build-windows/CMakeCache.txt)
+xvfb-run -a -s "-screen 0 1280x1024x24" bash tests/windows/test_windows.sh "$zip" build-windows build \
+    "$qt_prefix" build-windows/wine-test | tee build-windows/wine-test.log
+passed=$((passed + $(grep -c '^  ok:' build-windows/wine-test.log)))
 
 echo
 echo "all stages: $passed passed, 0 failed"

@@ -8,6 +8,7 @@
 #include "MediaText.h"
 #include "Platform.h"
 #include "Renderer.h"
+#include "SettingsFile.h"
 #include "Sink.h"
 #include "SinkWindow.h"
 
@@ -39,7 +40,7 @@ void requestStop(int)
 
 int fail(const QString &message)
 {
-    std::fprintf(stderr, "zplsink: %s\n", qPrintable(message));
+    std::fprintf(stderr, "zplsink: %s\n", message.toUtf8().constData());
     return 1;
 }
 
@@ -61,17 +62,17 @@ int renderFile(const QString &path, const zpl::Media &media, const QString &fold
     for (zpl::Label &label : printer.finish())
         labels.push_back(std::move(label));
     if (labels.empty())
-        std::printf("%s: 没有标签 / no labels (no ^XA ... ^XZ format)\n", qPrintable(path));
+        std::printf("%s: 没有标签 / no labels (no ^XA ... ^XZ format)\n", path.toUtf8().constData());
     int status = 0;
     for (std::size_t i = 0; i < labels.size(); ++i) {
         const QString name = QStringLiteral("%1-%2.png").arg(base).arg(i + 1);
         QString error;
         if (!zpl::SavePng(labels[i], out.filePath(name), &error))
             status = fail(QStringLiteral("无法保存 / cannot save %1: %2").arg(out.filePath(name), error));
-        std::printf("%s\n", DescribeLabel(labels[i], out.filePath(name)).toLocal8Bit().constData());
+        std::printf("%s\n", DescribeLabel(labels[i], out.filePath(name)).toUtf8().constData());
     }
     if (printer.skippedLabels() > 0)
-        std::printf("%s\n", DescribeSkipped(printer.skippedLabels()).toLocal8Bit().constData());
+        std::printf("%s\n", DescribeSkipped(printer.skippedLabels()).toUtf8().constData());
     std::fflush(stdout);
     return status;
 }
@@ -80,9 +81,15 @@ int renderFile(const QString &path, const zpl::Media &media, const QString &fold
 
 int main(int argc, char *argv[])
 {
+    // Everything zplsink writes is UTF-8, as its texts are.
+    platform::UseUtf8Console();
+    // Double-clicked on Windows: the window, listening where the Config.ini
+    // beside the program says, which is where zpltest prints.
+    const bool fromDesktop = argc == 1 && platform::StartedFromDesktop();
+    const bool windowed = fromDesktop
+        || std::any_of(argv + 1, argv + argc, [](const char *a) { return !std::strcmp(a, "--window"); });
     // Labels are drawn with fonts, which need a GUI application; without its
     // window zplsink needs no display.
-    const bool windowed = std::any_of(argv + 1, argv + argc, [](const char *a) { return !std::strcmp(a, "--window"); });
     if (!windowed && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const std::unique_ptr<QGuiApplication> application(windowed ? new QApplication(argc, argv)
@@ -166,9 +173,15 @@ int main(int argc, char *argv[])
 
     ListenAddress where;
     QString error;
-    if (parser.isSet(configOption)) {
-        if (!ReadListenAddress(parser.value(configOption), &where, &error))
+    const QString besideConfig = SettingsFile::Path(QCoreApplication::applicationDirPath());
+    if (parser.isSet(configOption) || (fromDesktop && QFileInfo::exists(besideConfig))) {
+        const QString config = parser.isSet(configOption) ? parser.value(configOption) : besideConfig;
+        if (!ReadListenAddress(config, &where, &error)) {
+            // Started by a double-click, the console closes with the program.
+            if (fromDesktop)
+                QMessageBox::critical(nullptr, QStringLiteral("zplsink"), error);
             return fail(error);
+        }
     } else {
         bool ok = false;
         const uint port = parser.value(portOption).toUInt(&ok);
