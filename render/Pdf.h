@@ -4,8 +4,10 @@
 // printer's resolution, the image drawn on it whole as one 1-bit picture (no
 // smoothing), dot for dot. The pictures are EncodePng()'s compressed rows,
 // which PDF reads with the same PNG predictor, so a page costs about what a
-// PNG does. (Qt's QPdfWriter would store the 1-bit label as 24-bit colour,
-// some twenty times slower.)
+// PNG does. Qt's QPdfWriter stores such a label as a 1-bit picture too (when
+// its colour table is black, then white), but it compresses the dots afresh
+// and rounds the page to whole points: the web service's PDF answers took
+// 9.3 ms (median, one client) through it against 5.2 ms here.
 
 #include <QByteArray>
 #include <QImage>
