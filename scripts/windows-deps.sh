@@ -124,8 +124,8 @@ if [[ ! -f $prefix/.zint-done ]]; then
     src=$(fetch zint)
     timed "zint $zint_version for Windows" bash -c '
         cmake -G Ninja -S "$1" -B "$1/build-windows" -DCMAKE_TOOLCHAIN_FILE="$2" -DCMAKE_INSTALL_PREFIX="$3" \
-            -DCMAKE_BUILD_TYPE=Release -DZINT_SHARED=OFF -DZINT_STATIC=ON -DZINT_USE_PNG=OFF \
-            -DZINT_USE_QT=OFF -DZINT_FRONTEND=OFF -DZINT_TEST=OFF >/dev/null &&
+            -DCMAKE_BUILD_TYPE=Release -DZINT_STATIC=ON -DZINT_USE_PNG=OFF \
+            -DZINT_USE_QT=OFF -DZINT_TEST=OFF >/dev/null &&
         ninja -C "$1/build-windows" >/dev/null && cmake --install "$1/build-windows" >/dev/null' \
         _ "$src" "$toolchain" "$prefix"
     touch "$prefix/.zint-done"
