@@ -7,7 +7,9 @@
 #      runs the suite there,
 #   3. fuzzes the settings reader for $FUZZ_SECONDS seconds (60 by default)
 #      and the renderer for $RENDER_FUZZ_SECONDS (120 by default),
-#   4. builds the Debian package, installs, starts and removes it (as root).
+#   4. puts three mutants of tests/mutation/mutants.txt, chosen by the commit,
+#      into a copy of the tree and fails when the tests miss one,
+#   5. builds the Debian package, installs, starts and removes it (as root).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
@@ -73,6 +75,10 @@ fuzz() {
 }
 fuzz fuzz_settings "${FUZZ_SECONDS:-60}"
 fuzz fuzz_render "${RENDER_FUZZ_SECONDS:-120}"
+
+stage "mutation check: three one-line mistakes chosen by the commit"
+tests/mutation/mutate.sh --ci 3
+passed=$((passed + 1))
 
 stage "Debian package"
 sudo=()
