@@ -1,6 +1,7 @@
 #include "Delivery.h"
 
 #include "Platform.h"
+#include "SystemErrors.h"
 #include "modMain.h"
 
 #include <QCoreApplication>
@@ -37,7 +38,7 @@ Delivery::Delivery(QTcpSocket *socket, qint64 total)
     ++running;
     m_outcome->total = total;
     socket->setParent(this);
-    connect(socket, &QTcpSocket::errorOccurred, this, [this] { fail(m_socket->errorString()); });
+    connect(socket, &QTcpSocket::errorOccurred, this, [this] { fail(SystemErrors::Detail(m_socket->error(), m_socket->errorString())); });
     connect(socket, &QTcpSocket::readyRead, this, [this] { m_socket->readAll(); });
     connect(socket, &QTcpSocket::bytesWritten, this, &Delivery::check);
     auto *timer = new QTimer(this);
@@ -65,7 +66,7 @@ void Delivery::check()
     if (m_outcome->state != Outcome::Delivering)
         return;
     if (m_socket->state() != QAbstractSocket::ConnectedState) {
-        fail(m_socket->errorString());
+        fail(SystemErrors::Detail(m_socket->error(), m_socket->errorString()));
         return;
     }
     const qint64 queued = m_socket->bytesToWrite();

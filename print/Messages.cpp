@@ -13,6 +13,33 @@ QString withDetail(const QString &sentence, const QString &detail)
 
 } // namespace
 
+QString SystemDetail(SystemReason reason, const QString &code)
+{
+    const auto words = [reason] {
+        switch (reason) {
+        case SystemReason::ConnectionRefused: return QStringLiteral("对方拒绝连接");
+        case SystemReason::Unreachable: return QStringLiteral("网络或主机不可达");
+        case SystemReason::TimedOut: return QStringLiteral("连接超时");
+        case SystemReason::ConnectionReset: return QStringLiteral("连接被对方重置");
+        case SystemReason::ClosedByPeer: return QStringLiteral("连接被对方关闭");
+        case SystemReason::HostNotFound: return QStringLiteral("主机名不存在，或没有地址");
+        case SystemReason::DeviceNotFound: return QStringLiteral("设备不存在");
+        case SystemReason::AccessDenied: return QStringLiteral("拒绝访问");
+        case SystemReason::DeviceBusy: return QStringLiteral("设备正被占用");
+        case SystemReason::PaperOut: return QStringLiteral("缺纸");
+        case SystemReason::NotReady: return QStringLiteral("设备未就绪");
+        case SystemReason::PipeClosed: return QStringLiteral("管道的读取方已关闭");
+        }
+        return QString();
+    };
+    return SystemDetail(words(), code);
+}
+
+QString SystemDetail(const QString &systemText, const QString &code)
+{
+    return code.isEmpty() ? systemText : QStringLiteral("%1（%2）").arg(systemText, code);
+}
+
 QString AppTitle() { return QStringLiteral("ZPL打印测试"); }
 QString OkButton() { return QStringLiteral("确定"); }
 QString PrintSucceeded() { return QStringLiteral("打印成功"); }
@@ -95,6 +122,11 @@ QString DeliveryStalled(const QString &printer, qint64 taken, qint64 total, int 
         .arg(printer, QString::number(taken), QString::number(total), QString::number(seconds));
 }
 
+QString AddressesTried(int count, const QString &addresses)
+{
+    return QStringLiteral("已依次尝试这个名称的 %1 个地址：%2。").arg(QString::number(count), addresses);
+}
+
 QString DeviceMissing(const QString &device, const QString &detail)
 {
     return withDetail(QStringLiteral("找不到打印机设备 %1（这台电脑可能没有并口或 USB 打印机，或打印机未连接；"
@@ -120,6 +152,19 @@ QString DeviceNotReady(const QString &device, const QString &detail)
 {
     return withDetail(
         QStringLiteral("打印机设备 %1 未就绪（请检查打印机是否开机、联机，以及打印线）。").arg(device), detail);
+}
+
+QString DeviceBusy(const QString &device, const QString &detail)
+{
+    return withDetail(QStringLiteral("打印机设备 %1 正被其他程序占用（请关闭使用它的程序后再打印）。").arg(device),
+                      detail);
+}
+
+QString DeviceGone(const QString &device, const QString &detail)
+{
+    return withDetail(QStringLiteral("打印机设备 %1 在接收途中断开了，标签没有完整送出（请检查打印机和打印线）。")
+                          .arg(device),
+                      detail);
 }
 
 QString DevicePaperOut(const QString &device, const QString &detail)

@@ -3,6 +3,7 @@
 #include "Messages.h"
 #include "Platform.h"
 #include "PrintError.h"
+#include "SystemErrors.h"
 #include "modMain.h"
 
 #include <QElapsedTimer>
@@ -14,7 +15,7 @@ namespace {
 // writing alike.
 PrintError deviceFailure(const QString &device, const platform::DeviceError &error, bool writing)
 {
-    const QString detail = QString::fromLocal8Bit(error.detail.c_str());
+    const QString detail = SystemErrors::Detail(error);
     switch (error.kind) {
     case platform::DeviceError::NotFound:
         return PrintError(Messages::DeviceMissing(device, detail));
@@ -24,8 +25,12 @@ PrintError deviceFailure(const QString &device, const platform::DeviceError &err
                               : Messages::DeviceAccessDenied(device, detail));
     case platform::DeviceError::PaperOut:
         return PrintError(Messages::DevicePaperOut(device, detail));
+    case platform::DeviceError::Busy:
+        return PrintError(Messages::DeviceBusy(device, detail));
     case platform::DeviceError::NotReady:
         return PrintError(Messages::DeviceNotReady(device, detail));
+    case platform::DeviceError::Closed:
+        return PrintError(Messages::DeviceGone(device, detail));
     default:
         return PrintError(writing ? Messages::DeviceWriteFailed(device, detail)
                                   : Messages::DeviceOpenFailed(device, detail));
@@ -73,7 +78,7 @@ void Write(const QString &device, const QByteArray &data, int timeoutMs)
         throw;
     }
     if (!platform::CloseDevice(handle, error))
-        throw PrintError(Messages::DeviceCloseFailed(device, QString::fromLocal8Bit(error.detail.c_str())));
+        throw PrintError(Messages::DeviceCloseFailed(device, SystemErrors::Detail(error)));
 }
 
 } // namespace ParallelPort

@@ -32,6 +32,30 @@ std::string systemText(DWORD code)
     return detail;
 }
 
+// The name of a code the program maps, to search for; the number otherwise.
+#define NAMED(code) {code, #code}
+struct CodeName
+{
+    DWORD code;
+    const char *name;
+};
+constexpr CodeName Names[] = {
+    NAMED(ERROR_FILE_NOT_FOUND), NAMED(ERROR_PATH_NOT_FOUND), NAMED(ERROR_BAD_NETPATH), NAMED(ERROR_BAD_NET_NAME),
+    NAMED(ERROR_ACCESS_DENIED), NAMED(ERROR_OUT_OF_PAPER), NAMED(ERROR_SHARING_VIOLATION), NAMED(ERROR_BUSY),
+    NAMED(ERROR_NOT_READY), NAMED(ERROR_GEN_FAILURE), NAMED(ERROR_SEM_TIMEOUT), NAMED(ERROR_BROKEN_PIPE),
+    NAMED(ERROR_NO_DATA), NAMED(WSAECONNREFUSED), NAMED(WSAENETUNREACH), NAMED(WSAEHOSTUNREACH),
+    NAMED(WSAENETDOWN), NAMED(WSAETIMEDOUT), NAMED(WSAECONNRESET), NAMED(WSAECONNABORTED)};
+#undef NAMED
+
+std::string codeName(DWORD code)
+{
+    for (const CodeName &known : Names) {
+        if (known.code == code)
+            return known.name;
+    }
+    return "error " + std::to_string(code);
+}
+
 DeviceError deviceError(DWORD code)
 {
     DeviceError error;
@@ -48,15 +72,23 @@ DeviceError deviceError(DWORD code)
     case ERROR_OUT_OF_PAPER:
         error.kind = DeviceError::PaperOut;
         break;
-    case ERROR_NOT_READY:
     case ERROR_SHARING_VIOLATION:
+    case ERROR_BUSY:
+        error.kind = DeviceError::Busy;
+        break;
+    case ERROR_NOT_READY:
     case ERROR_GEN_FAILURE:
     case ERROR_SEM_TIMEOUT:
         error.kind = DeviceError::NotReady;
         break;
+    case ERROR_BROKEN_PIPE:
+    case ERROR_NO_DATA:
+        error.kind = DeviceError::Closed;
+        break;
     default:
         error.kind = DeviceError::IoError;
     }
+    error.code = codeName(code);
     error.detail = systemText(code);
     return error;
 }
@@ -92,6 +124,7 @@ SocketError socketError(int code)
     default:
         error.kind = SocketError::Other;
     }
+    error.code = codeName(DWORD(code));
     error.detail = systemText(DWORD(code));
     return error;
 }
@@ -255,6 +288,11 @@ void CloseSocket(SocketHandle handle)
     closesocket(SOCKET(handle));
 }
 
+void IgnoreBrokenPipe()
+{
+    // Windows has no such signal: a write to a closed pipe or socket fails.
+}
+
 bool UnacknowledgedBytes(SocketHandle handle, std::uint64_t handedOver, std::uint64_t &outstanding)
 {
     // Windows 10 1703 and later. Bytes not sent yet are what was handed over
@@ -283,6 +321,7 @@ bool UnacknowledgedBytes(SocketHandle handle, std::uint64_t handedOver, std::uin
 #include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
+#include <csignal>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -312,16 +351,21 @@ DeviceError deviceError(int code)
     case ENOSPC: // the lp and usblp drivers' answer to a printer out of paper
         error.kind = DeviceError::PaperOut;
         break;
-    case ENXIO:
-    case ENODEV:
     case EBUSY:
+        error.kind = DeviceError::Busy;
+        break;
+    case ENXIO: // also a pipe that nobody reads
+    case ENODEV:
     case EIO: // offline, or the cable is off
-    case EPIPE:
         error.kind = DeviceError::NotReady;
+        break;
+    case EPIPE:
+        error.kind = DeviceError::Closed;
         break;
     default:
         error.kind = DeviceError::IoError;
     }
+    error.code = "errno " + std::to_string(code);
     error.detail = std::strerror(code);
     return error;
 }
@@ -349,6 +393,7 @@ SocketError socketError(int code)
     default:
         error.kind = SocketError::Other;
     }
+    error.code = "errno " + std::to_string(code);
     error.detail = std::strerror(code);
     return error;
 }
@@ -447,6 +492,7 @@ SocketHandle StartConnect(const char *numericAddress, std::uint16_t port, Socket
     const int lookup = ::getaddrinfo(numericAddress, service.c_str(), &hints, &found);
     if (lookup != 0 || !found) {
         error.kind = SocketError::Other;
+        error.code = "getaddrinfo " + std::to_string(lookup);
         error.detail = ::gai_strerror(lookup);
         return NoSocket;
     }
@@ -482,6 +528,11 @@ ConnectStatus CheckConnect(SocketHandle socket, SocketError &error)
 void CloseSocket(SocketHandle socket)
 {
     ::close(int(socket));
+}
+
+void IgnoreBrokenPipe()
+{
+    ::signal(SIGPIPE, SIG_IGN);
 }
 
 bool UnacknowledgedBytes(SocketHandle socket, std::uint64_t /*handedOver*/, std::uint64_t &outstanding)

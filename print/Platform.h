@@ -25,11 +25,15 @@ std::string DefaultPrinterDevice();
 // user's groups (Linux: group lp), so that the advice can say so.
 bool DeviceAccessByGroup();
 
+// A failure as the system reported it: what kind of failure the program
+// takes it for, the system's code to search for ("errno 16", on Windows the
+// code's name, "ERROR_SHARING_VIOLATION"), and the system's own words.
 struct DeviceError
 {
-    enum Kind { None, NotFound, AccessDenied, NotReady, PaperOut, IoError };
-    Kind kind = None;
-    std::string detail; // the system's own words, in its 8-bit encoding
+    enum Kind { None, NotFound, AccessDenied, Busy, NotReady, PaperOut, Closed, IoError };
+    Kind kind = None;     // Closed: the reading end went away (a pipe)
+    std::string code;
+    std::string detail; // in the system's 8-bit encoding
 };
 
 // Raw output to a device such as the parallel port. The handle is opaque.
@@ -63,6 +67,7 @@ struct SocketError
 {
     enum Kind { None, Refused, Unreachable, TimedOut, Reset, Other };
     Kind kind = None;
+    std::string code;   // as DeviceError's: "errno 111", "WSAECONNREFUSED"
     std::string detail;
 };
 
@@ -77,6 +82,12 @@ ConnectStatus CheckConnect(SocketHandle socket, SocketError &error);
 
 // Closes a socket that was never handed to Qt.
 void CloseSocket(SocketHandle socket);
+
+// A program must not die because the reader of a pipe or the other end of a
+// socket went away: the write then fails (EPIPE) and is reported. Sets this
+// for the whole process (SIGPIPE ignored where there is such a signal); the
+// print command does so before it writes anything.
+void IgnoreBrokenPipe();
 
 // Of the `handedOver` bytes written to the connected socket so far, how many
 // the other side has not acknowledged yet. False when the system cannot say.

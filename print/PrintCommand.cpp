@@ -11,7 +11,6 @@
 #include "modMain.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QScopeGuard>
 
@@ -64,12 +63,16 @@ QString printerDevice(const PrintEnvironment &environment)
 
 PrintEnvironment PrintEnvironment::system()
 {
-    return {QCoreApplication::applicationDirPath(), QString()};
+    PrintEnvironment environment;
+    environment.programFolder = QCoreApplication::applicationDirPath();
+    return environment;
 }
 
 PrintCommand::PrintCommand(PrintSurface &surface, PrintEnvironment environment)
     : m_surface(surface), m_environment(std::move(environment))
 {
+    // A printer device (a pipe) whose reader leaves must fail the write, not end the program.
+    platform::IgnoreBrokenPipe();
 }
 
 void PrintCommand::run()
@@ -111,13 +114,14 @@ void PrintCommand::run()
             socket.setRemoteHost(withoutSpaces(readSetting(environment, "network", "printerip")));
             socket.setRemotePort(portNumber(readSetting(environment, "network", "printerport")));
             socket.setLocalPort(0);
+            socket.setTimeout(environment.connectTimeoutMs);
+            socket.setResolver(environment.resolve);
             socket.Connect();
             modMain::PumpWait(10);
             // A printer on Wi-Fi, behind a VPN or named in DNS may take longer:
-            // wait on in the same steps while it is still being reached.
-            QElapsedTimer clock;
-            clock.start();
-            while (alive && socket.isSettingUp() && clock.elapsed() < environment.connectTimeoutMs)
+            // wait on in the same steps while it is still being reached (the
+            // socket gives each of its addresses the time-out).
+            while (alive && socket.isSettingUp())
                 modMain::PumpWait(1);
             if (!alive)
                 return; // the window took its socket with it

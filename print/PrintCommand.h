@@ -2,10 +2,11 @@
 
 #include <QString>
 
+#include "Winsock.h"
+
 #include <memory>
 
 class QObject;
-class Winsock;
 
 // What the main window lends the print command: its text box, its socket,
 // its last network job and its message box.
@@ -34,8 +35,9 @@ struct PrintEnvironment
     QString programFolder;  // holds Config.ini
     QString printerDevice;  // empty: the system's parallel or USB printer, looked up at each print
     int deviceTimeoutMs = 10000;  // for the device to take the job
-    int connectTimeoutMs = 5000;  // for a slow network printer to answer
+    int connectTimeoutMs = 5000;  // for a slow network printer to answer, at each of its addresses
     int deliveryTimeoutMs = 3000; // for it to acknowledge the whole job
+    Winsock::Resolver resolve;    // none: the system's resolver
 
     // The running program's folder and the system's printer device.
     static PrintEnvironment system();

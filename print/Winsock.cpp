@@ -3,11 +3,13 @@
 #include "Delivery.h"
 #include "Messages.h"
 #include "PrintError.h"
+#include "SystemErrors.h"
 #include "modMain.h"
 
 #include <QHostInfo>
 #include <QSocketNotifier>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace {
 
@@ -19,7 +21,12 @@ int seconds(qint64 ms)
 
 } // namespace
 
-Winsock::Winsock(QObject *parent) : QObject(parent) {}
+Winsock::Winsock(QObject *parent) : QObject(parent), m_timer(new QTimer(this))
+{
+    m_timer->setSingleShot(true);
+    m_timer->setTimerType(Qt::PreciseTimer); // a coarse one may end the wait up to 5 % early
+    connect(m_timer, &QTimer::timeout, this, &Winsock::onTimeout);
+}
 
 Winsock::~Winsock()
 {
@@ -55,34 +62,52 @@ void Winsock::Connect()
         throw PrintError(Messages::EmptyHost());
     Close(0);
     m_failure = Failure();
+    m_tried.clear();
     m_since.start();
     const QHostAddress literal(m_remoteHost);
     if (!literal.isNull()) {
         m_addresses = {literal};
         connectNext();
+    } else if (m_resolver) {
+        lookedUp(m_resolver(m_remoteHost), SystemErrors::Detail(QHostInfo()));
     } else {
         m_lookupId = QHostInfo::lookupHost(m_remoteHost, this, &Winsock::onLookedUp);
+        m_timer->start(m_timeoutMs);
     }
 }
 
 void Winsock::onLookedUp(const QHostInfo &info)
 {
     m_lookupId = -1;
-    m_addresses = info.addresses();
-    if (info.error() != QHostInfo::NoError || m_addresses.isEmpty()) {
+    m_timer->stop();
+    lookedUp(info.error() == QHostInfo::NoError ? info.addresses() : QList<QHostAddress>(),
+             SystemErrors::Detail(info));
+}
+
+void Winsock::lookedUp(const QList<QHostAddress> &addresses, const QString &detail)
+{
+    m_addresses = addresses;
+    if (m_addresses.isEmpty()) {
         m_failure.lookup = true;
-        m_failure.detail = info.errorString();
+        m_failure.detail = detail;
         return;
     }
     connectNext();
 }
 
-// One attempt per address; the next address only after a refusal, which
-// never reached a printer. A connection once up is never made again.
+void Winsock::fail(platform::SocketError::Kind kind, const QString &detail)
+{
+    m_failure.kind = kind;
+    m_failure.detail = detail;
+}
+
+// One attempt per address, each after the one before has failed; what the
+// last one said stands when none is left.
 void Winsock::connectNext()
 {
     while (!m_addresses.isEmpty()) {
         const QHostAddress address = m_addresses.takeFirst();
+        m_tried << address.toString();
         platform::SocketError error;
         m_attempt = platform::StartConnect(address.toString().toLatin1().constData(), quint16(m_remotePort), error);
         if (m_attempt != platform::NoSocket) {
@@ -90,13 +115,27 @@ void Winsock::connectNext()
             m_failed = new QSocketNotifier(m_attempt, QSocketNotifier::Exception, this);
             connect(m_writable, &QSocketNotifier::activated, this, &Winsock::onConnectReady);
             connect(m_failed, &QSocketNotifier::activated, this, &Winsock::onConnectReady);
+            m_timer->start(m_timeoutMs);
             return;
         }
-        m_failure.kind = error.kind;
-        m_failure.detail = QString::fromLocal8Bit(error.detail.c_str());
-        if (error.kind != platform::SocketError::Refused && error.kind != platform::SocketError::Unreachable)
-            break;
+        fail(error.kind, SystemErrors::Detail(error));
     }
+}
+
+void Winsock::onTimeout()
+{
+    if (m_lookupId >= 0) {
+        QHostInfo::abortHostLookup(std::exchange(m_lookupId, -1));
+        m_failure.lookupTimedOut = true;
+        return;
+    }
+    if (m_attempt == platform::NoSocket)
+        return;
+    const platform::SocketHandle handle = m_attempt;
+    dropAttempt();
+    platform::CloseSocket(handle);
+    fail(platform::SocketError::TimedOut, QString());
+    connectNext();
 }
 
 void Winsock::onConnectReady()
@@ -109,16 +148,14 @@ void Winsock::onConnectReady()
     dropAttempt(); // the notifiers go; the descriptor stays with `handle`
     if (status == platform::ConnectStatus::Failed) {
         platform::CloseSocket(handle);
-        m_failure.kind = error.kind;
-        m_failure.detail = QString::fromLocal8Bit(error.detail.c_str());
-        if (error.kind == platform::SocketError::Refused || error.kind == platform::SocketError::Unreachable)
-            connectNext();
+        fail(error.kind, SystemErrors::Detail(error));
+        connectNext();
         return;
     }
+    m_failure = Failure(); // what the addresses before said is past
     m_socket = new QTcpSocket(this);
     if (!m_socket->setSocketDescriptor(qintptr(handle))) {
-        m_failure.kind = platform::SocketError::Other;
-        m_failure.detail = m_socket->errorString();
+        fail(platform::SocketError::Other, SystemErrors::Detail(m_socket->error(), m_socket->errorString()));
         platform::CloseSocket(handle);
         delete m_socket;
         m_socket = nullptr;
@@ -130,15 +167,14 @@ void Winsock::onConnectReady()
 
 void Winsock::onSocketError()
 {
-    if (m_failure.kind == platform::SocketError::None) {
-        m_failure.kind = platform::SocketError::Reset;
-        m_failure.detail = m_socket->errorString();
-    }
+    if (m_failure.kind == platform::SocketError::None)
+        fail(platform::SocketError::Reset, SystemErrors::Detail(m_socket->error(), m_socket->errorString()));
 }
 
 // Stops watching the connection attempt; the caller owns its descriptor.
 void Winsock::dropAttempt()
 {
+    m_timer->stop();
     delete m_writable;
     delete m_failed;
     m_writable = m_failed = nullptr;
@@ -147,20 +183,29 @@ void Winsock::dropAttempt()
 
 QString Winsock::failureText() const
 {
+    if (m_failure.lookupTimedOut)
+        return Messages::HostLookupTimedOut(m_remoteHost, seconds(m_since.elapsed()));
     if (m_failure.lookup)
         return Messages::HostNotFound(m_remoteHost, m_failure.detail);
+    QString text;
     switch (m_failure.kind) {
     case platform::SocketError::Refused:
-        return Messages::Refused(printer(), m_failure.detail);
+        text = Messages::Refused(printer(), m_failure.detail);
+        break;
     case platform::SocketError::Unreachable:
-        return Messages::Unreachable(printer(), m_failure.detail);
+        text = Messages::Unreachable(printer(), m_failure.detail);
+        break;
     case platform::SocketError::TimedOut:
-        return Messages::NoAnswer(printer(), seconds(m_since.elapsed()));
+        text = Messages::NoAnswer(printer(), seconds(m_since.elapsed()));
+        break;
     case platform::SocketError::Reset:
-        return Messages::Dropped(printer(), m_failure.detail);
+        return Messages::Dropped(printer(), m_failure.detail); // once up, no other address was tried
     default:
-        return Messages::ConnectFailed(printer(), m_failure.detail);
+        text = Messages::ConnectFailed(printer(), m_failure.detail);
     }
+    if (m_tried.size() > 1)
+        text += QLatin1Char('\n') + Messages::AddressesTried(int(m_tried.size()), m_tried.join(QStringLiteral("、")));
+    return text;
 }
 
 void Winsock::SendData(const QString &text)
@@ -175,7 +220,7 @@ void Winsock::SendData(const QString &text)
 
     const QByteArray bytes = text.toLocal8Bit();
     if (m_socket->write(bytes) != bytes.size())
-        throw PrintError(Messages::Dropped(printer(), m_socket->errorString()));
+        throw PrintError(Messages::Dropped(printer(), SystemErrors::Detail(m_socket->error(), m_socket->errorString())));
     // From here on the job's own bookkeeping follows the connection, which
     // may outlive this control (the window closed right after the print).
     QTcpSocket *socket = std::exchange(m_socket, nullptr);
@@ -186,6 +231,7 @@ void Winsock::SendData(const QString &text)
 
 void Winsock::Close(int deliveryTimeoutMs)
 {
+    m_timer->stop();
     if (m_lookupId >= 0)
         QHostInfo::abortHostLookup(std::exchange(m_lookupId, -1));
     if (m_attempt != platform::NoSocket) {

@@ -10,11 +10,17 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace zpl {
 
 // Positions and sizes in dots never exceed this.
 constexpr int MaxCoordinate = 32000;
+
+// A parameter's number as printers read it: letters before its digits are
+// skipped and, for a value that cannot be negative (`unsigned_`), a minus sign
+// is ignored; *oddity (when given) then says which. None without a number.
+std::optional<double> ReadNumber(const QByteArray &text, bool unsigned_, QString *oddity = nullptr);
 
 class CommandReader
 {

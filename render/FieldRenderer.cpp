@@ -33,7 +33,7 @@ FieldRenderer::FieldRenderer(const PrinterState &state, int dpmm, Label &label)
 }
 
 QTransform FieldRenderer::placement(Rotation rotation, FieldState::Origin origin, QPoint at, QSizeF size,
-                                    QPointF anchor)
+                                    QPointF anchor, bool right)
 {
     QTransform turn;
     switch (rotation) {
@@ -42,9 +42,16 @@ QTransform FieldRenderer::placement(Rotation rotation, FieldState::Origin origin
     case Rotation::I: turn = QTransform(-1, 0, 0, -1, 0, 0); break;
     case Rotation::B: turn = QTransform(0, -1, 1, 0, 0, 0); break;
     }
-    const QPointF from = origin == FieldState::Origin::Baseline
-                             ? turn.map(anchor)
-                             : turn.mapRect(QRectF(QPointF(0, 0), size)).topLeft();
+    // Right justified, the ZPL guide's ^FT puts the right end: "Origin is
+    // base of bar code, at right edge", "bottom-right corner of the box"; ^FO,
+    // whose corner is "independent of the rotation", the upper-right corner.
+    QPointF from;
+    if (origin == FieldState::Origin::Baseline) {
+        from = turn.map(right ? QPointF(size.width(), anchor.y()) : anchor);
+    } else {
+        const QRectF box = turn.mapRect(QRectF(QPointF(0, 0), size));
+        from = right ? QPointF(box.right(), box.top()) : box.topLeft();
+    }
     return turn * QTransform::fromTranslate(at.x() - from.x(), at.y() - from.y());
 }
 
@@ -54,6 +61,7 @@ QPoint FieldRenderer::render(const FieldState &field, QPoint next)
     if (placed.origin == FieldState::Origin::None) {
         placed.origin = FieldState::Origin::Top;
         placed.at = m_state.home;
+        placed.justify = m_state.justify;
     }
     switch (placed.content) {
     case FieldState::Content::Text: return text(placed, next);
@@ -64,9 +72,28 @@ QPoint FieldRenderer::render(const FieldState &field, QPoint next)
     return next;
 }
 
+// Shapes and images: ^FO gives their top-left corner, ^FT their bottom-left;
+// right justified, the right corners.
+QPoint FieldRenderer::topLeftOf(const FieldState &field, QSize size)
+{
+    return field.at - QPoint(field.justify == 1 ? size.width() : 0,
+                             field.origin == FieldState::Origin::Baseline ? size.height() : 0);
+}
+
 void FieldRenderer::add(const FieldState &field, DrawOp op)
 {
     op.reverse = field.reverse || m_state.reverseAll;
+    if (m_state.printWidth > 0 && !m_notedOutside) {
+        // Text: its box with room for overhangs first, its outline only near the edges.
+        QRect bounds = op.kind == DrawOp::Path ? op.rect.adjusted(-op.rect.height(), 0, op.rect.height(), 0) : op.rect;
+        if (op.kind == DrawOp::Path && (bounds.left() < 0 || bounds.right() >= m_state.printWidth))
+            bounds = op.path.boundingRect().toAlignedRect();
+        if (bounds.left() < 0 || bounds.right() >= m_state.printWidth) {
+            note(field, QStringLiteral("the field reaches beyond the print width (^PW%1); what lies outside it is "
+                                       "not printed").arg(m_state.printWidth));
+            m_notedOutside = true;
+        }
+    }
     if (m_label.ops.size() < MaxOps) {
         m_label.ops.push_back(std::move(op));
         return;
@@ -102,7 +129,7 @@ QPoint FieldRenderer::text(const FieldState &field, QPoint next)
     const Font font(name, field.hasFont ? field.fontHeight : m_state.fontHeight,
                     field.hasFont ? field.fontWidth : m_state.fontWidth, m_dpmm);
     if (font.fallback())
-        note(field, QStringLiteral("font %1 is not built in; font 0 is used").arg(QLatin1Char(name)));
+        note(field, QStringLiteral("font %1 is not built in; font A is used").arg(QLatin1Char(name)));
     if (!font.available())
         note(field, font.missingText());
     const Rotation rotation = field.hasFont && field.fontRotated ? field.fontRotation
@@ -137,9 +164,12 @@ QPoint FieldRenderer::text(const FieldState &field, QPoint next)
         shown = characters.join(QStringLiteral("\\&"));
     }
 
+    // Auto justification follows the text's direction.
+    const bool right = field.justify == 1 || (field.justify == 2 && plain.isRightToLeft());
     QPainterPath path;
     QPointF anchor(0, font.baseline());
     QSizeF size(font.advance(shown), font.height());
+    QTransform t;
     if (laid.block) {
         LayOutBlock(laid, font, shown, path, &anchor, &size);
     } else if (field.directionGap > 0) {     // ^FP's extra gap, character by character
@@ -151,12 +181,16 @@ QPoint FieldRenderer::text(const FieldState &field, QPoint next)
         }
         size.setWidth(qMax<qreal>(0, x - field.directionGap));
     } else {
-        font.addText(path, shown, 0, 0);
+        // One line: its glyphs go straight to their place on the label.
+        t = placement(rotation, field.origin, field.at, size, anchor, right);
+        font.addText(path, shown, 0, 0, t);
     }
-    const QTransform t = placement(rotation, field.origin, field.at, size, anchor);
+    const bool placed = !laid.block && field.directionGap <= 0;
+    if (!placed)
+        t = placement(rotation, field.origin, field.at, size, anchor, right);
     DrawOp op;
     op.kind = DrawOp::Path;
-    op.path = t.map(path);
+    op.path = placed ? std::move(path) : t.map(path);
     op.rect = t.mapRect(QRectF(QPointF(0, 0), size)).toAlignedRect();
     op.text = plain;
     add(field, std::move(op));
@@ -215,28 +249,46 @@ void FieldRenderer::barcode(const FieldState &field)
         anchor = QPointF(0, size.height());
         symbolArea = QRectF(QPointF(0, 0), size);
     } else {
+        // The bars' box is the field's box, placed and turned at the origin;
+        // the interpretation line lies outside it, below or above.
         const auto &linear = std::get<LinearSymbol>(result.symbol);
-        const Font font('D', m_state.by.moduleWidth >= 4 ? 36 : 18, 0, m_dpmm);
-        const int gap = 2;
+        const int mw = m_state.by.moduleWidth;
+        const Font font('D', mw >= 4 ? 36 : 18, 0, m_dpmm);
         const bool text = result.textLine != TextLine::None && !result.text.isEmpty();
-        const int textHeight = text ? font.height() + gap : 0;
-        const int barsTop = result.textLine == TextLine::Above ? textHeight : 0;
+        int barsHeight = result.barHeight;     // with EAN and UPC's longer guard bars
         for (const Bar &bar : linear.bars) {
-            if (bar.shortHeight > 0)
-                op.rects.emplace_back(bar.x, barsTop + result.barHeight - bar.shortHeight, bar.width, bar.shortHeight);
-            else
-                op.rects.emplace_back(bar.x, barsTop, bar.width,
-                                      result.barHeight + (bar.guard && text ? font.height() / 2 : 0));
+            if (bar.shortHeight > 0) {
+                op.rects.emplace_back(bar.x, result.barHeight - bar.shortHeight, bar.width, bar.shortHeight);
+            } else {
+                const int guard = bar.guard && text ? font.height() / 2 : 0;
+                op.rects.emplace_back(bar.x, 0, bar.width, result.barHeight + guard);
+                barsHeight = qMax(barsHeight, op.rects.back().height());
+            }
         }
-        if (text) {
-            const qreal textTop = result.textLine == TextLine::Above ? 0 : result.barHeight + gap;
-            font.addText(line, result.text, (linear.width - font.advance(result.text)) / 2, textTop);
+        if (text && field.barcodeType == 'C') {
+            // Printers grow Code 128's line with the module, which the guide
+            // does not say: font A's cell (9 dots, 7 of them capitals, a 6-dot
+            // advance at 8 dots per mm) magnified by the module width, about
+            // 7 dots of capitals a dot of ^BY width; 2 modules from the bars.
+            const Font a('A', qMax(1, qRound(9 * m_dpmm / 8.0)) * mw, 0, m_dpmm);
+            QPainterPath capital;
+            a.addText(capital, QStringLiteral("H"), 0, 0);
+            const QRectF cap = capital.boundingRect();
+            const qreal gap = 2 * mw;
+            const qreal capTop = result.textLine == TextLine::Above ? -gap - a.height() : result.barHeight + gap;
+            a.addText(line, result.text, (linear.width - a.advance(result.text)) / 2, 0);
+            // Capitals from the cell's top, 7/9 of it tall, whatever the face's proportions.
+            const qreal stretch = a.height() * 7 / 9.0 / qMax<qreal>(1, cap.height());
+            line = QTransform(1, 0, 0, stretch, 0, capTop - cap.top() * stretch).map(line);
+        } else if (text) {
+            const qreal top = result.textLine == TextLine::Above ? -2 - font.height() : result.barHeight + 2;
+            font.addText(line, result.text, (linear.width - font.advance(result.text)) / 2, top);
         }
-        size = QSizeF(linear.width, result.barHeight + textHeight);
-        symbolArea = QRectF(0, barsTop, linear.width, result.barHeight);
-        anchor = QPointF(0, barsTop + result.barHeight);
+        size = QSizeF(linear.width, barsHeight);
+        symbolArea = QRectF(0, 0, linear.width, result.barHeight);
+        anchor = QPointF(0, result.barHeight);
     }
-    const QTransform t = placement(rotation, field.origin, field.at, size, anchor);
+    const QTransform t = placement(rotation, field.origin, field.at, size, anchor, field.justify == 1);
     for (QRect &r : op.rects)
         r = t.mapRect(QRectF(r)).toRect();
     op.rect = t.mapRect(symbolArea).toRect();
@@ -282,8 +334,10 @@ void FieldRenderer::shape(const FieldState &field)
         break;
     }
     default: {
+        // A printer's line is t dots wide across: its left edge runs from
+        // corner to corner of the w x h box, and its ink spans w + t.
         const int t = number(field, 2, 1, 1, MaxShape);
-        size = QSize(number(field, 0, qMax(3, t), 3, MaxShape), number(field, 1, qMax(3, t), 3, MaxShape));
+        size = QSize(number(field, 0, qMax(3, t), 3, MaxShape) + t, number(field, 1, qMax(3, t), 3, MaxShape));
         op.kind = DrawOp::Diagonal;
         op.thickness = t;
         const QByteArray lean = field.params.value(4).trimmed().toUpper();
@@ -291,8 +345,7 @@ void FieldRenderer::shape(const FieldState &field)
         break;
     }
     }
-    const QPoint topLeft = field.origin == FieldState::Origin::Baseline ? field.at - QPoint(0, size.height()) : field.at;
-    op.rect = QRect(topLeft, size);
+    op.rect = QRect(topLeftOf(field, size), size);
     add(field, std::move(op));
 }
 
@@ -302,9 +355,7 @@ void FieldRenderer::image(const FieldState &field)
         return;
     DrawOp op;
     op.kind = DrawOp::Bitmap;
-    const QPoint topLeft =
-        field.origin == FieldState::Origin::Baseline ? field.at - QPoint(0, field.graphic.height()) : field.at;
-    op.rect = QRect(topLeft, field.graphic.size());
+    op.rect = QRect(topLeftOf(field, field.graphic.size()), field.graphic.size());
     op.image = field.graphic;
     add(field, std::move(op));
 }

@@ -6,7 +6,9 @@
 // of the field's rotated box at the point; ^FT puts the field's typeset origin
 // there (text: the left end of the baseline, of the last possible line in a
 // block; barcodes: the left end of the bars' base; shapes and images: their
-// bottom-left corner) and the field rotates about it.
+// bottom-left corner) and the field rotates about it. Right justified (^FO
+// and ^FT's z, ^FW's), the field ends at the point: ^FO puts its top-right
+// corner there, ^FT the right end of its baseline (or bars, or bottom).
 
 #include "FieldState.h"
 #include "Label.h"
@@ -28,13 +30,14 @@ public:
 
     // Upright coordinates (box of `size`, origin top-left) to label dots.
     static QTransform placement(Rotation rotation, FieldState::Origin origin, QPoint at, QSizeF size,
-                                QPointF anchor);
+                                QPointF anchor, bool right);
 
 private:
     QPoint text(const FieldState &field, QPoint next);
     void barcode(const FieldState &field);
     void shape(const FieldState &field);
     void image(const FieldState &field);
+    static QPoint topLeftOf(const FieldState &field, QSize size);
     void add(const FieldState &field, DrawOp op);
     void note(const FieldState &field, const QString &text);
     int number(const FieldState &field, int index, int fallback, int low, int high);
@@ -42,6 +45,7 @@ private:
     const PrinterState &m_state;
     int m_dpmm;
     Label &m_label;
+    bool m_notedOutside = false;    // beyond ^PW: said once a field
 };
 
 } // namespace zpl

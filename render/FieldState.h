@@ -21,17 +21,19 @@ struct PrinterState
 {
     BarDefaults by;
     char font = 'A';                 // ^CF
-    int fontHeight = 9, fontWidth = 5;
+    int fontHeight = 9, fontWidth = 5;   // 0: in proportion to the other
     Rotation rotation = Rotation::N; // ^FW
+    int justify = 0;                 // ^FW's z: 0 left, 1 right, 2 auto (by the text's direction)
     QPoint home;                     // ^LH
     bool reverseAll = false;         // ^LR
     int codePage = 0;                // ^CI
     int printWidth = 0;              // ^PW, 0: the media's
     int labelLength = 0;             // ^LL, 0: the media's
+    char mediaTracking = 'Y';        // ^MN: N and V (continuous) print ^LL long; Y, W, M, A (labels) the media's length
     bool invert = false;             // ^PO
-    QByteArray printRate;            // ^PR
-    QByteArray darkness;             // ~SD
-    int mediaDarkness = 0;           // ^MD
+    QByteArray printRate;            // ^PR: "p,s,b" as far as given, each valid
+    QByteArray darkness;             // ~SD: 0-30, tenths allowed
+    double mediaDarkness = 0;        // ^MD
     Units units;                     // ^MU
     QMap<char, QByteArray> fontAliases;  // ^CW: font letter -> object name
 };
@@ -44,12 +46,13 @@ struct FieldState
 
     Origin origin = Origin::None;
     QPoint at;                      // ^LH included
+    int justify = 0;                // ^FO/^FT's z, else ^FW's: 1 (or 2 for right-to-left text): the field ends at `at`
 
     bool hasFont = false;           // ^A
     char font = '0';
     bool fontRotated = false;
     Rotation fontRotation = Rotation::N;
-    int fontHeight = 0, fontWidth = 0;
+    int fontHeight = 0, fontWidth = 0;   // 0: in proportion to the other
 
     bool block = false;             // ^FB
     int blockWidth = 0, blockLines = 1, blockSpacing = 0, blockIndent = 0;

@@ -8,11 +8,15 @@ namespace zpl {
 
 namespace {
 
-// Bitmap font cells at 8 dots/mm: height, width and advance in dots.
-struct Cell { char name; int height, width, advance; };
+// The ZPL guide's font matrices at 8 dots/mm, in dots: the cell's height and
+// width, the gap after each character and the baseline below the cell's top.
+// P-V are proportional: the guide gives their matrices only.
+struct Cell { char name; int height, width, gap, baseline; };
 constexpr Cell Cells[] = {
-    {'A', 9, 5, 6},    {'B', 11, 7, 9},  {'C', 18, 10, 12}, {'D', 18, 10, 12},
-    {'E', 28, 15, 20}, {'F', 26, 13, 16}, {'G', 60, 40, 48}, {'H', 21, 13, 19},
+    {'A', 9, 5, 1, 7},      {'B', 11, 7, 2, 11},   {'C', 18, 10, 2, 14},  {'D', 18, 10, 2, 14},
+    {'E', 28, 15, 5, 23},   {'F', 26, 13, 3, 21},  {'G', 60, 40, 8, 48},  {'H', 21, 13, 6, 21},
+    {'P', 20, 18, 0, 0},    {'Q', 28, 24, 0, 0},   {'R', 35, 31, 0, 0},   {'S', 40, 35, 0, 0},
+    {'T', 48, 42, 0, 0},    {'U', 59, 53, 0, 0},   {'V', 80, 71, 0, 0},
 };
 
 const Cell *cellOf(char name)
@@ -28,8 +32,13 @@ int magnification(int asked, int cell)
     return qBound(1, qRound(qreal(asked) / qMax(1, cell)), 10);
 }
 
-constexpr qreal CapHeight = 0.75;   // font 0: cap height and baseline, in h
-constexpr qreal EmPerHeight = 1.045;
+int dots(int atEight, int dpmm)
+{
+    return qMax(1, qRound(atEight * dpmm / 8.0));
+}
+
+// Font 0's baseline below the cap tops, in h: the ZPL guide's 3/4 of the cell.
+constexpr qreal CapHeight = 0.75;
 constexpr qreal HyphenAdvance = 0.90;
 
 } // namespace
@@ -37,30 +46,55 @@ constexpr qreal HyphenAdvance = 0.90;
 Font::Font(char name, int height, int width, int dpmm)
 {
     const char upper = name >= 'a' && name <= 'z' ? char(name - 32) : name;
-    const Cell *cell = cellOf(upper);
-    if (cell) {
-        m_name = upper;
-        m_face = &Typeface::monospace();
-        const qreal scale = dpmm / 8.0;
-        const int cellH = qMax(1, qRound(cell->height * scale));
-        const int cellW = qMax(1, qRound(cell->width * scale));
-        const int magH = magnification(height > 0 ? height : cellH, cellH);
-        const int magW = width > 0 ? magnification(width, cellW) : magH;
-        m_height = cellH * magH;
-        m_width = cellW * magW;
-        m_cellAdvance = qMax(1, qRound(cell->advance * scale)) * magW;
-        const qreal faceHeight = m_face->ascent() + m_face->descent();
-        m_scaleY = faceHeight > 0 ? m_height / faceHeight : 0;
-        const qreal faceAdvance = m_face->glyph(U'M').advance;
-        m_scaleX = faceAdvance > 0 ? m_width / faceAdvance : 0;
-        m_baseline = m_face->ascent() * m_scaleY;
+    if (upper == '0') {
+        scalable(height, width);
         return;
     }
-    m_fallback = upper != '0';
+    // The ZPL guide, ^CF: "If you ... enter an invalid font value, any data
+    // you specify prints in font A."
+    const Cell *cell = cellOf(upper);
+    m_fallback = !cell;
+    if (!cell)
+        cell = cellOf('A');
+    m_name = cell->name;
+    // The ZPL guide, ^A: "If you specify only the height or width value, the
+    // standard matrix for that font automatically determines the other
+    // value. If the value is not given or a 0 (zero) is entered, the height
+    // or width is determined by the standard font matrix." Bitmap fonts
+    // magnify their matrix by whole numbers, the same both ways when one is given.
+    const int cellH = dots(cell->height, dpmm), cellW = dots(cell->width, dpmm);
+    int magH = height > 0 ? magnification(height, cellH) : 0;
+    int magW = width > 0 ? magnification(width, cellW) : 0;
+    magH = magH > 0 ? magH : qMax(1, magW);
+    magW = magW > 0 ? magW : magH;
+    if (cell->baseline == 0) {      // P-V
+        scalable(cellH * magH, cellW * magW);
+        return;
+    }
+    m_face = &Typeface::monospace();
+    m_height = cellH * magH;
+    m_width = cellW * magW;
+    m_cellAdvance = (cellW + (cell->gap > 0 ? dots(cell->gap, dpmm) : 0)) * magW;
+    m_baseline = dots(cell->baseline, dpmm) * magH;
+    // Capitals from the cell's top to its baseline; the face's advance box
+    // fills the cell's width.
+    m_scaleY = m_face->capHeight() > 0 ? m_baseline / m_face->capHeight() : 0;
+    const qreal faceAdvance = m_face->glyph(U'M').advance;
+    m_scaleX = faceAdvance > 0 ? m_width / faceAdvance : 0;
+}
+
+// Font 0 (and P-V at their magnified matrices): one of height and width
+// missing or 0 is the other.
+void Font::scalable(int height, int width)
+{
     m_face = &Typeface::scalable();
-    m_height = qBound(1, height, 32000);
-    m_width = width > 0 ? qBound(1, width, 32000) : m_height;
-    m_scaleY = EmPerHeight * m_height / Typeface::ReferenceSize;
+    if (height <= 0 && width <= 0) {   // the ZPL guide's font matrices: "0 Default: 15 x 12"
+        height = 15;
+        width = 12;
+    }
+    m_height = qBound(1, height > 0 ? height : width, 32000);
+    m_width = qBound(1, width > 0 ? width : height, 32000);
+    m_scaleY = m_face->capHeight() > 0 ? CapHeight * m_height / m_face->capHeight() : 0;
     m_scaleX = m_scaleY * m_width / m_height;
     m_baseline = CapHeight * m_height;
 }
@@ -106,7 +140,7 @@ qreal Font::advance(const QString &text) const
     return total;
 }
 
-void Font::addText(QPainterPath &to, const QString &text, qreal x, qreal y) const
+void Font::addText(QPainterPath &to, const QString &text, qreal x, qreal y, const QTransform &placement) const
 {
     // Where glyphs overlap (lines printed over each other, tight advances) a
     // printer prints both: the nonzero rule fills them, where odd-even would
@@ -118,13 +152,13 @@ void Font::addText(QPainterPath &to, const QString &text, qreal x, qreal y) cons
         if (m_cellAdvance == 0 && c == U'-') {
             // The printer's hyphen is a wide bar: 0.58 h of ink, 0.12 h thick.
             const qreal inkWidth = 0.58 * m_width;
-            to.addRect(QRectF(x + (advance - inkWidth) / 2, y + 0.37 * m_height, inkWidth, 0.12 * m_height));
+            to.addPolygon(placement.map(QPolygonF(QRectF(x + (advance - inkWidth) / 2, y + 0.37 * m_height, inkWidth,
+                                                         0.12 * m_height))));
+            to.closeSubpath();
         } else if (c != U' ') {
-            const Typeface::Glyph &g = m_face->glyph(c);
-            // Bitmap fonts: centre the glyph in its cell's advance.
-            const qreal shift = m_cellAdvance > 0 ? (advance - g.advance * m_scaleX) / 2 : 0;
-            QTransform t(m_scaleX, 0, 0, m_scaleY, x + shift, baseline);
-            to.addPath(t.map(g.path));
+            // Bitmap fonts: the glyph in its cell, the gap after it.
+            const QTransform t = QTransform(m_scaleX, 0, 0, m_scaleY, x, baseline) * placement;
+            to.addPath(t.map(m_face->glyph(c).path));
         }
         x += advance;
     }

@@ -1,14 +1,18 @@
 #pragma once
 
-// A printer font at a field's size: font 0 (scalable) or the bitmap fonts A-H
-// (cells magnified by whole numbers), laid out upright with the cell's top-left
-// at (0, 0). Font 0 puts its cap tops at y = 0 and its baseline at 0.75 h; its
-// em is 1.045 h and w/h stretches it across; the hyphen is 0.90 h wide, as the
-// printer's. Bitmap fonts take a monospace face sized to fill their cells.
-// Other font names fall back to font 0 (see fallback()).
+// A printer font at a field's size, laid out upright with the cell's top-left
+// at (0, 0). Font 0 is scalable: its cap tops at y = 0, its baseline at 0.75 h
+// (the face scaled so that its capitals are that high), w/h stretching it
+// across; the hyphen is 0.90 h wide, as the printer's. The bitmap fonts A-H
+// have the ZPL guide's cells (height x width, gap after each character,
+// baseline), magnified by whole numbers: a monospace face's capitals run from
+// the cell's top to its baseline. P-V are proportional bitmap fonts at fixed
+// matrices, drawn with font 0's face at a whole magnification of theirs. Any
+// other name prints in font A (see fallback()).
 
 #include <QPainterPath>
 #include <QString>
+#include <QTransform>
 
 namespace zpl {
 
@@ -17,11 +21,12 @@ class Typeface;
 class Font
 {
 public:
-    // name: the character after ^A ('0', 'A'...'H', others fall back to '0').
+    // name: the character after ^A ('0', 'A'...'Z'). height, width: in dots;
+    // 0 (or less) when not given, the other then sets both in proportion.
     Font(char name, int height, int width, int dpmm);
 
     char name() const { return m_name; }
-    bool fallback() const { return m_fallback; }   // the name was not one we have
+    bool fallback() const { return m_fallback; }   // the name was not one we have: font A
     bool available() const;                        // its face was loaded
     QString missingText() const;                   // what to say when it was not
     int height() const { return m_height; }        // the cell height in dots
@@ -29,10 +34,13 @@ public:
     qreal baseline() const { return m_baseline; }  // below the cell top
     QString shown(const QString &text) const;      // B and H: what of the text they can print
     qreal advance(const QString &text) const;      // of shown(text)
-    // The outlines of shown(text), its pen starting at (x, cell top y).
-    void addText(QPainterPath &to, const QString &text, qreal x, qreal y) const;
+    // The outlines of shown(text), its pen starting at (x, cell top y), then
+    // mapped by `placement`.
+    void addText(QPainterPath &to, const QString &text, qreal x, qreal y,
+                 const QTransform &placement = QTransform()) const;
 
 private:
+    void scalable(int height, int width);
     qreal advanceOf(char32_t c) const;
 
     Typeface *m_face = nullptr;
@@ -41,7 +49,7 @@ private:
     int m_height = 0, m_width = 0;
     qreal m_scaleX = 1, m_scaleY = 1;   // from the face's reference size
     qreal m_baseline = 0;
-    qreal m_cellAdvance = 0;            // bitmap fonts: dots per character
+    qreal m_cellAdvance = 0;            // A-H: dots per character
 };
 
 } // namespace zpl

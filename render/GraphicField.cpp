@@ -69,50 +69,56 @@ QByteArray decodeBase64Form(const QByteArray &data, qsizetype total, QStringList
     return out;
 }
 
-// Hex digits with the repeat letters and row shortcuts, into rows of `row` bytes.
+// Hex digits with the repeat letters and row shortcuts, into rows of `row`
+// bytes. The ZPL guide's "Alternative Data Compression Scheme for ~DG and ~DB
+// Commands" defines a repeat letter by the digits it stands for: "Sending M6
+// to the printer is identical to sending the following hexadecimal data:
+// 6666666", and "ZPL II ignores the end of a text line". So the data is one
+// stream of hex digits that fills the rows in turn, and a repeat carries on
+// into the next row as image encoders write it. "a comma (,) fills the line,
+// to the right, with zeros (0) until the specified line byte is filled", "an
+// exclamation mark (!) fills the line, to the right, with ones (1)" and "a
+// colon (:) denotes repetition of the previous line": those three finish the
+// current row (a whole row when none of it is written yet).
 QByteArray decodeHex(const QByteArray &data, qsizetype total, int row, QStringList *notes)
 {
-    QByteArray out;
-    out.reserve(total);
-    QByteArray line;                    // the row being filled, as nibbles
-    QByteArray previous(row * 2, '\0');
+    QByteArray out(total, '\0');
+    const qsizetype end = total * 2, line = qsizetype(row) * 2;    // in hex digits
+    qsizetype at = 0;
+    const auto put = [&](int value, qsizetype count) {
+        for (const qsizetype stop = qMin(end, at + count); at < stop; ++at)
+            out[at / 2] = char(out[at / 2] | (at % 2 ? value : value << 4));
+    };
     int repeat = 0;
     bool bad = false;
-    const auto endRow = [&](char fill) {
-        line.append(qMax<qsizetype>(0, row * 2 - line.size()), fill);
-        out += QByteArray::fromHex(line);
-        previous = line;
-        line.clear();
-    };
     for (const char c : data) {
-        if (out.size() >= total)
+        if (at >= end)
             break;
+        const int digit = hexValue(c);
         if (c >= 'G' && c <= 'Y') {
-            repeat = qMin(repeat + c - 'G' + 1, 1 << 20);
+            repeat = qMin(repeat + c - 'G' + 1, 1 << 24);
         } else if (c >= 'g' && c <= 'z') {
-            repeat = qMin(repeat + (c - 'g' + 1) * 20, 1 << 20);
-        } else if (c == ',') {
-            endRow('0');
-        } else if (c == '!') {
-            endRow('F');
-        } else if (c == ':') {
-            line = previous;
-            endRow('0');
-        } else if (hexValue(c) >= 0) {
-            // A repeat never runs past the end of its row.
-            line.append(qMin<qsizetype>(qMax(1, repeat), row * 2 - line.size()), c);
+            repeat = qMin(repeat + (c - 'g' + 1) * 20, 1 << 24);
+        } else if (digit >= 0) {
+            put(digit, qMax(1, repeat));
             repeat = 0;
-            if (line.size() >= row * 2)
-                endRow('0');
+        } else if (c == ',' || c == '!' || c == ':') {
+            const qsizetype start = at - at % line;
+            const qsizetype bytes = qMin<qsizetype>(row, total - start / 2);
+            if (c == ':')       // on the first row there is none to repeat: blank
+                out.replace(start / 2, bytes, start > 0 ? out.mid(start / 2 - row, bytes) : QByteArray(bytes, '\0'));
+            else
+                put(c == '!' ? 0xf : 0, start + line - at);
+            at = qMin(end, start + line);
+            repeat = 0;
         } else if (c != ' ' && c != '\r' && c != '\n' && c != '\t') {
             bad = true;
         }
     }
-    if (!line.isEmpty() && out.size() < total)
-        endRow('0');
     if (bad)
         notes->append(QStringLiteral("characters other than hex digits and compression codes were skipped"));
-    return out.left(total);
+    // A row begun is a row received; the rest of it stays blank.
+    return out.left(qMin(total, (at + line - 1) / line * row));
 }
 
 } // namespace

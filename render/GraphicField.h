@@ -1,7 +1,8 @@
 #pragma once
 
 // ^GFa,b,c,d,data as an image. a: A (hex, with the ASCII compression letters
-// G-Y g-z and the row shortcuts , ! :, or :Z64:/:B64: base64 with its CRC),
+// G-Y g-z and the row shortcuts , ! :, the digits one stream across rows; or
+// :Z64:/:B64: base64 with its CRC),
 // B (b bytes of binary). c is the image's byte count, d its bytes per row:
 // the image is 8 d dots wide and c / d rows high, bit 1 = black. Decoded data
 // never grows beyond c bytes. Mismatched counts, a bad CRC or bad characters

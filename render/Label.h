@@ -39,7 +39,8 @@ struct DrawOp
     enum Kind {
         Box,        // rect, thickness, rounding (0-8), white
         Ellipse,    // rect, thickness, white
-        Diagonal,   // rect, thickness, rising (true: from bottom-left to top-right), white
+        Diagonal,   // rect (the ink: the line's box and its thickness across), thickness, rising
+                    // (true: from bottom-left to top-right), white
         Rects,      // rects (bars and modules), white
         Path,       // path (text outlines, filled), white
         Bitmap      // rect.topLeft(), image (Format_Mono, 1 = black)
@@ -60,15 +61,22 @@ struct DrawOp
 struct Label
 {
     int width = 0, length = 0;  // dots
+    int printLeft = 0;          // ^PW: the columns printed, from printLeft on; the rest stays blank
+    int printWidth = 0;         // 0: all
     int quantity = 1;           // ^PQ: shown, never drawn that many times
-    QByteArray printRate;       // ^PR as received, e.g. "B"
-    QByteArray darkness;        // ~SD as received, e.g. "15"
-    int mediaDarkness = 0;      // ^MD
+    QByteArray printRate;       // ^PR's speeds a printer accepted, e.g. "B" or "2,E,A"
+    QByteArray darkness;        // ~SD as the printer holds it, e.g. "15" or "8.3"
+    double mediaDarkness = 0;   // ^MD, -30 to 30
     bool invert = false;        // ^POI: the finished label turns 180 degrees
     qint64 offset = 0;          // where its ^XA stands in the job
     std::vector<DrawOp> ops;
     std::vector<Diagnostic> diagnostics;
 };
+
+// What the operation may ink, in label dots.
+QRect Bounds(const DrawOp &op);
+// Moves the operation `dx` dots across.
+void Shift(DrawOp &op, int dx);
 
 // A label keeps at most this many operations and notes: a job of a million
 // tiny commands must not take the memory of a million.

@@ -54,7 +54,7 @@ const QHash<QByteArray, Printer::Handler> &Printer::handlers()
         {"~CT", &Printer::ignore}, {"^CD", &Printer::ignore}, {"~CD", &Printer::ignore},
         {"^FX", &Printer::ignore},
         // Media handling and printer set-up: no effect on the image.
-        {"^MN", &Printer::ignore}, {"^MM", &Printer::ignore}, {"^MT", &Printer::ignore},
+        {"^MM", &Printer::ignore}, {"^MT", &Printer::ignore},
         {"^MC", &Printer::ignore}, {"^JM", &Printer::ignore}, {"^PM", &Printer::ignore},
         {"^JU", &Printer::ignore}, {"^JZ", &Printer::ignore}, {"~JA", &Printer::ignore},
         {"^PF", &Printer::ignore}, {"~TA", &Printer::ignore}, {"~JS", &Printer::ignore},
@@ -201,8 +201,7 @@ void Printer::endFormat(const Token &token)
         at.name = "SN";
         diagnose(at, QStringLiteral("serial fields: the first label is shown; %1 more count on").arg(m_label.quantity - 1));
     }
-    m_label.width = qMin(m_state.printWidth > 0 ? m_state.printWidth : m_media.widthDots(), m_media.widthDots());
-    m_label.length = qMin(m_state.labelLength > 0 ? m_state.labelLength : m_media.lengthDots(), m_media.lengthDots());
+    placeOnMedia();
     m_label.printRate = m_state.printRate;
     m_label.darkness = m_state.darkness;
     m_label.mediaDarkness = m_state.mediaDarkness;
@@ -215,6 +214,33 @@ void Printer::endFormat(const Token &token)
         ++m_skipped;
     }
     m_label = Label();
+}
+
+// The label on the media: as long as the loaded label, or as ^LL on
+// continuous media; a ^PW narrower than the media in the media's middle.
+void Printer::placeOnMedia()
+{
+    // The ZPL guide, ^LL: "This command is necessary when using continuous
+    // media (media not divided into separate labels by gaps, spaces, notches,
+    // slots, or holes)." ^MN: "Continuous Media ... Label length is determined
+    // by the ^LL command"; with V, "if portions of the printed label fall
+    // outside of the defined label length, the label size will automatically
+    // be extended to contain them". On labels the printer prints the label's
+    // own length, whatever ^LL says.
+    const int mediaLength = m_media.lengthDots();
+    const bool continuous = m_state.mediaTracking == 'N' || m_state.mediaTracking == 'V';
+    m_label.length = continuous && m_state.labelLength > 0 ? qMin(m_state.labelLength, mediaLength) : mediaLength;
+    if (m_state.mediaTracking == 'V')
+        for (const DrawOp &op : m_label.ops)
+            m_label.length = qBound(m_label.length, Bounds(op).bottom() + 1, mediaLength);
+    // A ^PW narrower than the media prints centred on it (the usual
+    // centre-justified media path): the image is the media's width.
+    m_label.width = m_media.widthDots();
+    m_label.printWidth = m_state.printWidth > 0 ? qMin(m_state.printWidth, m_label.width) : m_label.width;
+    m_label.printLeft = (m_label.width - m_label.printWidth) / 2;
+    if (m_label.printLeft > 0)
+        for (DrawOp &op : m_label.ops)
+            Shift(op, m_label.printLeft);
 }
 
 void Printer::endField()
@@ -243,14 +269,37 @@ void Printer::endField()
     ++m_fields;
 }
 
+// Printers draw each graphic of a field at the origin it had: a ^FO, ^FT or
+// another content command before the ^FS starts the field's next part, which
+// keeps its font, block and other settings (carrier labels put several
+// ^FO..^GF logos before one text field and its ^FS).
+void Printer::drawGraphicSoFar()
+{
+    using C = FieldState::Content;
+    const C c = m_field.content;
+    if (c == C::Text || c == C::Barcode)
+        return;
+    FieldState graphic = m_field;
+    graphic.hasData = false;
+    FieldRenderer(m_state, m_media.dpmm, m_label).render(graphic, m_nextText);
+    ++m_fields;
+    m_field.content = C::Text;
+    m_field.graphic = QImage();
+    m_field.params.clear();
+    m_field.contentOffset = 0;
+    m_field.contentCommand.clear();
+}
+
 void Printer::fieldOrigin(const Token &token)
 {
+    drawGraphicSoFar();
     const bool typeset = token.name == "FT";
     const QPoint fallback = typeset ? m_nextText - m_state.home : QPoint(0, 0);
     const int x = number(token, 0, fallback.x(), 0, MaxCoordinate);
     const int y = number(token, 1, fallback.y(), 0, MaxCoordinate);
     m_field.origin = typeset ? FieldState::Origin::Baseline : FieldState::Origin::Top;
     m_field.at = QPoint(x, y) + m_state.home;
+    m_field.justify = token.args.count(token.delimiter) >= 2 ? number(token, 2, m_state.justify, 0, 2) : m_state.justify;
     m_fieldOpen = true;
 }
 
@@ -319,14 +368,18 @@ void Printer::fontSize(const Token &token)
 {
     m_field.fontRotated = !token.param(0).trimmed().isEmpty();
     m_field.fontRotation = rotation(token, token.param(0), m_state.rotation);
-    // An omitted height is the ^CF height; an omitted width follows the height.
-    m_field.fontHeight = number(token, 1, m_state.fontHeight, 1, MaxCoordinate);
-    m_field.fontWidth = number(token, 2, 0, 1, MaxCoordinate);
+    // Both omitted (or 0): the ^CF size; one of them: the other follows it
+    // in proportion (0 to Font).
+    const int height = number(token, 1, 0, 0, MaxCoordinate), width = number(token, 2, 0, 0, MaxCoordinate);
+    const bool given = height > 0 || width > 0;
+    m_field.fontHeight = given ? height : m_state.fontHeight;
+    m_field.fontWidth = given ? width : m_state.fontWidth;
     m_fieldOpen = true;
 }
 
 void Printer::barcode(const Token &token)
 {
+    drawGraphicSoFar();
     const char type = token.name.size() > 1 ? token.name.at(1) : 0;
     m_field.content = FieldState::Content::Barcode;
     m_field.contentOffset = token.offset;
@@ -340,16 +393,22 @@ void Printer::barcode(const Token &token)
     }
     QList<QByteArray> params = token.params();
     m_field.barcodeType = type;
-    m_field.barcodeRotated = !params.value(0).trimmed().isEmpty();
-    m_field.barcodeRotation = rotation(token, params.value(0), m_state.rotation);
-    if (!params.isEmpty())
-        params.removeFirst();
+    if (!TakesOrientation(type)) {
+        m_field.barcodeRotated = true;      // upright, whatever ^FW says
+        m_field.barcodeRotation = Rotation::N;
+    } else {
+        m_field.barcodeRotated = !params.value(0).trimmed().isEmpty();
+        m_field.barcodeRotation = rotation(token, params.value(0), m_state.rotation);
+        if (!params.isEmpty())
+            params.removeFirst();
+    }
     m_field.params = params;
     m_fieldOpen = true;
 }
 
 void Printer::graphicShape(const Token &token)
 {
+    drawGraphicSoFar();
     using C = FieldState::Content;
     const QByteArray n = token.name;
     m_field.content = n == "GB" ? C::Box : n == "GC" ? C::Circle : n == "GD" ? C::Diagonal : C::Ellipse;
@@ -361,6 +420,7 @@ void Printer::graphicShape(const Token &token)
 
 void Printer::graphicField(const Token &token)
 {
+    drawGraphicSoFar();
     QStringList notes;
     m_field.graphic = DecodeGraphicField(token.args, token.delimiter, &notes);
     for (const QString &note : notes)

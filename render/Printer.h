@@ -72,6 +72,8 @@ private:
     Rotation rotation(const Token &token, const QByteArray &letter, Rotation fallback);
     CommandReader reader(const Token &token);
     void endField();
+    void placeOnMedia();
+    void drawGraphicSoFar();
 
     void startFormat(const Token &token);
     void endFormat(const Token &token);

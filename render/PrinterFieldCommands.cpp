@@ -80,9 +80,16 @@ void Printer::storeLabelImage(const Token &token)
                                    "after the format ends); the label prints, nothing is stored"));
 }
 
+// The ZPL guide: ^LSa "Accepted Values: -9999 to 9999", "assumed to be
+// positive unless preceded by a negative sign (-)".
 void Printer::labelShift(const Token &token)
 {
-    if (number(token, 0, 0, -9999, 9999) != 0)
+    const QByteArray text = token.param(0).trimmed();
+    bool ok = false;
+    const int shift = text.toInt(&ok);
+    if (!text.isEmpty() && (!ok || shift < -9999 || shift > 9999))
+        diagnose(token, QStringLiteral("label shift must be -9999 to 9999; refused"));
+    else if (ok && shift != 0)
         diagnose(token, QStringLiteral("label shift only moves fields for a printer's own adjustment; not applied"));
 }
 

@@ -182,6 +182,7 @@ void Printer::recallGraphic(const Token &token)
         else if (mx > 1 || my > 1)
             image = image.scaled(image.width() * mx, image.height() * my, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     }
+    drawGraphicSoFar();
     if (token.name == "IL") {
         if (m_fieldOpen)
             endField();

@@ -42,8 +42,8 @@ QPainterPath ellipsePath(const DrawOp &op)
     return path;
 }
 
-// A line of horizontal thickness t from one corner of the box to the other,
-// one run of t dots per row, so that it touches all four sides exactly.
+// A line of horizontal thickness t across its box (the ink), one run of t
+// dots per row, from one side to the other, touching all four exactly.
 void fillDiagonal(QPainter &painter, const DrawOp &op, const QColor &ink, const QRect &clip)
 {
     const QRect r = op.rect;
@@ -151,11 +151,12 @@ public:
         // RGB32: the raster engine's fastest format; only one channel is read back.
         constexpr int BandBytes = 512 * 1024;
         m_rows = qBound(16, BandBytes / (4 * m_size.width()), m_size.height());
+        // ^PW: only its columns are printed.
+        if (label.printWidth > 0 && label.printWidth < m_size.width())
+            m_printed = QRect(label.printLeft, 0, label.printWidth, m_size.height()) & m_printed;
         m_bounds.reserve(label.ops.size());
-        for (const DrawOp &op : label.ops) {
-            m_bounds.push_back((op.kind == DrawOp::Path ? op.path.controlPointRect().toAlignedRect() : op.rect)
-                               .adjusted(-1, -1, 1, 1) & QRect(QPoint(0, 0), m_size));
-        }
+        for (const DrawOp &op : label.ops)
+            m_bounds.push_back(Bounds(op).adjusted(-1, -1, 1, 1) & m_printed);
     }
 
     int count() const { return (m_size.height() + m_rows - 1) / m_rows; }
@@ -200,6 +201,8 @@ public:
                 if (!painter.isActive()) {
                     painter.begin(&band);
                     painter.translate(0, -top);
+                    if (m_printed.size() != m_size)
+                        painter.setClipRect(m_printed);
                 }
                 draw(painter, op, path, op.white ? Qt::white : Qt::black, bandRect);
             }
@@ -224,10 +227,30 @@ private:
     uchar *const m_out;
     const qsizetype m_stride;
     int m_rows = 1;
+    QRect m_printed{QPoint(0, 0), m_size};
     std::vector<QRect> m_bounds;
 };
 
 } // namespace
+
+QRect Bounds(const DrawOp &op)
+{
+    if (op.kind == DrawOp::Path)
+        return op.path.controlPointRect().toAlignedRect();
+    QRect bounds = op.rect;
+    for (const QRect &r : op.rects)
+        bounds |= r;
+    return bounds;
+}
+
+void Shift(DrawOp &op, int dx)
+{
+    op.rect.translate(dx, 0);
+    for (QRect &r : op.rects)
+        r.translate(dx, 0);
+    if (!op.path.isEmpty())
+        op.path.translate(dx, 0);
+}
 
 std::vector<Label> RenderJob(const QByteArray &job, Media media)
 {

@@ -1,8 +1,9 @@
 #pragma once
 
 // The commands that change what persists in a printer across formats: ^BY
-// ^CF ^FW ^LH ^LR ^PW ^LL ^PO ^PR ~SD ^MD ^CI. ^PW and ^LL are held to the
-// media; ~SD keeps its text as received (00-30, decimals allowed).
+// ^CF ^FW ^LH ^LR ^PW ^LL ^MN ^PO ^PR ~SD ^MD ^CI. ^PW and ^LL are held to the
+// media; a ^PR ~SD ^MD ^LH or ^CI value a printer would refuse is noted and
+// the last good value stays, so state holds only values a printer could.
 
 #include "CommandReader.h"
 #include "FieldState.h"

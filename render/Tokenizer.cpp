@@ -60,6 +60,10 @@ void Tokenizer::take(char c, std::vector<Token> &out)
     case State::Name:
         if (c == '\r' || c == '\n')
             return;     // a line break inside a name is not part of it
+        if (isPrefix(c) && m_token.name.isEmpty()) {
+            startCommand(c);    // a prefix right after a prefix: printers drop the first
+            return;
+        }
         m_token.name += char(c >= 'a' && c <= 'z' ? c - 32 : c);
         if (m_token.name.size() == 2)
             completeName(out);

@@ -8,7 +8,8 @@
 // without parameters (^XA ^XZ ^FS ...) are complete at once; the others when the
 // next prefix arrives or at finish(). ^CC ^CT ^CD take exactly one character. ^GFB/^GFC data is read by its byte count,
 // so prefixes inside it are data. Bytes before the first prefix are skipped.
-// Line breaks that end a command are dropped, except inside ^FD/^FV data.
+// Line breaks that end a command are dropped, except inside ^FD/^FV data. A
+// prefix right after a prefix (^^FS) is dropped, as printers do.
 
 #include <QByteArray>
 #include <QList>

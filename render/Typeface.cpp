@@ -1,23 +1,42 @@
 #include "Typeface.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <cstdio>
 
 namespace zpl {
 
+namespace {
+
+// A font file in a fonts/ folder beside the program (where a build for
+// another system puts it, with its licence), else in Debian's package.
+QStringList fontFile(const QString &name, const QString &debianFolder)
+{
+    QStringList paths;
+    if (QCoreApplication::instance())
+        paths << QCoreApplication::applicationDirPath() + QStringLiteral("/fonts/") + name;
+    return paths << debianFolder + QLatin1Char('/') + name;
+}
+
+} // namespace
+
 Typeface &Typeface::scalable()
 {
-    // Font 0 stands in for a proprietary face: a narrow bold grotesque whose
-    // advances are close to the printer's (fonts-urw-base35).
-    static Typeface face({QStringLiteral("/usr/share/fonts/opentype/urw-base35/NimbusSansNarrow-Bold.otf"),
-                          QStringLiteral("/usr/share/fonts/type1/urw-base35/NimbusSansNarrow-Bold.t1")});
+    // Font 0 stands in for a proprietary condensed bold sans. Of the free
+    // condensed bold faces in Debian, Open Sans Condensed Bold (fonts-open-sans,
+    // Apache 2.0) comes closest to the printer's advances once its capitals are
+    // scaled to 3/4 of the cell: its capitals about 4 % narrower, its digits 1 %
+    // wider, its lower case as wide as Nimbus Sans Narrow Bold's, whose
+    // capitals are 6 % too wide (DejaVu Sans Condensed Bold: 26 %).
+    static Typeface face(fontFile(QStringLiteral("OpenSans-CondBold.ttf"),
+                                  QStringLiteral("/usr/share/fonts/truetype/open-sans")));
     return face;
 }
 
 Typeface &Typeface::monospace()
 {
-    static Typeface face({QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf")});
+    static Typeface face(fontFile(QStringLiteral("DejaVuSansMono.ttf"), QStringLiteral("/usr/share/fonts/truetype/dejavu")));
     return face;
 }
 
@@ -36,8 +55,8 @@ Typeface::Typeface(const QStringList &candidates)
         std::fprintf(stderr, "zplrender: %s\n", qPrintable(missingText()));
         return;
     }
-    m_ascent = m_font.ascent();
-    m_descent = m_font.descent();
+    m_capHeight = -glyph(U'H').path.boundingRect().top();
+    m_glyphs.clear();   // outlines from now on sit on the cap line
 }
 
 QString Typeface::missingText() const
@@ -57,6 +76,17 @@ const Typeface::Glyph &Typeface::glyph(char32_t c)
         const QList<quint32> indexes = m_font.glyphIndexesForString(text);
         if (!indexes.isEmpty()) {
             g.path = m_font.pathForGlyph(indexes.first());
+            // A printer's font has no overshoot: round letters end on the cap
+            // line and the baseline, as its flat ones do. Points within 2 % of
+            // the em beyond either line are put on it.
+            constexpr qreal Overshoot = 0.02 * ReferenceSize;
+            for (int i = 0; m_capHeight > 0 && i < g.path.elementCount(); ++i) {
+                const QPainterPath::Element e = g.path.elementAt(i);
+                if (e.y < -m_capHeight && e.y >= -m_capHeight - Overshoot)
+                    g.path.setElementPositionAt(i, e.x, -m_capHeight);
+                else if (e.y > 0 && e.y <= Overshoot)
+                    g.path.setElementPositionAt(i, e.x, 0);
+            }
             const QList<QPointF> advances = m_font.advancesForGlyphIndexes(indexes);
             g.advance = advances.isEmpty() ? 0 : advances.first().x();
         }

@@ -3,7 +3,8 @@
 // A font file loaded once by its path, with its glyph outlines at a reference
 // size of 1000 pixels per em. Outlines are unhinted, so that scaling them to
 // any field size keeps their shapes. A missing or unreadable file is said once
-// on standard error; the face is then empty and draws nothing.
+// on standard error; the face is then empty and draws nothing. The font files
+// are named here only (Debian's paths, or a fonts/ folder beside the program).
 
 #include <QHash>
 #include <QPainterPath>
@@ -31,14 +32,13 @@ public:
     bool isLoaded() const { return m_font.isValid(); }
     QString missingText() const;        // what to tell the user when it is not
     const Glyph &glyph(char32_t c);
-    qreal ascent() const { return m_ascent; }
-    qreal descent() const { return m_descent; }
+    qreal capHeight() const { return m_capHeight; }    // of H's ink, at the reference size
 
 private:
     QRawFont m_font;
     QString m_tried;
     QHash<char32_t, Glyph> m_glyphs;
-    qreal m_ascent = 0, m_descent = 0;
+    qreal m_capHeight = 0;
 };
 
 } // namespace zpl

@@ -7,7 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-scripts/build.sh
+# The two programs and the sample Config.ini; the tests are the test command's.
+BUILD_TARGETS="zpltest zpltest_config zplsink" scripts/build.sh
 build_dir=${BUILD_DIR:-build}
 if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
     echo "zpltest needs a display (DISPLAY or WAYLAND_DISPLAY is not set)." >&2

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs with apt-get what building, testing and running zpltest needs on
-# Debian 12, and nothing when it is all there. Extra package names may be
-# given as arguments.
+# Installs with apt-get what building and running zpltest and zplsink needs
+# on Debian 12 (also for cmake --install, cpack and the benchmarks), and
+# nothing when it is all there. Extra package names may be given as
+# arguments: the test command adds what only the tests need.
 set -euo pipefail
 
 packages=(
@@ -10,7 +11,7 @@ packages=(
     qt6-translations-l10n    # Qt's own texts in Chinese
     fonts-wqy-microhei       # a CJK font, so that no character shows as a box
     pkg-config libqrencode-dev libzint-dev  # the renderer's QR, Data Matrix and PDF417 encoders
-    fonts-urw-base35 fonts-dejavu-core zlib1g-dev  # the renderer's fonts 0 and A-H, ^GF decompression
+    fonts-open-sans fonts-dejavu-core zlib1g-dev  # the renderer's fonts 0 (and P-V) and A-H, ^GF decompression
     "$@"
 )
 

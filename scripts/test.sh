@@ -9,7 +9,10 @@
 #      and the renderer for $RENDER_FUZZ_SECONDS (120 by default),
 #   4. puts three mutants of tests/mutation/mutants.txt, chosen by the commit,
 #      into a copy of the tree and fails when the tests miss one,
-#   5. builds the Debian package, installs, starts and removes it (as root).
+#   5. builds the Debian package, installs, starts and removes it (as root),
+#   6. on a minimal Debian 12 (../shared/tools/fresh-debian, as root), runs the
+#      README's start command from a fresh clone of the last commit and
+#      prints once to zplsink (tests/fresh/first_print.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
@@ -85,6 +88,47 @@ sudo=()
 [[ $(id -u) -eq 0 ]] || sudo=(sudo)
 "${sudo[@]}" bash tests/package/test_package.sh build
 passed=$((passed + 1))
+
+# ---- 6. A fresh machine ----------------------------------------------------
+# What CI cannot see on a machine where everything is installed: the README's
+# start command on a minimal Debian 12 with only what scripts/setup.sh
+# installs, zpltest's and zplsink's windows under Xvfb and one print. The
+# root is cached outside the clone after its first making (a few minutes).
+# Inside such a copy (this suite run there) the stage is what is running.
+# It costs 10 to 20 minutes, so by default (ZPLTEST_FRESH=auto) it runs when
+# the last commit changes what a fresh machine depends on: the scripts, the
+# CMake files, the packaging or this check; ZPLTEST_FRESH=on or off decides.
+stage "fresh machine: scripts/run.sh and one print on a minimal Debian 12"
+fresh_debian=${FRESH_DEBIAN:-../shared/tools/fresh-debian}
+fresh=${ZPLTEST_FRESH:-auto}
+if [[ -f /.fresh-debian-base ]]; then
+    echo "left out: this machine is itself a fresh-debian copy"
+elif [[ $fresh == off ]]; then
+    echo "left out: ZPLTEST_FRESH=off"
+elif [[ $fresh == auto ]] && git rev-parse -q --verify HEAD~1 >/dev/null &&
+    ! git diff --name-only HEAD~1 HEAD | grep -qE '^(scripts|cmake|packaging|tests/fresh)/|(^|/)CMakeLists\.txt$'; then
+    echo "left out: the last commit changes no script, CMake file or packaging (ZPLTEST_FRESH=on runs it)"
+else
+    if [[ ! -f $fresh_debian ]]; then
+        echo "The fresh-machine stage needs $fresh_debian (FRESH_DEBIAN=path; ZPLTEST_FRESH=off leaves it out)" >&2
+        exit 1
+    fi
+    [[ -z $(git status --porcelain --untracked-files=no) ]] ||
+        echo "note: the check clones the last commit; uncommitted changes are not in it"
+    fresh_cache=${FRESH_DEBIAN_CACHE:-/var/cache/fresh-debian/bookworm}
+    [[ -f $fresh_cache/.fresh-debian-base ]] && fresh_root="cached root" || fresh_root="root made now"
+    fresh_start=$SECONDS
+    status=0
+    "${sudo[@]}" env FRESH_DEBIAN_HOLD=30 bash "$fresh_debian" --display 'bash tests/fresh/first_print.sh' 2>&1 |
+        tee build/fresh-debian.log || status=$?
+    if ((status != 0)) || ! grep -q 'RUN CHECK OK' build/fresh-debian.log ||
+        ! grep -q '^FIRST PRINT OK' build/fresh-debian.log; then
+        echo "fresh machine FAILED (exit status $status; log: build/fresh-debian.log)" >&2
+        exit 1
+    fi
+    echo "fresh machine: $((SECONDS - fresh_start)) s ($fresh_root)"
+    passed=$((passed + 1))
+fi
 
 echo
 echo "all stages: $passed passed, 0 failed"

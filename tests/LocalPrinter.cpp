@@ -132,8 +132,10 @@ void LocalPrinter::accept()
 void LocalPrinter::serve(QTcpSocket *socket, qsizetype index)
 {
     const auto take = [this, socket, index](qint64 most) {
-        m_jobs[index] += most < 0 ? socket->readAll() : socket->read(most);
-        emit bytesReceived();
+        const QByteArray got = most < 0 ? socket->readAll() : socket->read(most);
+        m_jobs[index] += got;
+        if (!got.isEmpty()) // a slow reader's tick may find nothing yet
+            emit bytesReceived();
     };
     if (m_behaviour == ReadsSlowly) {
         socket->setReadBufferSize(m_amount);

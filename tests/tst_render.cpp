@@ -37,6 +37,8 @@ QString summary(const std::vector<Label> &labels)
             s += QStringLiteral(" %1x%2 q%3").arg(l.width).arg(l.length).arg(l.quantity);
         if (!l.printRate.isEmpty() || !l.darkness.isEmpty())
             s += QStringLiteral(" pr%1 sd%2").arg(QString::fromLatin1(l.printRate), QString::fromLatin1(l.darkness));
+        if (l.mediaDarkness)
+            s += QStringLiteral(" md%1").arg(l.mediaDarkness);
         for (const DrawOp &op : l.ops) {
             const QRect r = op.rect;
             if (op.kind == DrawOp::Path)
@@ -93,6 +95,8 @@ private slots:
     void geometry();
     void fontZero_data();
     void fontZero();
+    void fontSizes_data();
+    void fontSizes();
     void rotation_data();
     void rotation();
     void ownLabel();
@@ -148,14 +152,32 @@ void TestRender::interpreter_data()
         QTest::newRow(name) << job << expected;
     };
     row("zpltest's job: one label, QR dropped by the ^BY height", OwnJob, "prB sd15 code(40,40,84,84) text(AB12)");
-    row("a format without fields gives no label", "^XA^PRB^XZ", "");
+    row("zpltest's job with darkness abc or none: noted, not shown; ^XA^PRB^XZ prints nothing",
+        "^XA^PRB^XZ~SDabc^XA^FDx^FS^XZ~SD^XA^FDy^FS^XZ", "prB sd text(x) !~SD@10 | prB sd text(y) !~SD@29");
+    row("^PR's three speeds, ~SD in tenths, ^MD at its lowest", "^XA^PR2,E,A^MD-30^XZ~SD8.3^XA^FDx^FS^XZ",
+        "pr2,E,A sd8.3 md-30 text(x)");
+    row("refused ^PR, ~SD, ^MD and ^CI values keep the last good ones, noted",
+        "^XA^PRB^MD-5^CI28^XZ~SD15^XA^PR\x80\xffH\x01Z,F,0^MD31~SD-5~SD\xfe/\x01\x39^CI99^FD\xc3\xa9^FS^XZ",
+        "prB sd15 md-5 text(\u00e9) !^PR@28 !^PR@28 !^PR@28 !^MD@40 !~SD@45 !~SD@50 !^CI@57");
     row("^PQ is a number", "^XA^FDx^FS^PQ5^XZ", "813x1219 q5 text(x)");
-    row("^LH persists into the next format and moves ^FO", "^XA^LH10,20^XZ^XA^FO5,5^GB3,3^FS^XZ", "box(15,25,3,3)");
+    row("^LH persists into the next format, moves ^FO; beyond 32000 refused, noted",
+        "^XA^LH10,20^XZ^XA^LH40000,5^FO5,5^GB3,3^FS^XZ", "box(15,10,3,3) !^LH@17");
     row("^BY height persists and moves a QR code", "^XA^BY2,3,30^XZ^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^XZ",
         "code(40,60,84,84)");
     row("^FT puts a box's bottom-left corner", "^XA^FT10,100^GB50,20,2^FS^XZ", "box(10,80,50,20)");
     row("^GB sides grow to the thickness", "^XA^FO0,0^GB1,1,10^FS^XZ", "box(0,0,10,10)");
-    row("^PW and ^LL size the label", "^XA^PW400^LL300^FDx^FS^XZ", "400x300 q1 text(x)");
+    row("^LL sets the length on continuous media", "^XA^MNN^LL300^FDx^FS^XZ", "813x300 q1 text(x)");
+    row("^LL shorter than a label: the label's length", "^XA^MNM^LL300^FO1,1^GB5,5^FS^XZ", "box(1,1,5,5)");
+    row("^MNV: ^LL grows to hold the fields", "^XA^MNV^LL100^FO1,150^GB5,5^FS^XZ", "813x155 q1 box(1,150,5,5)");
+    row("^PW narrower than the media: centred on it, a field beyond it noted",
+        "^XA^PW400^FO0,0^GB5,5^FS^FO390,0^GB20,5^FS^XZ", "box(206,0,5,5) box(596,0,20,5) !^GB@32");
+    row("right justified ^FT: a box's bottom-right corner", "^XA^FT100,100,1^GB50,20,2^FS^XZ", "box(50,80,50,20)");
+    row("^FW's justification for a ^FO without one", "^XA^FWN,1^FO100,10^GB50,20,2^FS^FWN,0^XZ", "box(50,10,50,20)");
+    row("graphics before a field's text each at their own ^FO",
+        "^XA^FO10,10^GFA,2,1,1,F0^FO200,10^GB6,6^FO10,300^A0N,30^FDtext^FS^XZ", "shape(10,10,8,1) box(200,10,6,6) text(text)");
+    row("letters before digits skipped, a minus on a coordinate ignored, noted", "^XA^FOB50,-60^GB5,5^FS^XZ",
+        "box(50,60,5,5) !^FO@3 !^FO@3");
+    row("a prefix after a prefix is dropped: its ^FS ends the field", "^XA^FDa^^FS^FDb^FS^XZ", "text(a) text(b)");
     row("^PW beyond the media is cut, noted", "^XA^PW9000^FDx^FS^XZ", "text(x) !^PW@3");
     row("unknown command skipped, label kept", "^XA^ZZ12^FO1,1^GB5,5^FS^XZ", "box(1,1,5,5) !^ZZ@3");
     row("bad number noted, field kept", "^XA^FOx,5^GB5,5^FS^XZ", "box(0,5,5,5) !^FO@3");
@@ -169,7 +191,6 @@ void TestRender::interpreter_data()
     row("^CI6 puts German letters for ASCII", "^XA^CI6^FD@[}^FS^XZ", "text(§Äü)");
     row("^CI27 reads code page 1252", "^XA^CI27^FD\x80\xe9^FS^XZ", "text(€é)");
     row("^FH decodes before the code page", "^XA^CI28^FH^FD_C3_9f_4^FS^XZ", "text(ß_4)");
-    row("^CI persists into the next format", "^XA^CI28^XZ^XA^FD\xc3\xa9^FS^XZ", "text(é)");
     row("several labels in one job", "^XA^FDa^FS^XZ^XA^FDb^FS^PQ3^XZ", "text(a) | 813x1219 q3 text(b)");
     row("^MUM: millimetres at 8 dots per mm", "^XA^MUM^FO1.5,2^GB10,5,1^FS^MUD^XZ", "box(12,16,80,40)");
     row("^MUI: inches", "^XA^MUI^FO0.5,1^GB1,0.25,0.25^FS^MUD^XZ", "box(102,203,203,51)");
@@ -182,6 +203,8 @@ void TestRender::interpreter_data()
     row("^GS draws the marks for A-C", "^XA^GSN,30,30^FDABC^FS^XZ", "text(\u00ae\u00a9\u2122)");
     row("^GFC is refused with its reason", "^XA^FO0,0^GFC,1,1,1,a^FS^XZ", "!^GF@9");
     row("unknown barcode type noted", "^XA^B~^FD1^FS^XZ", "!^B~@3");
+    row("decimals in ^BY and ^BC: their integer part",
+        "^XA^BY2.9,3.0,101.5^FO9,9^BCN,,N^FDA^FS^FO9,200^BCN,150.7,N^FDA^FS^XZ", "code(9,9,92,101) code(9,200,92,150)");
 }
 
 void TestRender::interpreter()
@@ -214,8 +237,6 @@ void TestRender::storedObjects_data()
         "-16777148 bytes free R:RAM\r\n\x03");
     row("~DG stored, ^XG scales it by whole dots", {"~DGR:DOT.GRF,2,1,C0C0", "^XA^FO10,20^XGDOT,3,2^FS^XZ"},
         "shape(10,20,24,4)");
-    row("^IM draws unscaled, ^IL at the corner", {"~DGR:DOT.GRF,2,1,C0C0", "^XA^ILR:DOT.GRF^FO10,20^IMR:DOT.GRF^FS^XZ"},
-        "shape(0,0,8,2) shape(10,20,8,2)");
     QImage png(3, 2, QImage::Format_Mono);
     png.fill(1);    // index 1 of a fresh mono image is white
     QByteArray pngBytes;
@@ -269,8 +290,9 @@ void TestRender::geometry_data()
     QTest::addColumn<QByteArray>("job");
     QTest::addColumn<QRect>("box");
     QTest::addColumn<int>("count");     // -1: not checked
-    const auto row = [](const char *name, const QByteArray &job, QRect box, int count = -1) {
-        QTest::newRow(name) << job << box << count;
+    QTest::addColumn<QStringList>("dots");  // the top rows from the label's corner, 1 = black; empty: not checked
+    const auto row = [](const char *name, const QByteArray &job, QRect box, int count = -1, const QStringList &dots = {}) {
+        QTest::newRow(name) << job << box << count << dots;
     };
     row("box outline", "^FO10,10^GB100,50,3^FS", {10, 10, 100, 50}, 100 * 50 - 94 * 44);
     row("thickness of half the side fills", "^FO10,10^GB40,20,10^FS", {10, 10, 40, 20}, 800);
@@ -281,10 +303,28 @@ void TestRender::geometry_data()
     row("rounded box keeps its corners clear", "^FO10,10^GB100,60,4,B,8^FS", {10, 10, 100, 60});
     row("circle", "^FO10,10^GC50,3^FS", {10, 10, 50, 50});
     row("ellipse", "^FO10,10^GE80,40,2^FS", {10, 10, 80, 40});
-    row("diagonal", "^FO10,10^GD100,50,4,B,L^FS", {10, 10, 100, 50});
-    row("reverse diagonal below the top band", "^FO10,600^FR^GD100,50,4^FS", {10, 600, 100, 50});
-    row("^GF hex with repeats and row shortcuts", "^FO5,6^GFA,12,10,2,JF:,!F0,^FS", {5, 6, 16, 5},
-        16 + 16 + 0 + 16 + 4);
+    row("diagonal: t dots across, so it spans w + t", "^FO10,10^GD100,50,4,B,L^FS", {10, 10, 104, 50});
+    row("reverse diagonal below the top band", "^FO10,600^FR^GD100,50,4^FS", {10, 600, 104, 50});
+    row("a white diagonal as thick as a box whites half of it", "^FO10,10^GB40,20,20^FS^FO10,10^GD40,20,40,W^FS",
+        {10, 10, 40, 19}, 400);
+    // The data is one stream of hex digits filling rows in turn: a repeat carries into the next row.
+    const QString o = "00000000", f = "11111111", of = "00001111";
+    row("^GF repeat across two row ends to a row's end, then a comma", "^FO0,0^GFA,10,10,2,HFP0,HF^FS", {0, 0, 8, 5},
+        -1, {f + o, o + o, o + o, o + o, f + o});
+    row("^GF ! and , finish a row a repeat began", "^FO0,0^GFA,8,8,2,HFI0!G0F,HF^FS", {0, 0, 16, 4}, -1,
+        {f + o, of + f, of + o, f + o});
+    row("^GF : on the first row is blank, then repeats a row a repeat finished", "^FO0,0^GFA,4,4,1,:I0F:^FS",
+        {4, 2, 4, 2}, -1, {o, o, of, of});
+    row("~DG and ~DY data read as one stream, ^IL draws it at the corner, ^IM unscaled at the field",
+        "~DGR:A.GRF,2,1,I0F~DYR:B,A,G,2,1,G0I1^ILR:A.GRF^FO8,0^IMR:B.GRF^FS", {4, 0, 12, 2}, -1,
+        {o + "00000001", of + "00010001"});
+    // 22-byte rows as an image encoder writes them (j M 0: 87 zeros, all of row 1 and 43 digits of row 2),
+    // against the plain hex of the same picture.
+    const QByteArray plain = QByteArray(87, '0') + "FFF" + QByteArray(42, '0') + "FF" + QByteArray(42, '0');
+    QStringList rows(4);
+    for (qsizetype at = 0; at < plain.size(); ++at)
+        rows[at / 44] += QString::number(plain.mid(at, 1).toInt(nullptr, 16), 2).rightJustified(4, '0');
+    row("^GF as an image encoder writes it", "^FO0,0^GFA,8,88,22,jM0FHF,:^FS", {0, 1, 176, 3}, 20, rows);
     row("^GF binary", "^FO5,6^GFB,2,2,1,\x81\x01^FS", {5, 6, 8, 2}, 3);
     row("~DY binary read by its byte count, carets and all", "~DYR:LOGO,B,G,2,1,^~^FO5,6^XGR:LOGO.GRF^FS",
         {6, 6, 6, 2}, 11);
@@ -292,12 +332,18 @@ void TestRender::geometry_data()
     const QByteArray z64 = qCompress(bytes).mid(4).toBase64();
     row("^GF :Z64:", "^FO0,0^GFA,99,6,2,:Z64:" + z64 + ":" + QByteArray::number(Crc16(z64), 16).rightJustified(4, '0')
         + "^FS", {0, 0, 16, 3}, 18);
-    row("^FPV stacks one character a line", "^FO10,10^A0,40^FPV^FDHH^FS", {12, 10, 20, 70});
-    row("^FPV with a gap of 10 between characters", "^FO10,10^A0,40^FPV,10^FDHH^FS", {12, 10, 20, 80});
-    row("^FPH with a gap of 10 between characters", "^FO10,10^A0,40^FPH,10^FDHH^FS", {12, 10, 55, 30});
-    row("^TB keeps the lines that fit its height", "^FO10,10^TBN,60,45^A0,20^FDHH HH HH HH^FS", {11, 10, 52, 35});
-    row("^BD turned R: the inch-square symbol on its side", "^FO10,10^BDR,4^FDMaxiCode^FS", {10, 10, 199, 209});
-    row("^POI turns the label", "^PW100^LL100^POI^FO10,10^GB20,20,20^FS", {70, 70, 20, 20}, 400);
+    row("^FPV stacks one character a line", "^FO10,10^A0,40^FPV^FDHH^FS", {13, 10, 18, 70});
+    row("^FPV with a gap of 10 between characters", "^FO10,10^A0,40^FPV,10^FDHH^FS", {13, 10, 18, 80});
+    row("^FPH with a gap of 10 between characters", "^FO10,10^A0,40^FPH,10^FDHH^FS", {13, 10, 52, 30});
+    row("^TB keeps the lines that fit its height", "^FO10,10^TBN,60,45^A0,20^FDHH HH HH HH^FS", {11, 10, 51, 35});
+    row("^BDm,n,t: mode 4 first, no orientation, upright under ^FWR", "^FWR^FO10,10^BD4,1,1^FDMaxiCode^FS",
+        {10, 10, 209, 199});
+    row("^BC line above at ^BY3: bars at ^FO, 21-dot caps 12 dots above", "^BY3^FO100,100^BCN,80,Y,Y^FDHH^FS",
+        {100, 67, 171, 113});
+    row("^POI turns the label", "^MNN^PW100^LL100^POI^FO10,10^GB20,20,20^FS", {427, 70, 20, 20}, 400);
+    row("^PW cuts off what lies beyond it", "^PW400^FO390,0^GB20,5,5^FS", {596, 0, 10, 5}, 50);
+    row("font A tripled: capitals 21 dots from the cell's top, 18-dot advances", "^FO10,10^AAN,27^FDHH^FS",
+        {12, 10, 29, 21});
 }
 
 void TestRender::geometry()
@@ -305,19 +351,23 @@ void TestRender::geometry()
     QFETCH(QByteArray, job);
     QFETCH(QRect, box);
     QFETCH(int, count);
+    QFETCH(QStringList, dots);
     const QImage image = paintFirst("^XA" + job + "^XZ");
     int n = 0;
     QCOMPARE(ink(image, &n), box);
     if (count >= 0)
         QCOMPARE(n, count);
+    for (int y = 0; y < dots.size(); ++y)
+        for (int x = 0; x < dots[y].size(); ++x)
+            QVERIFY2(image.pixelIndex(x, y) == (dots[y][x] == '1'), qPrintable(QStringLiteral("dot %1,%2").arg(x).arg(y)));
     if (QTest::currentDataTag() == QLatin1String("rounded box keeps its corners clear"))
         QVERIFY(image.pixelIndex(10, 10) == 0 && image.pixelIndex(109, 69) == 0 && image.pixelIndex(60, 10) == 1);
 }
 
 void TestRender::fontZero_data()
 {
-    // The text box of font 0 against the printer's measured advances (in h):
-    // within max(2 dots, 5 %) of their sum. A width w stretches it by w / h.
+    // Font 0 against the printer's measured advances (in h): within max(2
+    // dots, 5 %) of their sum. A width w stretches it by w / h.
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("h");
     QTest::addColumn<int>("w");
@@ -336,18 +386,45 @@ void TestRender::fontZero()
     QFETCH(int, h);
     QFETCH(int, w);
     QFETCH(double, advances);
-    const auto inkAt = [&](int width) {
-        return ink(paintFirst(QStringLiteral("^XA^FO100,100^A0N,%1,%2^FD").arg(h).arg(width).toLatin1() + text + "^FS^XZ"));
+    const auto inkAt = [&](int width, const QByteArray &shown) {
+        return ink(paintFirst(QStringLiteral("^XA^FO100,100^A0N,%1,%2^FD").arg(h).arg(width).toLatin1() + shown + "^FS^XZ"));
     };
-    const QRect box = inkAt(w);
+    const QRect box = inkAt(w, text);
     QCOMPARE(box.top(), 100);
     QVERIFY2(qAbs(box.height() - qRound(0.75 * h)) <= 2, qPrintable(QString::number(box.height())));
-    const QRect upright = inkAt(h);
+    // Advances as the printer's were measured, from one copy's start to the
+    // next: the text and its first character again, less that character.
+    const QRect upright = inkAt(h, text);
+    const int measured = inkAt(h, text + text.left(1)).width() - inkAt(h, text.left(1)).width();
     const double expected = advances * h;
-    QVERIFY2(qAbs(upright.width() - expected) <= qMax(2.0, 0.05 * expected),
-             qPrintable(QStringLiteral("%1 dots wide, %2 expected").arg(upright.width()).arg(expected)));
+    QVERIFY2(qAbs(measured - expected) <= qMax(2.0, 0.05 * expected),
+             qPrintable(QStringLiteral("%1 dots of advance, %2 expected").arg(measured).arg(expected)));
     QVERIFY2(qAbs(box.width() - upright.width() * double(w) / h) <= 2,
              qPrintable(QStringLiteral("stretched to %1 dots, %2 upright").arg(box.width()).arg(upright.width())));
+}
+
+void TestRender::fontSizes_data()
+{
+    // The ZPL guide, ^A and ^CF: one of height and width (the other missing or
+    // 0) sets both in proportion; bitmap fonts take whole magnifications.
+    QTest::addColumn<QByteArray>("font");   // before ^FO10,10^FDHIH^FS ...
+    QTest::addColumn<QByteArray>("same");   // ... prints as this after the ^FO
+    QTest::newRow("^A0N,,40: the height follows the width") << QByteArray("^A0N,,40") << QByteArray("^A0N,40,40");
+    QTest::newRow("^A0N,40,0: a 0 width follows the height") << QByteArray("^A0N,40,0") << QByteArray("^A0N,40,40");
+    QTest::newRow("^A0,0,40: a 0 height follows the width") << QByteArray("^A0,0,40") << QByteArray("^A0N,40,40");
+    QTest::newRow("^CFA,27: the width tripled too") << QByteArray("^CFA,27") << QByteArray("^AAN,27,15");
+    QTest::newRow("^CFB,,22: the height tripled too") << QByteArray("^CFB,,22") << QByteArray("^ABN,33,21");
+    QTest::newRow("^AQN,50: Q's 28 x 24 doubled, proportional") << QByteArray("^AQN,50") << QByteArray("^A0N,56,48");
+    QTest::newRow("a font not built in prints in font A") << QByteArray("^AJN,27") << QByteArray("^AAN,27,15");
+}
+
+void TestRender::fontSizes()
+{
+    QFETCH(QByteArray, font);
+    QFETCH(QByteArray, same);
+    const QImage image = paintFirst("^XA" + font + "^FO10,10^FDHIH^FS^XZ");
+    QVERIFY(!ink(image).isEmpty());
+    QCOMPARE(image, paintFirst("^XA^FO10,10" + same + "^FDHIH^FS^XZ"));
 }
 
 void TestRender::rotation_data()
@@ -380,9 +457,18 @@ void TestRender::rotation_data()
     row("^TB cuts off the lines beyond its height", "^FO100,100^TBN,300,45^A0N,40^FDHIH\\&HIHIHIH^FS",
         {100, 100, 62, 31}, true);
     row("^FB extra line spacing", "^FO100,100^FB300,2,10^A0N,40^FDHIH\\&HIH^FS", {100, 100, 62, 81}, false);
-    row("bitmap font D doubled: two 24-dot advances, caps inside the 36-dot cell", "^FO100,100^ADN,36,20^FDHI^FS",
-        {102, 104, 42, 27}, true);
-    row("^BC R: bars run down from ^FO", "^BY2^FO100,100^BCR,80,N^FD12^FS", {100, 100, 80, 114}, false);
+    row("bitmap font D doubled: caps from the cell top to its baseline 2 x 14, 24-dot advances",
+        "^FO100,100^ADN,36,20^FDHI^FS", {102, 100, 39, 28}, true);
+    row("^FO right justified: the line ends at x", "^FO300,100,1^A0N,40^FDHIH^FS", {238, 100, 62, 31}, true);
+    row("^FT right justified: the baseline ends at x", "^FT300,130,1^A0N,40^FDHIH^FS", {238, 100, 62, 31}, true);
+    row("^FW's justification for a field without one", "^FWN,1^FO300,100^A0N,40^FDHIH^FS^FWN,0", {238, 100, 62, 31}, true);
+    row("^FB right justified: the block ends at x", "^FO400,100,1^FB300,1^A0N,40^FDHIH^FS", {100, 100, 62, 31}, true);
+    row("^FO R right justified: the box's right side at x", "^FO140,100,1^A0R,40^FDHIH^FS", {109, 100, 31, 62}, false);
+    row("^FT R right justified: the baseline ends at y", "^FT130,300,1^A0R,40^FDHIH^FS", {129, 238, 32, 62}, false);
+    row("^FO I right justified: the box's right side at x", "^FO160,100,1^A0I,40^FDHIH^FS", {97, 109, 62, 31}, true);
+    row("^FO B right justified: the box's right side at x", "^FO140,100,1^A0B,40^FDHIH^FS", {100, 97, 31, 62}, false);
+    row("^BC R: bars run down from ^FO, the line's caps (14 at ^BY2) left of them", "^BY2^FO100,100^BCR,80^FDHH^FS",
+        {82, 100, 98, 114}, false);
 }
 
 void TestRender::rotation()

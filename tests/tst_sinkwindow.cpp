@@ -1,6 +1,7 @@
 // zplsink's window, offscreen, fed by its Sink over loopback: the jobs list,
-// the label shown at its size on its paper, a bad job's diagnostics, and the
-// media chosen in the window printing what is shown again.
+// a status query with its answer, the label shown at its size on its paper,
+// a bad job's diagnostics, and the media chosen in the window printing what
+// is shown again.
 
 #include "LabelView.h"
 #include "SinkWindow.h"
@@ -50,7 +51,7 @@ void TestSinkWindow::showsJobs_data()
     QTest::addColumn<QSize>("paper");
     QTest::addColumn<QString>("note");          // a diagnostic listed for the newest job
     QTest::newRow("newest label at its size on 4x6in paper")
-        << QByteArray("^XA^PW400^LL300^FO10,10^GB100,100,5^FS^PQ3^XZ") << QString() << QSize(400, 300)
+        << QByteArray("^XA^MNN^LL300^FO10,10^GB100,100,5^FS^PQ3^XZ") << QString() << QSize(813, 300)
         << QSize(813, 1219) << QString();
     QTest::newRow("bad job's diagnostics listed") << QByteArray("^XA^FO10,10^GB20,20,20^FS^FOx,5^QQ^XZ")
         << QString() << QSize(813, 1219) << QSize(813, 1219) << QStringLiteral("^QQ unknown command, skipped");
@@ -76,14 +77,31 @@ void TestSinkWindow::showsJobs()
     auto *notes = window.findChild<QTableWidget *>(QStringLiteral("notes"));
     QVERIFY(list && view && notes);
 
-    send(sink.port(), "^XA^FO5,5^GB50,50,50^FS^PQ2^XZ^XA^FO5,5^GB50,50,50^FS^XZ");
+    // A driver asking for the printer's status, reading the answer before it closes.
+    QTcpSocket query;
+    query.connectToHost(QHostAddress::LocalHost, sink.port());
+    QVERIFY(query.waitForConnected(5000));
+    query.write("~HS");
+    QTRY_COMPARE(query.bytesAvailable(), 82);
+    query.disconnectFromHost();
     QTRY_COMPARE(list->rowCount(), 1);
-    send(sink.port(), newest);
+    send(sink.port(), "^XA^FO5,5^GB50,50,50^FS^PQ2^XZ^XA^FO5,5^GB50,50,50^FS^XZ");
     QTRY_COMPARE(list->rowCount(), 2);
-    // Newest first: bytes, labels and quantity in their columns.
+    send(sink.port(), newest);
+    QTRY_COMPARE(list->rowCount(), 3);
+    // Newest first: bytes, labels and quantity in their columns; the query as what it is.
     QCOMPARE(cellText(list, 0, 2), QString::number(newest.size()));
     QCOMPARE(cellText(list, 1, 3), QStringLiteral("2"));
     QCOMPARE(cellText(list, 1, 4), QStringLiteral("3"));
+    QCOMPARE(cellText(list, 2, 3), QStringLiteral("查询 query"));
+    auto *zpl = window.findChild<QPlainTextEdit *>(QStringLiteral("zplText"));
+    QTRY_COMPARE(list->currentRow(), 0);
+    list->setCurrentCell(2, 0);
+    QCOMPARE(zpl->toPlainText(), QStringLiteral("~HS\n\n—— 应答 answer sent: 82 字节 bytes ——\n"
+                                                "\\x02030,0,0,1219,000,0,0,0,000,0,0,0\\x03\\x0d\\x0a\n"
+                                                "\\x02000,0,0,0,0,2,0,0,00000000,1,000\\x03\\x0d\\x0a\n"
+                                                "\\x021234,0\\x03\\x0d\\x0a\n"));
+    list->setCurrentCell(0, 0);
     QTRY_COMPARE(list->currentRow(), 0);
     if (!media.isEmpty()) {
         auto *size = window.findChild<QComboBox *>(QStringLiteral("media"));
@@ -105,7 +123,7 @@ void TestSinkWindow::showsJobs()
         QVERIFY2(listed.contains(note), qPrintable(listed.join('\n')));
     else
         QVERIFY2(listed.isEmpty(), qPrintable(listed.join('\n')));
-    QVERIFY(window.findChild<QPlainTextEdit *>(QStringLiteral("zplText"))->toPlainText() == QString::fromLatin1(newest));
+    QVERIFY(zpl->toPlainText() == QString::fromLatin1(newest));
 }
 
 QTEST_MAIN(TestSinkWindow)

@@ -187,6 +187,7 @@ void TestSymbols::linear_data()
     row("UPC-E, product 5-9", '9', ",,,N", "1234500007", "UPC-E", "01234572", "0123457", 51 * 2, 5);
     row("UPC-E without zeros to suppress", '9', "", "1234567890", "", "", "", 0, 0,
         "UPC-E cannot shorten 1234567890: too few zeros");
+    row("^BZ type 3 is not drawn as POSTNET", 'Z', ",,,3", "1234", "", "", "", 0, 0, "Intelligent Mail (^BZ type 3)");
 }
 
 void TestSymbols::linear()
@@ -233,10 +234,16 @@ void TestSymbols::heightAndLine_data()
     QTest::addColumn<QString>("note");
 
     const int none = int(TextLine::None), below = int(TextLine::Below), above = int(TextLine::Above);
-    QTest::newRow("Code 128 h and f") << 'C' << QByteArray("50,N") << QByteArray("A") << 50 << none << QString();
+    QTest::newRow("Code 128 h and f, h's integer part") << 'C' << QByteArray("50.9,N") << QByteArray("A") << 50 << none
+                                                        << QString();
     QTest::newRow("Code 128 g") << 'C' << QByteArray(",,Y") << QByteArray("A") << 17 << above << QString();
     QTest::newRow("Code 39 after e") << '3' << QByteArray("N,40,Y,Y") << QByteArray("A") << 40 << above << QString();
     QTest::newRow("Code 93") << 'A' << QByteArray("30,N") << QByteArray("A") << 30 << none << QString();
+    QTest::newRow("Code 11 after e") << '1' << QByteArray("N,40,Y,Y") << QByteArray("1") << 40 << above << QString();
+    QTest::newRow("Codabar after e") << 'K' << QByteArray("N,41,N") << QByteArray("1") << 41 << none << QString();
+    QTest::newRow("UPC-E") << '9' << QByteArray("35,Y,Y") << QByteArray("1200000345") << 35 << above << QString();
+    QTest::newRow("extension: line above") << 'S' << QByteArray("36") << QByteArray("12") << 36 << above << QString();
+    QTest::newRow("POSTNET: no line") << 'Z' << QByteArray("31") << QByteArray("12") << 31 << none << QString();
     QTest::newRow("Interleaved 2 of 5") << '2' << QByteArray("25,Y,Y") << QByteArray("12") << 25 << above << QString();
     QTest::newRow("EAN-13") << 'E' << QByteArray("33,N") << QByteArray("1") << 33 << none << "zeros were added";
     QTest::newRow("EAN-8") << '8' << QByteArray("34") << QByteArray("1234567") << 34 << below << QString();
@@ -333,8 +340,12 @@ void TestSymbols::twoD_data()
     row("Aztec default", 'O', "", "Aztec 1", "Aztec", "Aztec 1", "", {15, 15}, {2, 2});
     row("Aztec compact, 2 layers", '0', "3,N,102", "AZ", "Aztec", "AZ", "", {19, 19}, {3, 3});
     row("Aztec full range, 2 layers", 'O', "3,N,202", "AZ", "Aztec", "AZ", "", {23, 23}, {3, 3});
-    row("Aztec error correction 60%", 'O', "3,N,60", "AZ", "Aztec", "AZ", "", {15, 15}, {3, 3},
-        "Aztec error correction 60% is above the 50% encoded; 50% used");
+    // 40 capitals are 200 bits: 25 codewords of 8 bits (ISO/IEC 24778 table 1: 5 full-range layers hold 120,
+    // 6 hold 156; 12-bit codewords: 32 layers hold 1664). 50 capitals: 21 (252 bits) of 12.
+    row("Aztec error correction 80%: 6 layers, not 5", 'O', "1,N,80", QByteArray("AZTEC").repeated(8), "Aztec",
+        QByteArray("AZTEC").repeated(8), "", {41, 41}, {1, 1});
+    row("Aztec error correction 99% beyond any symbol", 'O', "1,N,99", QByteArray("AZTEC").repeated(10), "Aztec",
+        QByteArray("AZTEC").repeated(10), "", {151, 151}, {1, 1}, "the largest symbol gives 98%");
 }
 
 void TestSymbols::twoD()
@@ -367,26 +378,30 @@ void TestSymbols::twoD()
     QCOMPARE(decoded[0].ecLevel, ecLevel);
 }
 
-// POSTNET, which no decoder reads: its bars against worked examples (check digits computed by hand).
+// POSTNET and PLANET, which no decoder reads: their bars against worked examples (check digits by hand).
 void TestSymbols::postnet_data()
 {
+    QTest::addColumn<QByteArray>("params");     // after the orientation
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QByteArray>("bars");       // T tall, s short
     QTest::addColumn<QString>("text");
     // POSTNET, ZIP+4 55555-1237: 5*5+1+2+3+7 = 38, check digit 2.
-    QTest::newRow("POSTNET ZIP+4") << QByteArray("555551237")
+    QTest::newRow("POSTNET ZIP+4") << QByteArray() << QByteArray("555551237")
         << QByteArray("T" "sTsTs" "sTsTs" "sTsTs" "sTsTs" "sTsTs" "sssTT" "ssTsT" "ssTTs" "TsssT" "ssTsT" "T")
         << "5555512372";
-    QTest::newRow("POSTNET check digit 0") << QByteArray("55")
+    QTest::newRow("POSTNET check digit 0") << QByteArray() << QByteArray("55")
         << QByteArray("T" "sTsTs" "sTsTs" "TTsss" "T") << "550";
+    QTest::newRow("PLANET, type 1: tall and short swapped") << QByteArray(",,,1") << QByteArray("55")
+        << QByteArray("T" "TsTsT" "TsTsT" "ssTTT" "T") << "550";
 }
 
 void TestSymbols::postnet()
 {
+    QFETCH(QByteArray, params);
     QFETCH(QByteArray, data);
     QFETCH(QByteArray, bars);
     QFETCH(QString, text);
-    const BarcodeResult result = EncodeBarcodeField(Request('Z', {}, data, 8, 2.0));
+    const BarcodeResult result = EncodeBarcodeField(Request('Z', params, data, 8, 2.0));
     QVERIFY(result.ok);
     QCOMPARE(result.text, text);
     QByteArray found;

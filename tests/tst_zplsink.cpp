@@ -325,9 +325,13 @@ void TestZplsink::answersQueries()
     QFETCH(QByteArray, sent);
     QFETCH(QByteArray, answer);
     QFETCH(int, labels);
+    // "localhost" is ::1 before 127.0.0.1 on many systems: zplsink listens on both, and is asked on ::1.
+    const QHostAddress asked = options.contains(QStringLiteral("CONFIG")) ? QHostAddress(QHostAddress::LocalHostIPv6)
+                                                                          : QHostAddress(QHostAddress::LocalHost);
     if (options.contains(QStringLiteral("CONFIG"))) {
         QTcpServer probe; // a free port, given back
-        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        if (!probe.listen(asked, 0))
+            QSKIP("this system has no IPv6 loopback");
         const QByteArray port = QByteArray::number(probe.serverPort());
         probe.close();
         const QString path = m_dir.filePath(QStringLiteral("loopback.ini"));
@@ -342,7 +346,7 @@ void TestZplsink::answersQueries()
         sent.remove(0, split + 2);
     }
     QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, sink.port);
+    socket.connectToHost(asked, sink.port);
     QVERIFY(socket.waitForConnected(5000));
     socket.write(sent);
     socket.waitForBytesWritten(5000);

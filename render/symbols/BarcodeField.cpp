@@ -59,6 +59,11 @@ bool IsBarcodeType(char type)
     return FindEncoder(type) != nullptr;
 }
 
+bool TakesOrientation(char type)
+{
+    return type != 'D';
+}
+
 BarcodeResult EncodeBarcodeField(const BarcodeRequest &request)
 {
     if (Encoder encode = FindEncoder(request.type)) {

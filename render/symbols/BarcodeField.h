@@ -19,7 +19,7 @@ namespace zpl {
 struct BarDefaults { int moduleWidth = 2; double ratio = 3.0; int height = 10; }; // ^BY, persists in the printer
 struct BarcodeRequest {
     char type = 0;                  // the character after ^B: 'C' (Code 128), 'Q' (QR), '3', 'E', 'X', '7', ...
-    QList<QByteArray> params;       // the command's parameters AFTER the orientation (the core handles o and ^FW)
+    QList<QByteArray> params;       // the parameters after o, where the type has one (the core handles o and ^FW)
     BarDefaults by;                 // ^BY state at the field
     int dpmm = 8;
     QByteArray data;                // ^FD bytes after ^FH decoding (raw bytes, not ^CI-decoded)
@@ -36,6 +36,11 @@ struct BarcodeResult {
     QStringList notes;                                 // diagnostics (the core adds offset and command)
 };
 bool IsBarcodeType(char type);                         // the types EncodeBarcodeField knows
+// ^BD (MaxiCode) is the one type whose first parameter is no orientation:
+// "^BDm,n,t" in the ZPL guide, m the mode. ^FW "sets the default orientation
+// for all command fields that have an orientation (rotation) parameter", so
+// it leaves MaxiCode upright.
+bool TakesOrientation(char type);
 BarcodeResult EncodeBarcodeField(const BarcodeRequest &request);
 
 } // namespace zpl

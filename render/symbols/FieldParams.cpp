@@ -1,5 +1,6 @@
 #include "FieldParams.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace zpl {
@@ -19,10 +20,12 @@ int FieldParams::number(int index, const QByteArray &name, int fallback, int low
     const QByteArray value = text(index);
     if (value.isEmpty())
         return fallback;
+    // A decimal number counts by its integer part (150.7 is 150), as
+    // printers read coordinates and sizes.
     bool ok = false;
-    const int n = value.toInt(&ok);
+    const double n = std::trunc(value.toDouble(&ok));
     if (ok && n >= low && n <= high)
-        return n;
+        return int(n);
     refuse(name, value, QString::number(fallback));
     return fallback;
 }

@@ -20,7 +20,7 @@ public:
 
     // The parameter at `index` with blanks trimmed; empty when absent.
     QByteArray text(int index) const;
-    // A whole number in [low, high]; `fallback` when empty or refused.
+    // A number's integer part in [low, high]; `fallback` when empty or refused.
     int number(int index, const QByteArray &name, int fallback, int low, int high) const;
     // Y or N (either case); `fallback` when empty or refused.
     bool flag(int index, const QByteArray &name, bool fallback) const;

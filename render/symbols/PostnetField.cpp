@@ -19,9 +19,17 @@ BarcodeResult EncodePostnetField(const BarcodeRequest &request)
     BarcodeResult result;
     FieldParams params(request.params, &result.notes);
     params.readHeightAndLine(0, "POSTNET", request.by.height, &result, false);
-    QByteArray digits = DigitsOnly(request.data, "POSTNET", &result.notes);
+    // The ZPL guide's t: "0 = Postnet bar code 1 = Plant Bar Code 2 = Reserved
+    // 3 = USPS Intelligent Mail bar code".
+    const char type = params.letter(3, "postal code type", '0', "013");
+    if (type == '3') {
+        result.notes << QStringLiteral("USPS Intelligent Mail (^BZ type 3) is not supported; field skipped");
+        return result;
+    }
+    const char *name = type == '1' ? "PLANET" : "POSTNET";
+    QByteArray digits = DigitsOnly(request.data, name, &result.notes);
     if (digits.isEmpty()) {
-        result.notes << QStringLiteral("POSTNET field has no data to encode");
+        result.notes << QStringLiteral("%1 field has no data to encode").arg(QLatin1String(name));
         return result;
     }
     int sum = 0;
@@ -29,8 +37,9 @@ BarcodeResult EncodePostnetField(const BarcodeRequest &request)
         sum += c - '0';
     digits += char('0' + (10 - sum % 10) % 10);
     QByteArray tall = "1";
-    for (const char c : digits)
-        tall += kDigits[c - '0'];
+    for (const char c : digits)    // PLANET: three tall bars a digit, where POSTNET has short ones
+        for (const char *bit = kDigits[c - '0']; *bit; ++bit)
+            tall += type == '1' ? char('0' + '1' - *bit) : *bit;
     tall += '1';
     const int bar = request.by.moduleWidth;
     const int pitch = bar + qMax(1, qRound(request.by.ratio * bar));

@@ -38,15 +38,17 @@ bool ReadListenAddress(const QString &file, ListenAddress *out, QString *error)
         return false;
     }
     const QString host = withoutSpaces(setting(file, "printerip"));
-    const QHostAddress address = host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0
-                                     ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(host);
+    const bool localhost = host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0;
+    const QHostAddress address = localhost ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(host);
     if (!address.isLoopback()) {
         *error = QStringLiteral("%1 中的 printerip “%2” 不是本机地址：zplsink 只在本机充当打印机 / "
                                 "printerip \"%2\" in %1 is not this machine: zplsink only plays a printer on this "
                                 "machine (127.0.0.1, ::1, localhost)").arg(file, host);
         return false;
     }
-    out->address = address;
+    out->addresses = {address};
+    if (localhost)
+        out->addresses << QHostAddress(QHostAddress::LocalHostIPv6);
     out->port = quint16(port);
     return true;
 }

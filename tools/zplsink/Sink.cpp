@@ -21,6 +21,8 @@ constexpr int IdleMs = 30000;
 // Answers wait no further once this much is unread by the client: a stream
 // of queries from a host that never reads must not fill the memory.
 constexpr qint64 MaxUnreadAnswers = 1024 * 1024;
+// Of a job's answers, this much is kept to be shown.
+constexpr qsizetype KeptAnswerBytes = 64 * 1024;
 
 // The job as text for a terminal: bytes pass as they are, but control
 // characters other than tab and line breaks show as \xNN, one per byte, so
@@ -69,10 +71,22 @@ QByteArray printable(const QByteArray &data)
 
 } // namespace
 
-Sink::Sink(QObject *parent) : QObject(parent)
+QString AnswerText(const QByteArray &answers)
 {
-    connect(&m_server, &QTcpServer::newConnection, this, &Sink::accept);
+    QString text;
+    for (const char c : answers) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u >= 0x7f)
+            text += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        else
+            text += QLatin1Char(c);
+        if (c == '\n')
+            text += QLatin1Char('\n');
+    }
+    return text;
 }
+
+Sink::Sink(QObject *parent) : QObject(parent) {}
 
 // A socket going away with the server would report its end to a Sink that is
 // half gone: the open jobs end here, while everything is in place.
@@ -123,14 +137,42 @@ void Sink::numberAfter(const QDir &folder, const QString &pattern)
     }
 }
 
-bool Sink::listen(const QHostAddress &address, quint16 port)
+bool Sink::listen(const QList<QHostAddress> &addresses, quint16 port)
 {
-    return m_server.listen(address, port);
+    for (const QHostAddress &address : addresses) {
+        auto server = std::make_unique<QTcpServer>();
+        if (!server->listen(address, m_servers.empty() ? port : this->port())) {
+            const bool lacking = server->serverError() == QAbstractSocket::UnsupportedSocketOperationError
+                                 || server->serverError() == QAbstractSocket::SocketAddressNotAvailableError;
+            if (lacking && (!m_servers.empty() || &address != &addresses.back()))
+                continue;
+            m_error = server->errorString();
+            m_servers.clear();
+            return false;
+        }
+        connect(server.get(), &QTcpServer::newConnection, this, [this, s = server.get()] { accept(s); });
+        m_servers.push_back(std::move(server));
+    }
+    return !m_servers.empty();
 }
 
-void Sink::accept()
+QString Sink::where() const
 {
-    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+    QStringList places;
+    for (const auto &server : m_servers)
+        places << place(server->serverAddress(), server->serverPort());
+    return places.join(QStringLiteral(", "));
+}
+
+QString Sink::place(const QHostAddress &address, quint16 port)
+{
+    const bool v6 = address.protocol() == QAbstractSocket::IPv6Protocol;
+    return QString::fromLatin1(v6 ? "[%1]:%2" : "%1:%2").arg(address.toString()).arg(port);
+}
+
+void Sink::accept(QTcpServer *server)
+{
+    while (QTcpSocket *socket = server->nextPendingConnection()) {
         Job &job = m_jobs[socket];
         job.number = m_next++;
         job.printer = std::make_shared<zpl::Printer>(m_media);
@@ -163,8 +205,10 @@ void Sink::receive(QTcpSocket *socket)
         job.idle->start(IdleMs);
         print(job, job.printer->feed(chunk.left(room)));
         const QByteArray answers = job.printer->takeReplies();
-        if (!answers.isEmpty() && socket->bytesToWrite() < MaxUnreadAnswers)
-            socket->write(answers);
+        if (!answers.isEmpty() && socket->bytesToWrite() < MaxUnreadAnswers && socket->write(answers) > 0) {
+            job.answers += answers.left(KeptAnswerBytes - job.answers.size());
+            job.answered += answers.size();
+        }
     }
 }
 
@@ -210,7 +254,7 @@ void Sink::finish(QTcpSocket *socket)
     std::fwrite(report.constData(), 1, std::size_t(report.size()), stdout);
     std::fflush(stdout);
     emit jobReceived({job.number, now, job.peer, job.data, job.dropped, job.printer->media(),
-                      std::move(job.printed), job.printer->skippedLabels()});
+                      std::move(job.printed), job.printer->skippedLabels(), job.answers, job.answered});
 }
 
 QString Sink::save(const QByteArray &data, int number)

@@ -26,7 +26,13 @@ struct ReceivedJob
     zpl::Media media;           // the media it was printed on
     std::vector<zpl::Label> labels;
     int skipped = 0;            // labels past the renderer's limit
+    QByteArray answers;         // status answers sent back, the first 64 KiB
+    qint64 answered = 0;        // bytes of them in all
 };
+
+// Status answers as text to read: every control byte as \xNN (STX \x02,
+// ETX \x03, CR LF \x0d\x0a), a line break after each LF.
+QString AnswerText(const QByteArray &answers);
 
 // Plays a raw network label printer: takes connections one after another (or
 // side by side), and when one ends, reports it on standard output (time, peer,
@@ -54,9 +60,16 @@ public:
     // What status answers say, from now on, on every connection.
     void setHostStatus(const zpl::HostStatus &status);
     const zpl::HostStatus &hostStatus() const { return m_hostStatus; }
-    bool listen(const QHostAddress &address, quint16 port);
-    QString errorString() const { return m_server.errorString(); }
-    quint16 port() const { return m_server.serverPort(); }
+    // Listens on each address at the same port (0: the one the system gives
+    // the first). An address this system lacks (::1 with IPv6 off) is left
+    // out while another remains; any other failure fails the whole.
+    bool listen(const QList<QHostAddress> &addresses, quint16 port);
+    bool listen(const QHostAddress &address, quint16 port) { return listen(QList<QHostAddress>{address}, port); }
+    QString errorString() const { return m_error; }
+    quint16 port() const { return m_servers.empty() ? 0 : m_servers.front()->serverPort(); }
+    // Where it listens: "127.0.0.1:9100, [::1]:9100".
+    QString where() const;
+    static QString place(const QHostAddress &address, quint16 port); // "[::1]:9100"
 
 signals:
     void jobReceived(const ReceivedJob &job);
@@ -72,16 +85,19 @@ private:
         std::shared_ptr<zpl::Printer> printer;
         QStringList labels;     // console lines, one per label
         std::vector<zpl::Label> printed;
+        QByteArray answers;
+        qint64 answered = 0;
     };
 
-    void accept();
+    void accept(QTcpServer *server);
     void receive(QTcpSocket *socket);
     void finish(QTcpSocket *socket);
     QString save(const QByteArray &data, int number);
     void print(Job &job, const std::vector<zpl::Label> &labels);
     void numberAfter(const QDir &folder, const QString &pattern);
 
-    QTcpServer m_server;
+    std::vector<std::unique_ptr<QTcpServer>> m_servers;
+    QString m_error;
     QHash<QTcpSocket *, Job> m_jobs;
     QDir m_folder;
     bool m_saving = false;

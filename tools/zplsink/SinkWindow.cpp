@@ -217,8 +217,11 @@ void SinkWindow::addJob(const ReceivedJob &job)
     for (const zpl::Label &label : job.labels)
         quantity += label.quantity;
     const zpl::Label *first = job.labels.empty() ? nullptr : &job.labels.front();
+    // A connection that only asked for the printer's status is a query, not a job of no labels.
+    const bool query = job.labels.empty() && job.answered > 0;
     const QStringList texts = {job.time.toString(QStringLiteral("HH:mm:ss")), job.peer, QString::number(job.data.size()),
-                               QString::number(job.labels.size()), QString::number(quantity),
+                               query ? QStringLiteral("查询 query") : QString::number(job.labels.size()),
+                               query ? QString() : QString::number(quantity),
                                first ? QString::fromLatin1(first->darkness) : QString(),
                                first ? QString::fromLatin1(first->printRate) : QString()};
     for (int column = 0; column < texts.size(); ++column)
@@ -287,6 +290,11 @@ void SinkWindow::showJob(int row)
     QString text = QString::fromUtf8(job->data.left(ShownBytes));
     if (job->data.size() > ShownBytes)
         text += QStringLiteral("\n… （只显示前 %1 字节 / only the first %1 bytes shown）").arg(ShownBytes);
+    if (job->answered > 0) {
+        text += QStringLiteral("\n\n—— 应答 answer sent: %1 字节 bytes ——\n").arg(job->answered) + AnswerText(job->answers);
+        if (job->answered > job->answers.size())
+            text += QStringLiteral("…");
+    }
     m_text->setPlainText(text);
     showLabel(job->labels.empty() ? -1 : 0);
 }
@@ -300,7 +308,9 @@ void SinkWindow::showLabel(int index)
                                                                                 : nullptr;
     m_view->setLabel(label ? printed(*label) : QImage(), paper);
     if (!label) {
-        m_summary->setText(job ? QStringLiteral("没有标签 / no labels") : QString());
+        m_summary->setText(!job ? QString()
+                           : job->answered > 0 ? QStringLiteral("状态查询，应答见 ZPL 页 / status query, answer on the ZPL tab")
+                                               : QStringLiteral("没有标签 / no labels"));
         return;
     }
     m_summary->setText(QStringLiteral("%1 x %2 点 dots（%3 点/毫米 dots/mm），数量 quantity %4")

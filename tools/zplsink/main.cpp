@@ -5,6 +5,7 @@
 #include "ConfigAddress.h"
 #include "LabelText.h"
 #include "MediaText.h"
+#include "Platform.h"
 #include "Renderer.h"
 #include "Sink.h"
 #include "SinkWindow.h"
@@ -166,12 +167,10 @@ int main(int argc, char *argv[])
         const uint port = parser.value(portOption).toUInt(&ok);
         if (!ok || port > 65535)
             return fail(QStringLiteral("端口无效 / invalid port: %1").arg(parser.value(portOption)));
-        where = {QHostAddress(parser.value(listenOption)), quint16(port)};
-        if (where.address.isNull())
+        where = {{QHostAddress(parser.value(listenOption))}, quint16(port)};
+        if (where.addresses.front().isNull())
             return fail(QStringLiteral("地址无效 / invalid address: %1").arg(parser.value(listenOption)));
     }
-    const QHostAddress &address = where.address;
-    const quint16 port = where.port;
 
     Sink sink;
     if (parser.isSet(outOption) && !sink.setOutputFolder(parser.value(outOption)))
@@ -183,27 +182,30 @@ int main(int argc, char *argv[])
     status.paperOut = parser.isSet(paperOutOption);
     status.paused = parser.isSet(pausedOption);
     sink.setHostStatus(status);
-    if (!sink.listen(address, quint16(port))) {
-        const QString message = QStringLiteral("无法在 %1:%2 监听 / cannot listen on %1:%2: %3")
-                                    .arg(address.toString(), QString::number(port), sink.errorString());
+    if (!sink.listen(where.addresses, where.port)) {
+        QStringList places;
+        for (const QHostAddress &address : where.addresses)
+            places << Sink::place(address, where.port);
+        const QString message = QStringLiteral("无法在 %1 监听 / cannot listen on %1: %2")
+                                    .arg(places.join(QStringLiteral(", ")), sink.errorString());
         fail(message);
         if (windowed)
             QMessageBox::critical(nullptr, QStringLiteral("zplsink"), message);
         return 1;
     }
-    std::printf("zplsink %s: 正在监听 %s:%u，按 Ctrl+C 退出 / listening on %s:%u, Ctrl+C quits\n\n",
-                ZPLTEST_VERSION, qPrintable(address.toString()), sink.port(), qPrintable(address.toString()),
-                sink.port());
+    std::printf("zplsink %s: 正在监听 %s，按 Ctrl+C 退出 / listening on %s, Ctrl+C quits\n\n", ZPLTEST_VERSION,
+                qPrintable(sink.where()), qPrintable(sink.where()));
     std::fflush(stdout);
 
     std::unique_ptr<SinkWindow> window;
     if (windowed) {
-        window = std::make_unique<SinkWindow>(&sink, media, QStringLiteral("%1:%2").arg(address.toString()).arg(sink.port()));
+        window = std::make_unique<SinkWindow>(&sink, media, sink.where());
         window->show();
     }
 
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
+    platform::IgnoreBrokenPipe(); // a client or the terminal's pipe that goes away ends no printer
     QTimer stopCheck;
     QObject::connect(&stopCheck, &QTimer::timeout, &app, [] {
         if (stopRequested)
