@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 
 namespace platform {
 namespace {
@@ -229,6 +230,20 @@ bool CloseDevice(DeviceHandle handle, DeviceError &error)
         error = deviceError(GetLastError());
     delete device;
     return closed;
+}
+
+bool StartedFromDesktop()
+{
+    DWORD processes[2];
+    return GetConsoleProcessList(processes, 2) == 1;
+}
+
+void UseUtf8Console()
+{
+    static const UINT previous = GetConsoleOutputCP();
+    if (previous == 0 || previous == CP_UTF8 || !SetConsoleOutputCP(CP_UTF8))
+        return;
+    std::atexit([] { SetConsoleOutputCP(previous); });
 }
 
 SocketHandle StartConnect(const char *numericAddress, std::uint16_t port, SocketError &error)
@@ -480,6 +495,15 @@ bool CloseDevice(DeviceHandle device, DeviceError &error)
         return false;
     }
     return true;
+}
+
+bool StartedFromDesktop()
+{
+    return false;
+}
+
+void UseUtf8Console()
+{
 }
 
 SocketHandle StartConnect(const char *numericAddress, std::uint16_t port, SocketError &error)

@@ -57,6 +57,15 @@ WriteStatus WriteDevice(DeviceHandle device, const char *data, std::size_t size,
 // reason) if the system reports a failure.
 bool CloseDevice(DeviceHandle device, DeviceError &error);
 
+// True for a console program started on its own from the desktop (a
+// double-click in Windows Explorer): no shell shares its console. False where
+// programs are not started that way.
+bool StartedFromDesktop();
+
+// Makes the console, if the program has one, show the UTF-8 that the program
+// writes, until the program ends (Windows' consoles take the OEM code page).
+void UseUtf8Console();
+
 // TCP, for what Qt's socket cannot do: a single connection attempt (Qt's
 // socket retries on its own when a printer resets at once) and how many bytes
 // the printer has not acknowledged yet.

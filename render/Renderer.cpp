@@ -1,13 +1,18 @@
 #include "Renderer.h"
 
+#include "GlyphCache.h"
 #include "Png.h"
 
 #include <QFile>
 
 #include <QPainter>
+#include <QRunnable>
+#include <QSemaphore>
+#include <QThreadPool>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
-#include <system_error>
 #include <thread>
 
 namespace zpl {
@@ -139,9 +144,41 @@ void drawReverse(QImage &band, int top, const DrawOp &op, const QPainterPath &pa
     }
 }
 
+// Text from the glyph cache: its runs of dots inside `bandRect` (label
+// coordinates) set to `ink`, or inverted, in the band whose row 0 is the
+// label's row `top`.
+void drawIslands(uchar *bits, qsizetype stride, int top, const QRect &bandRect,
+                 const std::vector<GlyphCache::Island> &islands, QRgb ink, bool invert)
+{
+    using Run = GlyphCache::Run;
+    for (const GlyphCache::Island &island : islands) {
+        const std::vector<Run> &runs = *island.runs;
+        const QPoint at = island.origin;
+        if (runs.empty() || at.y() + runs.back().y < bandRect.top() || at.y() + runs.front().y > bandRect.bottom())
+            continue;
+        auto run = std::lower_bound(runs.begin(), runs.end(), bandRect.top() - at.y(),
+                                    [](const Run &r, int y) { return r.y < y; });
+        for (; run != runs.end() && at.y() + run->y <= bandRect.bottom(); ++run) {
+            const int x0 = qMax(bandRect.left(), at.x() + run->x0);
+            const int x1 = qMin(bandRect.right() + 1, at.x() + run->x1);
+            auto *row = reinterpret_cast<QRgb *>(bits + stride * (at.y() + run->y - top));
+            if (x0 >= x1)
+                continue;
+            if (invert) {
+                for (int x = x0; x < x1; ++x)
+                    row[x] ^= 0x00ffffffu;
+            } else {
+                std::fill(row + x0, row + x1, ink);
+            }
+        }
+    }
+}
+
 // Paints a label in bands of rows small enough to stay in the processor's
-// cache, each then thresholded into the 1-bit image. Bands are independent,
-// so two threads may paint alternate ones at once.
+// cache, each then thresholded into the 1-bit image. First the text ops are
+// looked up in the glyph cache, then the bands are painted; both are taken
+// one by one from shared counts, so that a second thread may help with either
+// and nobody waits for a thread that has not started yet.
 class BandPainter
 {
 public:
@@ -155,64 +192,89 @@ public:
         if (label.printWidth > 0 && label.printWidth < m_size.width())
             m_printed = QRect(label.printLeft, 0, label.printWidth, m_size.height()) & m_printed;
         m_bounds.reserve(label.ops.size());
-        for (const DrawOp &op : label.ops)
+        m_islands.resize(label.ops.size());
+        m_cached.resize(label.ops.size());
+        for (std::size_t i = 0; i < label.ops.size(); ++i) {
+            const DrawOp &op = label.ops[i];
             m_bounds.push_back(Bounds(op).adjusted(-1, -1, 1, 1) & m_printed);
+            if (op.kind == DrawOp::Path && !m_bounds.back().isEmpty())
+                m_text.push_back(i);
+        }
     }
 
     int count() const { return (m_size.height() + m_rows - 1) / m_rows; }
 
-    // Bands first, first + step, ... . `ownPaths`: fill copies of the label's
-    // paths, since a path keeps what the paint engine derives from it, on first
-    // use and without a lock, inside itself.
-    void paint(int first, int step, bool ownPaths) const
+    // Does what is left to do. `shared`: another thread may be at it too.
+    void work(bool shared)
     {
-        std::vector<QPainterPath> copies(ownPaths ? m_label.ops.size() : 0);
+        QImage scratch;
+        for (std::size_t k; (k = m_nextText++) < m_text.size(); ++m_resolved) {
+            const std::size_t i = m_text[k];
+            m_cached[i] = GlyphCache::shared().islands(m_label.ops[i].path, m_islands[i], scratch);
+        }
+        while (m_resolved.load() < m_text.size())
+            std::this_thread::yield();      // the other thread's last op
+        // A path keeps what the paint engine derives from it, on first use
+        // and without a lock, inside itself: a thread that may meet another
+        // fills copies of the paths it draws itself.
+        std::vector<QPainterPath> copies(shared ? m_label.ops.size() : 0);
         QImage band(m_size.width(), m_rows, QImage::Format_RGB32);
         if (band.isNull())
             return;
-        for (int index = first; index < count(); index += step) {
-            const int top = index * m_rows;
-            const QRect bandRect(0, top, m_size.width(), qMin(m_rows, m_size.height() - top));
-            QRect dirty;
-            for (const QRect &bounds : m_bounds)
-                dirty |= bounds & bandRect;
-            if (dirty.isEmpty())
-                continue;
-            // White where anything is drawn, in whole bytes of the 1-bit
-            // image, which the threshold reads; the rest is never read.
-            const int left = dirty.left() / 8 * 8;
-            const int right = qMin(m_size.width() - 1, dirty.right() / 8 * 8 + 7);
-            const QRect local(left, dirty.top() - top, right - left + 1, dirty.height());
-            for (int y = local.top(); y <= local.bottom(); ++y)
-                std::memset(band.scanLine(y) + 4 * local.left(), 0xff, size_t(4) * size_t(local.width()));
-            QPainter painter;
-            for (std::size_t i = 0; i < m_label.ops.size(); ++i) {
-                const QRect area = m_bounds[i] & bandRect;
-                if (area.isEmpty())
-                    continue;
-                const DrawOp &op = m_label.ops[i];
-                const QPainterPath &path = ownPaths && op.kind == DrawOp::Path ? copyOf(op.path, copies[i]) : op.path;
-                if (op.reverse) {
-                    if (painter.isActive())
-                        painter.end();
-                    drawReverse(band, top, op, path, area);
-                    continue;
-                }
-                if (!painter.isActive()) {
-                    painter.begin(&band);
-                    painter.translate(0, -top);
-                    if (m_printed.size() != m_size)
-                        painter.setClipRect(m_printed);
-                }
-                draw(painter, op, path, op.white ? Qt::white : Qt::black, bandRect);
-            }
-            if (painter.isActive())
-                painter.end();
-            threshold(band, local, m_out + m_stride * top, m_stride);
-        }
+        for (int index; (index = m_nextBand++) < count();)
+            paint(band, index, shared, copies);
     }
 
 private:
+    void paint(QImage &band, int index, bool ownPaths, std::vector<QPainterPath> &copies) const
+    {
+        const int top = index * m_rows;
+        const QRect bandRect(0, top, m_size.width(), qMin(m_rows, m_size.height() - top));
+        QRect dirty;
+        for (const QRect &bounds : m_bounds)
+            dirty |= bounds & bandRect;
+        if (dirty.isEmpty())
+            return;
+        // White where anything is drawn, in whole bytes of the 1-bit
+        // image, which the threshold reads; the rest is never read.
+        const int left = dirty.left() / 8 * 8;
+        const int right = qMin(m_size.width() - 1, dirty.right() / 8 * 8 + 7);
+        const QRect local(left, dirty.top() - top, right - left + 1, dirty.height());
+        uchar *const bits = band.bits();
+        const qsizetype stride = band.bytesPerLine();
+        for (int y = local.top(); y <= local.bottom(); ++y)
+            std::memset(bits + stride * y + 4 * local.left(), 0xff, size_t(4) * size_t(local.width()));
+        QPainter painter;
+        for (std::size_t i = 0; i < m_label.ops.size(); ++i) {
+            const QRect area = m_bounds[i] & bandRect;
+            if (area.isEmpty())
+                continue;
+            const DrawOp &op = m_label.ops[i];
+            if (m_cached[i]) {
+                drawIslands(bits, stride, top, bandRect & m_printed, m_islands[i],
+                            op.white ? 0xffffffffu : 0xff000000u, op.reverse);
+                continue;
+            }
+            const QPainterPath &path = ownPaths && op.kind == DrawOp::Path ? copyOf(op.path, copies[i]) : op.path;
+            if (op.reverse) {
+                if (painter.isActive())
+                    painter.end();
+                drawReverse(band, top, op, path, area);
+                continue;
+            }
+            if (!painter.isActive()) {
+                painter.begin(&band);
+                painter.translate(0, -top);
+                if (m_printed.size() != m_size)
+                    painter.setClipRect(m_printed);
+            }
+            draw(painter, op, path, op.white ? Qt::white : Qt::black, bandRect);
+        }
+        if (painter.isActive())
+            painter.end();
+        threshold(band, local, m_out + m_stride * top, m_stride);
+    }
+
     static const QPainterPath &copyOf(const QPainterPath &path, QPainterPath &copy)
     {
         if (copy.isEmpty() && !path.isEmpty()) {
@@ -229,7 +291,42 @@ private:
     int m_rows = 1;
     QRect m_printed{QPoint(0, 0), m_size};
     std::vector<QRect> m_bounds;
+    std::vector<std::size_t> m_text;        // the Path ops
+    std::vector<std::vector<GlyphCache::Island>> m_islands;
+    std::vector<char> m_cached;             // m_islands[i] stands for op i
+    std::atomic<std::size_t> m_nextText{0}, m_resolved{0};
+    std::atomic<int> m_nextBand{0};
 };
+
+// The second painting thread: one kept for good, so that a label does not
+// wait for a thread to be made.
+class Helper : public QRunnable
+{
+public:
+    explicit Helper(BandPainter &bands) : m_bands(bands) { setAutoDelete(false); }
+    void run() override
+    {
+        m_bands.work(true);
+        m_done.release();
+    }
+    // Takes it back if it has not started, else waits for it to end.
+    void finish(QThreadPool &pool)
+    {
+        if (!pool.tryTake(this))
+            m_done.acquire();
+    }
+
+private:
+    BandPainter &m_bands;
+    QSemaphore m_done;
+};
+
+QThreadPool &helperPool()
+{
+    static QThreadPool pool;
+    pool.setMaxThreadCount(1);
+    return pool;
+}
 
 } // namespace
 
@@ -270,22 +367,16 @@ QImage Paint(const Label &label)
         return mono;    // no memory for it
     mono.fill(0);
     BandPainter bands(label, mono);
-    // A label of many fields is painted on two threads, each taking every
-    // other band; a small one is not worth a thread.
+    // A label of many fields is painted on two threads; a small one is not
+    // worth a thread.
     constexpr std::size_t OpsForTwoThreads = 32;
-    std::thread helper;
     if (bands.count() > 1 && label.ops.size() >= OpsForTwoThreads) {
-        try {
-            helper = std::thread([&bands] { bands.paint(1, 2, true); });
-        } catch (const std::system_error &) {
-            // No thread to be had: one will do.
-        }
-    }
-    if (helper.joinable()) {
-        bands.paint(0, 2, true);
-        helper.join();
+        Helper helper(bands);
+        helperPool().start(&helper);
+        bands.work(true);
+        helper.finish(helperPool());
     } else {
-        bands.paint(0, 1, false);
+        bands.work(false);
     }
     if (label.invert)
         mono = mono.transformed(QTransform::fromScale(-1, -1));

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -9,14 +10,18 @@ namespace zpl {
 
 namespace {
 
-// A font file in a fonts/ folder beside the program (where a build for
-// another system puts it, with its licence), else in Debian's package.
-QStringList fontFile(const QString &name, const QString &debianFolder)
+// The font files are listed in render/CMakeLists.txt (where Debian keeps
+// them), which the Windows package reads too. Each is looked for first in a
+// fonts/ folder beside the program, where that package carries it.
+QStringList fontFiles(const char *debianPaths)
 {
+    const QStringList debian = QString::fromUtf8(debianPaths).split(u'|');
     QStringList paths;
-    if (QCoreApplication::instance())
-        paths << QCoreApplication::applicationDirPath() + QStringLiteral("/fonts/") + name;
-    return paths << debianFolder + QLatin1Char('/') + name;
+    if (QCoreApplication::instance()) {
+        for (const QString &path : debian)
+            paths << QCoreApplication::applicationDirPath() + QStringLiteral("/fonts/") + QFileInfo(path).fileName();
+    }
+    return paths + debian;
 }
 
 } // namespace
@@ -29,14 +34,13 @@ Typeface &Typeface::scalable()
     // scaled to 3/4 of the cell: its capitals about 4 % narrower, its digits 1 %
     // wider, its lower case as wide as Nimbus Sans Narrow Bold's, whose
     // capitals are 6 % too wide (DejaVu Sans Condensed Bold: 26 %).
-    static Typeface face(fontFile(QStringLiteral("OpenSans-CondBold.ttf"),
-                                  QStringLiteral("/usr/share/fonts/truetype/open-sans")));
+    static Typeface face(fontFiles(ZPLRENDER_SCALABLE_FONTS));
     return face;
 }
 
 Typeface &Typeface::monospace()
 {
-    static Typeface face(fontFile(QStringLiteral("DejaVuSansMono.ttf"), QStringLiteral("/usr/share/fonts/truetype/dejavu")));
+    static Typeface face(fontFiles(ZPLRENDER_MONOSPACE_FONTS));
     return face;
 }
 

@@ -5,19 +5,21 @@
 #      Windows' own reader under Wine),
 #   2. builds again with AddressSanitizer and UndefinedBehaviorSanitizer and
 #      runs the suite there,
-#   3. fuzzes the settings reader for $FUZZ_SECONDS seconds (60 by default)
-#      and the renderer for $RENDER_FUZZ_SECONDS (120 by default),
+#   3. fuzzes the settings reader for $FUZZ_SECONDS seconds (60 by default),
+#      the renderer for $RENDER_FUZZ_SECONDS (120 by default) and the HTTP
+#      service's requests for $HTTP_FUZZ_SECONDS (30 by default),
 #   4. puts three mutants of tests/mutation/mutants.txt, chosen by the commit,
 #      into a copy of the tree and fails when the tests miss one,
 #   5. builds the Debian package, installs, starts and removes it (as root),
 #   6. on a minimal Debian 12 (../shared/tools/fresh-debian, as root), runs the
 #      README's start command from a fresh clone of the last commit and
-#      prints once to zplsink (tests/fresh/first_print.sh).
+#      prints once to zplsink (tests/fresh/first_print.sh),
+#   7. builds the Windows zip (scripts/windows.sh) and tries it under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
 
-scripts/setup.sh wine wine64 gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 clang libzxing-dev
+scripts/setup.sh wine wine64 gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 clang libzxing-dev poppler-utils
 # libFuzzer comes with the compiler-rt package of the installed clang's version.
 scripts/setup.sh "libclang-rt-$(clang -dumpversion | cut -d. -f1)-dev"
 
@@ -42,12 +44,12 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure --timeout 600 -E profile_parity
 count_tests build-asan -E profile_parity
 
-stage "fuzz the settings reader and the renderer"
+stage "fuzz the settings reader, the renderer and the HTTP service"
 cmake -S . -B build-fuzz -DZPLTEST_FUZZ=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" >/dev/null
-cmake --build build-fuzz --target fuzz_settings fuzz_render --parallel "$(nproc)"
-mkdir -p build-fuzz/corpus-settings build-fuzz/corpus-render
+cmake --build build-fuzz --target fuzz_settings fuzz_render fuzz_http --parallel "$(nproc)"
+mkdir -p build-fuzz/corpus-settings build-fuzz/corpus-render build-fuzz/corpus-http
 for fixture in tests/fixtures/*.ini; do
     name=$(basename "$fixture" .ini)
     { printf '\x00\x01prtmod\nprtmod\n'; cat "$fixture"; } >"build-fuzz/corpus-settings/$name"
@@ -56,6 +58,13 @@ done
 cp tests/labels/*.zpl build-fuzz/corpus-render/
 printf '^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^FO160,50^A0,89,89^FDAB12^FS^PQ1^XZ' \
     >build-fuzz/corpus-render/zpltest-label
+# Requests: method, path, headers, an empty line, the body.
+printf 'POST\n/v1/printers/8dpmm/labels/4x6/0/\nAccept: application/pdf\nX-Linter: On\n\n^XA^FO9,9^A0,30^FDx^FS^XZ' \
+    >build-fuzz/corpus-http/post
+printf 'GET\n/v1/printers/12dpmm/labels/2x1/%%5EXA%%5EFO9,9%%5EGB9,9,9%%5EFS%%5EXZ\nX-Rotation: 90\n\n' \
+    >build-fuzz/corpus-http/get
+printf 'POST\n/v1/printers/6dpmm/labels/2x2/\nContent-Type: multipart/form-data; boundary=b\n\n--b\r\nContent-Disposition: form-data; name="file"\r\n\r\n^XA^FO9,9^GB9,9,9^FS^XZ\r\n--b--\r\n' \
+    >build-fuzz/corpus-http/form
 # fuzz TARGET SECONDS: judged by the exit status and by no crash, leak,
 # timeout or out-of-memory input being left in artifacts/, not by
 # libFuzzer's wording.
@@ -78,6 +87,7 @@ fuzz() {
 }
 fuzz fuzz_settings "${FUZZ_SECONDS:-60}"
 fuzz fuzz_render "${RENDER_FUZZ_SECONDS:-120}"
+fuzz fuzz_http "${HTTP_FUZZ_SECONDS:-30}"
 
 stage "mutation check: three one-line mistakes chosen by the commit"
 tests/mutation/mutate.sh --ci 3
@@ -129,6 +139,15 @@ else
     echo "fresh machine: $((SECONDS - fresh_start)) s ($fresh_root)"
     passed=$((passed + 1))
 fi
+
+stage "Windows: the zip, built with MinGW-w64, under Wine"
+# The first run builds Qt for Windows into the cache (scripts/windows-deps.sh).
+scripts/setup.sh wine wine64 xvfb xauth xdotool xclip imagemagick unzip
+zip=$(bash scripts/windows.sh | tail -n 1)
+qt_prefix=$(sed -n 's/^ZPLTEST_WINDOWS_PREFIX:[A-Z]*=//p' build-windows/CMakeCache.txt)
+xvfb-run -a -s "-screen 0 1280x1024x24" bash tests/windows/test_windows.sh "$zip" build-windows build \
+    "$qt_prefix" build-windows/wine-test | tee build-windows/wine-test.log
+passed=$((passed + $(grep -c '^  ok:' build-windows/wine-test.log)))
 
 echo
 echo "all stages: $passed passed, 0 failed"

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -142,6 +143,13 @@ void TestSettings::readValue()
     QFETCH(QString, key);
     QFETCH(int, size);
     QFETCH(QString, expected);
+#ifdef Q_OS_WIN
+    // Windows reads non-ASCII text of a file without a byte order mark in its
+    // ANSI code page, not as UTF-8; profile_parity holds those rows against it.
+    if (!bytes.startsWith("\xEF\xBB\xBF") && !bytes.startsWith("\xFF\xFE")
+        && std::any_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) >= 0x80; }))
+        QSKIP("text in the ANSI code page");
+#endif
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Config.ini"));

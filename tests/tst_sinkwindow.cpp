@@ -124,6 +124,12 @@ void TestSinkWindow::showsJobs()
     else
         QVERIFY2(listed.isEmpty(), qPrintable(listed.join('\n')));
     QVERIFY(zpl->toPlainText() == QString::fromLatin1(newest));
+    // A request to the web service: its peer with the status answered.
+    ReceivedJob request;
+    request.peer = QStringLiteral("127.0.0.1:5");
+    request.httpStatus = QStringLiteral("HTTP 404");
+    window.addJob(request);
+    QCOMPARE(cellText(list, 0, 1), QStringLiteral("127.0.0.1:5  HTTP 404"));
 }
 
 QTEST_MAIN(TestSinkWindow)

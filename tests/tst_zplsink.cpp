@@ -208,6 +208,7 @@ void TestZplsink::runsOnce_data()
     row("help in english", {"--help"}, 0, QStringLiteral("A virtual network label printer"));
     row("version", {"--version"}, 0, QStringLiteral("zplsink " ZPLTEST_VERSION));
     row("busy port", {"--port", busy}, 1, QStringLiteral("无法在 127.0.0.1:%1 监听").arg(busy));
+    row("busy HTTP port", {"--http", busy}, 1, QStringLiteral("cannot serve HTTP on 127.0.0.1:%1: ").arg(busy));
     const auto config = [this](const char *name, const QByteArray &network) {
         const QString path = m_dir.filePath(QLatin1String(name));
         testfiles::Write(path, "[prtmod]\nprtmod=ip\n[network]\n" + network);

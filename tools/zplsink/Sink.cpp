@@ -247,9 +247,9 @@ void Sink::finish(QTcpSocket *socket)
         line += QStringLiteral("（超出上限，另有 %1 字节未保留 / %1 more bytes dropped）").arg(job.dropped);
     if (m_saving)
         line += QStringLiteral("  -> ") + save(job.data, job.number);
-    QByteArray report = line.toLocal8Bit() + '\n' + printable(job.data) + "\n";
+    QByteArray report = line.toUtf8() + '\n' + printable(job.data) + "\n";
     for (const QString &label : job.labels)
-        report += label.toLocal8Bit() + '\n';
+        report += label.toUtf8() + '\n';
     report += '\n';
     std::fwrite(report.constData(), 1, std::size_t(report.size()), stdout);
     std::fflush(stdout);

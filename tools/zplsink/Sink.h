@@ -28,6 +28,7 @@ struct ReceivedJob
     int skipped = 0;            // labels past the renderer's limit
     QByteArray answers;         // status answers sent back, the first 64 KiB
     qint64 answered = 0;        // bytes of them in all
+    QString httpStatus = {};    // HTTP requests: the status answered ("HTTP 200"); empty for printer jobs
 };
 
 // Status answers as text to read: every control byte as \xNN (STX \x02,

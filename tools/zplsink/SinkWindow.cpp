@@ -219,7 +219,8 @@ void SinkWindow::addJob(const ReceivedJob &job)
     const zpl::Label *first = job.labels.empty() ? nullptr : &job.labels.front();
     // A connection that only asked for the printer's status is a query, not a job of no labels.
     const bool query = job.labels.empty() && job.answered > 0;
-    const QStringList texts = {job.time.toString(QStringLiteral("HH:mm:ss")), job.peer, QString::number(job.data.size()),
+    const QString peer = job.httpStatus.isEmpty() ? job.peer : job.peer + QStringLiteral("  ") + job.httpStatus;
+    const QStringList texts = {job.time.toString(QStringLiteral("HH:mm:ss")), peer, QString::number(job.data.size()),
                                query ? QStringLiteral("查询 query") : QString::number(job.labels.size()),
                                query ? QString() : QString::number(quantity),
                                first ? QString::fromLatin1(first->darkness) : QString(),

@@ -35,8 +35,10 @@ public:
     static constexpr int MaxJobs = 500;
     static constexpr qint64 MaxKeptBytes = 256 * 1024 * 1024;
 
-private:
+    // Lists a job; the Sink's come by themselves, the HTTP service's through this.
     void addJob(const ReceivedJob &job);
+
+private:
     void showNewest();
     void showJob(int row);
     void showLabel(int index);

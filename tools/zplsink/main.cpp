@@ -3,10 +3,12 @@
 // it renders a ZPL file to PNG images instead, without listening.
 
 #include "ConfigAddress.h"
+#include "HttpService.h"
 #include "LabelText.h"
 #include "MediaText.h"
 #include "Platform.h"
 #include "Renderer.h"
+#include "SettingsFile.h"
 #include "Sink.h"
 #include "SinkWindow.h"
 
@@ -38,7 +40,7 @@ void requestStop(int)
 
 int fail(const QString &message)
 {
-    std::fprintf(stderr, "zplsink: %s\n", qPrintable(message));
+    std::fprintf(stderr, "zplsink: %s\n", message.toUtf8().constData());
     return 1;
 }
 
@@ -60,17 +62,17 @@ int renderFile(const QString &path, const zpl::Media &media, const QString &fold
     for (zpl::Label &label : printer.finish())
         labels.push_back(std::move(label));
     if (labels.empty())
-        std::printf("%s: 没有标签 / no labels (no ^XA ... ^XZ format)\n", qPrintable(path));
+        std::printf("%s: 没有标签 / no labels (no ^XA ... ^XZ format)\n", path.toUtf8().constData());
     int status = 0;
     for (std::size_t i = 0; i < labels.size(); ++i) {
         const QString name = QStringLiteral("%1-%2.png").arg(base).arg(i + 1);
         QString error;
         if (!zpl::SavePng(labels[i], out.filePath(name), &error))
             status = fail(QStringLiteral("无法保存 / cannot save %1: %2").arg(out.filePath(name), error));
-        std::printf("%s\n", DescribeLabel(labels[i], out.filePath(name)).toLocal8Bit().constData());
+        std::printf("%s\n", DescribeLabel(labels[i], out.filePath(name)).toUtf8().constData());
     }
     if (printer.skippedLabels() > 0)
-        std::printf("%s\n", DescribeSkipped(printer.skippedLabels()).toLocal8Bit().constData());
+        std::printf("%s\n", DescribeSkipped(printer.skippedLabels()).toUtf8().constData());
     std::fflush(stdout);
     return status;
 }
@@ -79,9 +81,15 @@ int renderFile(const QString &path, const zpl::Media &media, const QString &fold
 
 int main(int argc, char *argv[])
 {
+    // Everything zplsink writes is UTF-8, as its texts are.
+    platform::UseUtf8Console();
+    // Double-clicked on Windows: the window, listening where the Config.ini
+    // beside the program says, which is where zpltest prints.
+    const bool fromDesktop = argc == 1 && platform::StartedFromDesktop();
+    const bool windowed = fromDesktop
+        || std::any_of(argv + 1, argv + argc, [](const char *a) { return !std::strcmp(a, "--window"); });
     // Labels are drawn with fonts, which need a GUI application; without its
     // window zplsink needs no display.
-    const bool windowed = std::any_of(argv + 1, argv + argc, [](const char *a) { return !std::strcmp(a, "--window"); });
     if (!windowed && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const std::unique_ptr<QGuiApplication> application(windowed ? new QApplication(argc, argv)
@@ -141,8 +149,14 @@ int main(int argc, char *argv[])
         QStringLiteral("window"),
         QStringLiteral("在窗口中显示收到的标签（标签纸尺寸和每毫米点数会被记住）/ "
                        "show the labels received in a window (media size and dots per mm are remembered)"));
-    parser.addOptions({windowOption, portOption, listenOption, configOption, outOption, pngOption, renderOption, mediaOption,
-                       dpmmOption, paperOutOption, pausedOption});
+    const QCommandLineOption httpOption(
+        QStringLiteral("http"),
+        QStringLiteral("在该端口提供标签渲染 HTTP 服务（POST/GET /v1/printers/8dpmm/labels/4x6/0/，PNG 或 PDF）；"
+                       "不给 --port 或 --config 时只提供 HTTP 服务 / serve labels as PNG or PDF over HTTP on this port "
+                       "(POST/GET /v1/printers/8dpmm/labels/4x6/0/); without --port or --config, HTTP only"),
+        QStringLiteral("port"));
+    parser.addOptions({windowOption, portOption, listenOption, configOption, httpOption, outOption, pngOption, renderOption,
+                       mediaOption, dpmmOption, paperOutOption, pausedOption});
     parser.process(app);
 
     zpl::Media media;
@@ -159,9 +173,15 @@ int main(int argc, char *argv[])
 
     ListenAddress where;
     QString error;
-    if (parser.isSet(configOption)) {
-        if (!ReadListenAddress(parser.value(configOption), &where, &error))
+    const QString besideConfig = SettingsFile::Path(QCoreApplication::applicationDirPath());
+    if (parser.isSet(configOption) || (fromDesktop && QFileInfo::exists(besideConfig))) {
+        const QString config = parser.isSet(configOption) ? parser.value(configOption) : besideConfig;
+        if (!ReadListenAddress(config, &where, &error)) {
+            // Started by a double-click, the console closes with the program.
+            if (fromDesktop)
+                QMessageBox::critical(nullptr, QStringLiteral("zplsink"), error);
             return fail(error);
+        }
     } else {
         bool ok = false;
         const uint port = parser.value(portOption).toUInt(&ok);
@@ -171,6 +191,14 @@ int main(int argc, char *argv[])
         if (where.addresses.front().isNull())
             return fail(QStringLiteral("地址无效 / invalid address: %1").arg(parser.value(listenOption)));
     }
+
+    // --http alone serves HTTP only; with --port or --config, the printer too.
+    const bool http = parser.isSet(httpOption);
+    const bool printer = !http || parser.isSet(portOption) || parser.isSet(configOption);
+    bool httpOk = false;
+    const uint httpPort = parser.value(httpOption).toUInt(&httpOk);
+    if (http && (!httpOk || httpPort > 65535))
+        return fail(QStringLiteral("HTTP 端口无效 / invalid HTTP port: %1").arg(parser.value(httpOption)));
 
     Sink sink;
     if (parser.isSet(outOption) && !sink.setOutputFolder(parser.value(outOption)))
@@ -182,24 +210,43 @@ int main(int argc, char *argv[])
     status.paperOut = parser.isSet(paperOutOption);
     status.paused = parser.isSet(pausedOption);
     sink.setHostStatus(status);
-    if (!sink.listen(where.addresses, where.port)) {
-        QStringList places;
-        for (const QHostAddress &address : where.addresses)
-            places << Sink::place(address, where.port);
-        const QString message = QStringLiteral("无法在 %1 监听 / cannot listen on %1: %2")
-                                    .arg(places.join(QStringLiteral(", ")), sink.errorString());
+    const auto refuse = [windowed](const QString &message) {
         fail(message);
         if (windowed)
             QMessageBox::critical(nullptr, QStringLiteral("zplsink"), message);
         return 1;
+    };
+    if (printer && !sink.listen(where.addresses, where.port)) {
+        QStringList places;
+        for (const QHostAddress &address : where.addresses)
+            places << Sink::place(address, where.port);
+        return refuse(QStringLiteral("无法在 %1 监听 / cannot listen on %1: %2")
+                          .arg(places.join(QStringLiteral(", ")), sink.errorString()));
     }
-    std::printf("zplsink %s: 正在监听 %s，按 Ctrl+C 退出 / listening on %s, Ctrl+C quits\n\n", ZPLTEST_VERSION,
-                qPrintable(sink.where()), qPrintable(sink.where()));
+    if (printer)
+        std::printf("zplsink %s: 正在监听 %s，按 Ctrl+C 退出 / listening on %s, Ctrl+C quits\n\n", ZPLTEST_VERSION,
+                    qPrintable(sink.where()), qPrintable(sink.where()));
+    HttpService *service = nullptr;
+    if (http) {
+        const QHostAddress httpAddress(parser.value(listenOption));
+        service = HttpService::start(httpAddress, quint16(httpPort), &app, &error);
+        if (!service)
+            return refuse(QStringLiteral("无法在 %1:%2 提供 HTTP 服务 / cannot serve HTTP on %1:%2: %3")
+                              .arg(httpAddress.toString(), QString::number(httpPort), error));
+        std::printf("zplsink %s: HTTP 服务在 http://%s:%u/，按 Ctrl+C 退出 / HTTP service on http://%s:%u/, Ctrl+C "
+                    "quits\n\n",
+                    ZPLTEST_VERSION, qPrintable(httpAddress.toString()), service->port(),
+                    qPrintable(httpAddress.toString()), service->port());
+    }
     std::fflush(stdout);
 
     std::unique_ptr<SinkWindow> window;
     if (windowed) {
-        window = std::make_unique<SinkWindow>(&sink, media, sink.where());
+        const QString shown = printer ? sink.where()
+                                      : QStringLiteral("http://%1:%2").arg(parser.value(listenOption)).arg(service->port());
+        window = std::make_unique<SinkWindow>(&sink, media, shown);
+        if (service)
+            QObject::connect(service, &HttpService::jobReceived, window.get(), &SinkWindow::addJob);
         window->show();
     }
 

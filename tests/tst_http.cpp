@@ -1,0 +1,309 @@
+// zplsink's label-rendering web service as its clients meet it: a real
+// `zplsink --http 0` process, raw HTTP/1.1 over 127.0.0.1, the answers read
+// back byte for byte, PDFs read back with poppler's pdfinfo and pdfimages.
+
+#include "Bytes.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct Reply
+{
+    int status = 0;
+    QMap<QByteArray, QByteArray> headers;   // names in lower case
+    QByteArray body;
+};
+
+Reply parse(const QByteArray &raw)
+{
+    Reply reply;
+    const qsizetype end = raw.indexOf("\r\n\r\n");
+    const QList<QByteArray> lines = raw.left(end).split('\n');
+    reply.status = lines.value(0).split(' ').value(1).toInt();
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const qsizetype colon = lines[i].indexOf(':');
+        reply.headers[lines[i].left(colon).trimmed().toLower()] = lines[i].mid(colon + 1).trimmed();
+    }
+    reply.body = end < 0 ? QByteArray() : raw.mid(end + 4);
+    return reply;
+}
+
+QByteArray request(const QByteArray &method, const QByteArray &path, const QByteArray &body = {},
+                   const QByteArray &headers = {})
+{
+    return method + ' ' + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" + headers
+         + (body.isEmpty() ? QByteArray() : "Content-Length: " + QByteArray::number(body.size()) + "\r\n") + "\r\n"
+         + body;
+}
+
+// The dark dots' bounding box.
+QRect inkOf(const QImage &image)
+{
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
+// A running `zplsink --http 0`.
+class HttpSink
+{
+public:
+    HttpSink()
+    {
+        process.start(QStringLiteral(ZPLSINK_PATH), {QStringLiteral("--http"), QStringLiteral("0")});
+        static const QRegularExpression serving(QStringLiteral("HTTP service on http://127\\.0\\.0\\.1:(\\d+)/"));
+        QByteArray output;
+        while (port == 0 && process.waitForReadyRead(10000)) {
+            output += process.readAllStandardOutput();
+            port = quint16(serving.match(QString::fromUtf8(output)).captured(1).toUInt());
+        }
+        if (port == 0)
+            qFatal("zplsink --http did not say where it serves");
+    }
+    ~HttpSink()
+    {
+        process.kill();
+        process.waitForFinished();
+    }
+
+    std::unique_ptr<QTcpSocket> connect(const QByteArray &bytes = {}) const
+    {
+        auto socket = std::make_unique<QTcpSocket>();
+        socket->connectToHost(QHostAddress::LocalHost, port);
+        if (socket->waitForConnected(5000) && !bytes.isEmpty())
+            socket->write(bytes);
+        return socket;
+    }
+
+    // Sends `bytes` and reads the answer until the server closes the connection.
+    Reply exchange(const QByteArray &bytes, int ms = 15000) const
+    {
+        const auto socket = connect(bytes);
+        QByteArray raw;
+        QElapsedTimer clock;
+        clock.start();
+        while (socket->state() == QAbstractSocket::ConnectedState && clock.elapsed() < ms) {
+            socket->waitForReadyRead(100);
+            raw += socket->readAll();
+        }
+        return parse(raw + socket->readAll());
+    }
+
+    long peakKb() const
+    {
+        QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
+        status.open(QIODevice::ReadOnly);
+        static const QRegularExpression hwm(QStringLiteral("VmHWM:\\s*(\\d+)"));
+        return hwm.match(QString::fromLatin1(status.readAll())).captured(1).toLong();
+    }
+
+    QProcess process;
+    quint16 port = 0;
+};
+
+const QByteArray Box = "^XA^FO100,100^GB200,100,100^FS^XZ";   // ink at (100, 100), 200 x 100
+const QByteArray Label = "/v1/printers/8dpmm/labels/4x6/0/";
+
+} // namespace
+
+class TestHttp : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { m_sink = std::make_unique<HttpSink>(); }
+    void answers_data();
+    void answers();
+    void pdf();
+    void requestsAreIndependent();
+    void robustness_data();
+    void robustness();
+
+private:
+    std::unique_ptr<HttpSink> m_sink;
+};
+
+void TestHttp::answers_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("total");      // X-Total-Count
+    QTest::addColumn<QByteArray>("expected");   // in the body (errors), or a header "Name: value"
+    QTest::addColumn<QRect>("ink");             // of the PNG answered
+    const auto row = [](const char *name, const QByteArray &request, int status, const QByteArray &total,
+                        const QByteArray &expected, QRect ink = {}) {
+        QTest::newRow(name) << request << status << total << expected << ink;
+    };
+    const QRect box(100, 100, 200, 100);
+    const QByteArray form = "--XyZ\r\nContent-Disposition: form-data; name=\"note\"\r\n\r\nx\r\n--XyZ\r\n"
+                            "Content-Disposition: form-data; name=\"file\"; filename=\"l.zpl\"\r\n\r\n" + Box
+                          + "\r\n--XyZ--\r\n";
+    const QByteArray multipart = "Content-Type: multipart/form-data; boundary=XyZ\r\n";
+    row("POST raw body", request("POST", Label, Box), 200, "1", "Content-Type: image/png", box);
+    row("POST form part named file", request("POST", Label, form, multipart), 200, "1", "", box);
+    row("GET with the ZPL in the path", request("GET", Label + Box.toPercentEncoding()), 200, "1", "", box);
+    row("index left out, one label", request("POST", "/v1/printers/8dpmm/labels/4x6/", Box), 200, "1", "", box);
+    row("X-Rotation 90 turns it clockwise", request("POST", Label, Box, "X-Rotation: 90\r\n"), 200, "1", "",
+        QRect(1219 - 200, 100, 100, 200));
+    row("X-Quality Grayscale is taken", request("POST", Label, Box, "X-Quality: Grayscale\r\n"), 200, "1", "", box);
+    row("X-Linter: offset|length|command|parameter|message", request("POST", Label, "^XA^FO1,x^ZZ^XZ", "X-Linter: On\r\n"),
+        200, "1", "X-Warnings: 3|6|^FO|2|parameter 2 \"x\" is not a number; the default is used|9|3|^ZZ||unknown command, skipped");
+    row("percent-encoded bytes that are not UTF-8", request("GET", Label + "%5EXA%5EFO9,9%5EA0,30%5EFD%FF%FE%5EFS%5EXZ"),
+        200, "1", "");
+    row("OPTIONS preflight", request("OPTIONS", Label), 204, "0", "Access-Control-Allow-Methods: GET, POST, OPTIONS");
+    row("bad density", request("POST", "/v1/printers/7dpmm/labels/4x6/0/", Box), 400, "0", "bad density \"7dpmm\"");
+    row("size over 15 in", request("POST", "/v1/printers/8dpmm/labels/4x15.5/0/", Box), 400, "0", "bad label size");
+    row("size of 0", request("POST", "/v1/printers/8dpmm/labels/0x6/0/", Box), 400, "0", "bad label size");
+    row("index beyond the labels", request("POST", "/v1/printers/8dpmm/labels/4x6/2/", Box + Box), 400, "2",
+        "label 2 is beyond this job's 2 label(s)");
+    row("PNG of a job of two, no index", request("POST", "/v1/printers/8dpmm/labels/4x6/", Box + Box), 400, "2",
+        "this job has 2 labels");
+    row("a job without a label", request("POST", Label, "^XA^FX nothing^XZ"), 400, "0", "the job gives no label");
+    row("no body", request("POST", Label), 400, "0", "no ZPL in the body");
+    row("malformed multipart", request("POST", Label, "--XyZ\r\nno end", multipart), 400, "0",
+        "malformed multipart/form-data body");
+    row("another path", request("POST", "/v1/printers/8dpmm/../labels/4x6/0/", Box), 404, "0", "no such path");
+    row("another method", request("DELETE", Label), 405, "0", "method DELETE not allowed");
+    row("Accept it cannot give", request("POST", Label, Box, "Accept: text/html\r\n"), 406, "0",
+        "cannot answer Accept \"text/html\"");
+    row("a body over 8 MiB", request("POST", Label, {}, "Content-Length: 8388609\r\n"), 413, "0", "8 MiB limit");
+    row("a chunked body", request("POST", Label, {}, "Transfer-Encoding: chunked\r\n"), 411, "0", "Content-Length");
+    row("raw bytes that are not UTF-8 in the path", request("GET", Label + "^FD\xff^XZ"), 400, "0", "not valid UTF-8");
+    row("not HTTP at all", bytesOf("\x16\x03\x01\x02\x00\x01\x00"), 400, "0", "not an HTTP request");
+}
+
+void TestHttp::answers()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(int, status);
+    const Reply reply = m_sink->exchange(request);
+    QCOMPARE(reply.status, status);
+    QTEST(reply.headers.value("x-total-count"), "total");
+    QCOMPARE(reply.headers.value("access-control-allow-origin"), QByteArray("*"));
+    QFETCH(QByteArray, expected);
+    static const QRegularExpression header(QStringLiteral("^([A-Za-z-]+): (.*)$"));
+    const auto named = header.match(QString::fromUtf8(expected));
+    if (named.hasMatch())
+        QCOMPARE(reply.headers.value(named.captured(1).toLower().toUtf8()), named.captured(2).toUtf8());
+    else if (!expected.isEmpty())
+        QVERIFY2(reply.body.contains(expected) && reply.body.count('\n') == 1, reply.body.constData());
+    QFETCH(QRect, ink);
+    if (status == 200) {
+        const QImage image = QImage::fromData(reply.body, "PNG");
+        QVERIFY(!image.isNull());
+        if (!ink.isNull())
+            QCOMPARE(inkOf(image), ink);
+    }
+}
+
+void TestHttp::pdf()
+{
+    const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
+    const QString pdfimages = QStandardPaths::findExecutable(QStringLiteral("pdfimages"));
+    QVERIFY2(!pdfinfo.isEmpty() && !pdfimages.isEmpty(), "poppler-utils is needed");
+    const QByteArray job = Box + "^XA^FO0,0^A0N,60^FDSECOND^FS^XZ";
+    const Reply reply = m_sink->exchange(request("POST", "/v1/printers/8dpmm/labels/4x6/", job, "Accept: application/pdf\r\n"));
+    QCOMPARE(reply.status, 200);
+    QCOMPARE(reply.headers.value("content-type"), QByteArray("application/pdf"));
+    QCOMPARE(reply.headers.value("x-total-count"), QByteArray("2"));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("labels.pdf"));
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(reply.body) == reply.body.size());
+    out.close();
+    QProcess info;
+    info.start(pdfinfo, {file});
+    QVERIFY(info.waitForFinished(20000));
+    const QByteArray text = info.readAllStandardOutput();
+    // 813 x 1219 dots at 8 dots per mm: 101.625 x 152.375 mm.
+    QVERIFY2(QString::fromLatin1(text).contains(QRegularExpression(QStringLiteral("Pages: +2\n")))
+                 && QString::fromLatin1(text).contains(QRegularExpression(QStringLiteral("Page size: +288.071 x 431.929 pts"))),
+             text.constData());
+    QProcess images;
+    images.start(pdfimages, {QStringLiteral("-png"), file, dir.filePath(QStringLiteral("page"))});
+    QVERIFY(images.waitForFinished(20000));
+    for (int i = 0; i < 2; ++i) {
+        const QByteArray path = "/v1/printers/8dpmm/labels/4x6/" + QByteArray::number(i) + "/";
+        const QImage png = QImage::fromData(m_sink->exchange(request("POST", path, job)).body, "PNG");
+        const QImage page(dir.filePath(QStringLiteral("page-%1.png").arg(i, 3, 10, QLatin1Char('0'))));
+        QCOMPARE(page.size(), png.size());
+        QCOMPARE(page.convertToFormat(QImage::Format_Grayscale8), png.convertToFormat(QImage::Format_Grayscale8));
+    }
+}
+
+// Nothing a request sets or stores reaches the next one.
+void TestHttp::requestsAreIndependent()
+{
+    const Reply first = m_sink->exchange(
+        request("POST", Label, "^XA^LH100,100^FO0,0^GB9,9,9^FS^XZ^XA^DFR:ONE.ZPL^FS^FO50,50^GB9,9,9^FS^XZ"));
+    QCOMPARE(inkOf(QImage::fromData(first.body, "PNG")), QRect(100, 100, 9, 9));
+    // No home from ^LH, no stored format.
+    const Reply next = m_sink->exchange(request("POST", Label, "^XA^XFR:ONE.ZPL^FS^FO0,0^GB9,9,9^FS^XZ"));
+    QCOMPARE(inkOf(QImage::fromData(next.body, "PNG")), QRect(0, 0, 9, 9));
+}
+
+void TestHttp::robustness_data()
+{
+    QTest::addColumn<QString>("attack");
+    QTest::newRow("a 100 MB body: 413 at its head, nothing kept") << "huge";
+    QTest::newRow("a head that never ends: 408 after 10 s") << "endless";
+    QTest::newRow("500 connections at once: others are still answered") << "crowd";
+    QTest::newRow("a client that does not read its answer") << "deaf";
+}
+
+void TestHttp::robustness()
+{
+    QFETCH(QString, attack);
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<std::unique_ptr<QTcpSocket>> held;
+    if (attack == "huge") {
+        const QByteArray megabyte(1024 * 1024, '^');
+        const auto socket = m_sink->connect(request("POST", Label, {}, "Content-Length: 100000000\r\n") + megabyte);
+        QVERIFY(socket->waitForReadyRead(5000));
+        QCOMPARE(parse(socket->readAll()).status, 413);
+        for (int i = 0; i < 99 && socket->state() == QAbstractSocket::ConnectedState; ++i) {
+            socket->write(megabyte);
+            socket->waitForBytesWritten(100);
+        }
+    } else if (attack == "endless") {
+        const Reply reply = m_sink->exchange("POST " + Label + " HTTP/1.1\r\nHost: 127.0.0.1\r\n", 15000);
+        QCOMPARE(reply.status, 408);
+        QVERIFY(clock.elapsed() >= 9500);
+    } else if (attack == "crowd") {
+        for (int i = 0; i < 500; ++i)
+            held.push_back(m_sink->connect("GET /v1/pri"));
+    } else {
+        // A graphic of 3000 x 3000 random dots: an answer of over 1 MB.
+        QByteArray dots(375 * 3000, '\0');
+        for (qsizetype i = 0; i < dots.size(); ++i)
+            dots[i] = char((i * 2654435761u) >> 13);
+        const QByteArray job = "^XA^FO0,0^GFA," + QByteArray::number(dots.size()) + ',' + QByteArray::number(dots.size())
+                             + ",375," + dots.toHex().toUpper() + "^FS^XZ";
+        held.push_back(m_sink->connect(request("POST", "/v1/printers/12dpmm/labels/10x10/0/", job)));
+        held.back()->setReadBufferSize(1);
+        held.back()->waitForReadyRead(5000);
+    }
+    // Whatever the others do, a request is answered at once.
+    clock.restart();
+    QCOMPARE(m_sink->exchange(request("POST", Label, Box)).status, 200);
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(m_sink->process.state(), QProcess::Running);
+    QVERIFY2(m_sink->peakKb() < 200 * 1024, qPrintable(QString::number(m_sink->peakKb())));
+}
+
+QTEST_GUILESS_MAIN(TestHttp)
+#include "tst_http.moc"

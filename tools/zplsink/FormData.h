@@ -1,0 +1,14 @@
+#pragma once
+
+// One part of a multipart/form-data body (RFC 7578): what a browser form or
+// `curl -F file=@label.zpl` sends. Parts are found by their delimiter lines
+// and their Content-Disposition name; the bytes of a part pass unchanged.
+
+#include <QByteArray>
+#include <QString>
+
+// The content of the part named `name` of `body`, whose Content-Type header is
+// `contentType` (it carries the boundary). False with *error, one line saying
+// what is wrong, when the body is not well-formed or has no such part.
+bool FormDataPart(const QByteArray &contentType, const QByteArray &body, const QByteArray &name, QByteArray *part,
+                  QString *error);
