@@ -8,11 +8,13 @@
 #   3. fuzzes the settings reader for $FUZZ_SECONDS seconds (60 by default),
 #      the renderer for $RENDER_FUZZ_SECONDS (120 by default) and the HTTP
 #      service's requests for $HTTP_FUZZ_SECONDS (30 by default),
-#   4. builds the Debian package, installs, starts and removes it (as root),
-#   5. on a minimal Debian 12 (../shared/tools/fresh-debian, as root), runs the
+#   4. puts three mutants of tests/mutation/mutants.txt, chosen by the commit,
+#      into a copy of the tree and fails when the tests miss one,
+#   5. builds the Debian package, installs, starts and removes it (as root),
+#   6. on a minimal Debian 12 (../shared/tools/fresh-debian, as root), runs the
 #      README's start command from a fresh clone of the last commit and
 #      prints once to zplsink (tests/fresh/first_print.sh),
-#   6. builds the Windows zip (scripts/windows.sh) and tries it under Wine.
+#   7. builds the Windows zip (scripts/windows.sh) and tries it under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
@@ -87,13 +89,17 @@ fuzz fuzz_settings "${FUZZ_SECONDS:-60}"
 fuzz fuzz_render "${RENDER_FUZZ_SECONDS:-120}"
 fuzz fuzz_http "${HTTP_FUZZ_SECONDS:-30}"
 
+stage "mutation check: three one-line mistakes chosen by the commit"
+tests/mutation/mutate.sh --ci 3
+passed=$((passed + 1))
+
 stage "Debian package"
 sudo=()
 [[ $(id -u) -eq 0 ]] || sudo=(sudo)
 "${sudo[@]}" bash tests/package/test_package.sh build
 passed=$((passed + 1))
 
-# ---- 5. A fresh machine ----------------------------------------------------
+# ---- 6. A fresh machine ----------------------------------------------------
 # What CI cannot see on a machine where everything is installed: the README's
 # start command on a minimal Debian 12 with only what scripts/setup.sh
 # installs, zpltest's and zplsink's windows under Xvfb and one print. The

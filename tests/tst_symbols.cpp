@@ -157,21 +157,22 @@ void TestSymbols::linear_data()
     row("EAN-2 add-on", 'S', "", "12", "", "", "12", 20 * 2, 0, {}, "1122221112122", 2.0);
     row("EAN-5 add-on", 'S', "", "52495", "", "", "52495", 47 * 2, 0, {}, "1121321112122112311113112111231", 2.0);
     // Code 39: a character is 6 narrow + 3 wide elements and a narrow gap.
-    row("Code 39, ratio 2", '3', "", "A", "Code39", "A", "*A*", 3 * 26 - 2, 0, {}, {}, 2.0);
+    row("Code 39, ratio 2", '3', "", "Y", "Code39", "Y", "*Y*", 3 * 26 - 2, 0, {}, {}, 2.0);
     row("Code 39 mod-43 check", '3', "Y", "CODE39", "Code39", "CODE39W", "*CODE39W*", 9 * 32 - 2);
     row("Code 39 lower case", '3', "", "Ab", "Code39", "A", "*A*", 3 * 32 - 2, 0, "Code 39 cannot encode \"b\"; skipped");
     // Code 93's check characters for TEST93 are "+6" (Wikipedia, "Code 93").
     row("Code 93, check characters printed", 'A', ",,,Y", "TEST93", "Code93", "TEST93", "TEST93+6", (10 * 9 + 1) * 2);
-    row("Code 93, check weights cycle", 'A', "", "CODE 93-LONG/DATA+1", "Code93", "CODE 93-LONG/DATA+1",
-        "CODE 93-LONG/DATA+1", (23 * 9 + 1) * 2);
+    row("Code 93, check weights cycle", 'A', "", "CODE 93-LONG/DATA+Z12", "Code93", "CODE 93-LONG/DATA+Z12",
+        "CODE 93-LONG/DATA+Z12", (25 * 9 + 1) * 2);
     // Full ASCII: ")" is the shift (+), ")T" a "t"; "&" is ($), "&M" a carriage return, not in the line.
     row("Code 93 full ASCII from shift pairs", 'A', "", ")T)E)S)T&M", "Code93", "test\r", "test", (14 * 9 + 1) * 2);
     // Interleaved 2 of 5: start 4 narrow, a digit pair 6 narrow + 4 wide, stop wide + 2 narrow.
-    row("Interleaved 2 of 5 odd count", '2', "", "1234567", "ITF", "01234567", "01234567", 8 + 4 * 32 + 9, 0,
+    row("Interleaved 2 of 5 odd count", '2', "", "1234569", "ITF", "01234569", "01234569", 8 + 4 * 32 + 9, 0,
         "Interleaved 2 of 5 needs an even number of digits; a leading 0 was added", {}, 2.5);
     row("Interleaved 2 of 5 check digit", '2', ",,,Y", "1234567", "ITF", "12345670", "12345670", 8 + 4 * 36 + 10);
     // Codabar: 7 elements a character, 2 wide (digits - $) or 3 (: / . + A-D); narrow gaps between.
-    row("Codabar, start B stop D", 'K', ",,,,B,D", "40156$", "Codabar", "40156$", "B40156$D", 6 * 22 + 2 * 26 + 7 * 2);
+    row("Codabar, start B, stop left out: A", 'K', ",,,,B", "4:156$", "Codabar", "4:156$", "B4:156$A",
+        5 * 22 + 3 * 26 + 7 * 2);
     // Check digits from GS1's examples: 590123412345(7), 9638507(4), 03600029145(2).
     row("EAN-13 wrong check digit", 'E', "", "5901234123450", "EAN-13", "5901234123457", "5901234123457", 95 * 2, 6,
         "EAN-13 check digit 0 replaced by 7");
@@ -180,8 +181,8 @@ void TestSymbols::linear_data()
     row("EAN-8", '8', "", "9638507", "EAN-8", "96385074", "96385074", 67 * 2, 6);
     row("UPC-A without the check digit printed", 'U', ",,,N", "03600029145", "UPC-A", "036000291452", "03600029145",
         95 * 2, 10);
-    // UPC-E suppresses the zeros after a manufacturer ending in 000, 0 (or 00, 300 on the barcode label).
-    row("UPC-E, manufacturer ending 000", '9', "", "1200000345", "UPC-E", "01234505", "01234505", 51 * 2, 5);
+    // UPC-E suppresses the zeros after a manufacturer ending in 000-200, 0 (or 00, 300 on the barcode label).
+    row("UPC-E, manufacturer ending 200, check 8", '9', "", "1220000100", "UPC-E", "01210028", "01210028", 51 * 2, 5);
     row("UPC-E, manufacturer ending 0", '9', "", "1234000005", "UPC-E", "01234543", "01234543", 51 * 2, 5);
     row("UPC-E, product 5-9", '9', ",,,N", "1234500007", "UPC-E", "01234572", "0123457", 51 * 2, 5);
     row("UPC-E without zeros to suppress", '9', "", "1234567890", "", "", "", 0, 0,
@@ -317,7 +318,8 @@ void TestSymbols::twoD_data()
     row("QR without data", 'Q', "2,4", "QA,", "", "", "", {}, {}, "QR field has no data to encode");
     row("QR too long for a symbol", 'Q', "2,4", "HM,N" + QByteArray(3100, '7'), "", "", "", {}, {},
         "QR data does not fit a symbol at error correction level H");
-    row("Data Matrix ECC 000 drawn as 200", 'X', "4", "Hello", "DataMatrix", "Hello", "", {12, 12}, {4, 4},
+    row("Data Matrix ECC 000 drawn as 200, square", 'X', "4", "Ab!cD?eF#gH$iJ%k", "DataMatrix", "Ab!cD?eF#gH$iJ%k", "",
+        {18, 18}, {4, 4},
         "Data Matrix quality 0 (ECC 000-140) is not supported; drawn as ECC 200");
     row("Data Matrix size from ^BY height", 'X', ",200", "123456", "DataMatrix", "123456", "", {10, 10}, {2, 2});
     row("Data Matrix columns and rows", 'X', "3,200,16,16", "Hello", "DataMatrix", "Hello", "", {16, 16}, {3, 3});
