@@ -8,54 +8,37 @@
 
 namespace testbarcode {
 
-namespace {
-
-// Wider than any symbology's quiet zone at the sizes the tests paint.
-constexpr int kQuietZone = 40;
-
-QImage WithQuietZone(const QImage &image)
+static QList<Decoded> Read(const QImage &image, const ZXing::DecodeHints &hints)
 {
-    QImage framed(image.width() + 2 * kQuietZone, image.height() + 2 * kQuietZone, QImage::Format_Grayscale8);
+    // A white quiet zone, wider than any symbology's at the sizes the tests paint.
+    constexpr int QuietZone = 40;
+    QImage framed(image.width() + 2 * QuietZone, image.height() + 2 * QuietZone, QImage::Format_Grayscale8);
     framed.fill(Qt::white);
-    QPainter painter(&framed);
-    painter.drawImage(kQuietZone, kQuietZone, image.convertToFormat(QImage::Format_Grayscale8));
-    return framed;
-}
-
-} // namespace
-
-QList<Decoded> Read(const QImage &image, const ZXing::DecodeHints &hints)
-{
-    if (image.isNull())
-        return {};
-    const QImage framed = WithQuietZone(image);
-    ZXing::ImageView view(framed.constBits(), framed.width(), framed.height(), ZXing::ImageFormat::Lum,
-                          int(framed.bytesPerLine()));
+    QPainter(&framed).drawImage(QuietZone, QuietZone, image.convertToFormat(QImage::Format_Grayscale8));
+    const ZXing::ImageView view(framed.constBits(), framed.width(), framed.height(), ZXing::ImageFormat::Lum,
+                                int(framed.bytesPerLine()));
     QList<Decoded> found;
-    for (const ZXing::Result &result : ZXing::ReadBarcodes(view, hints)) {
-        if (!result.isValid())
-            continue;
-        const ZXing::ByteArray &bytes = result.bytes();
-        found.append({QString::fromLatin1(ZXing::ToString(result.format())),
-                      QByteArray(reinterpret_cast<const char *>(bytes.data()), qsizetype(bytes.size())),
-                      QString::fromStdString(result.ecLevel())});
-    }
+    for (const ZXing::Result &result : ZXing::ReadBarcodes(view, hints))
+        if (result.isValid())
+            found.append({QString::fromLatin1(ZXing::ToString(result.format())),
+                          QByteArray(reinterpret_cast<const char *>(result.bytes().data()), qsizetype(result.bytes().size())),
+                          QString::fromStdString(result.ecLevel())});
     return found;
 }
 
 QList<Decoded> ReadAll(const QImage &image)
 {
-    ZXing::DecodeHints hints;
-    hints.setTryHarder(true).setTryRotate(true).setMaxNumberOfSymbols(255);
-    return Read(image, hints);
+    return Read(image, ZXing::DecodeHints().setTryHarder(true).setTryRotate(true).setMaxNumberOfSymbols(255)
+                           .setEanAddOnSymbol(ZXing::EanAddOnSymbol::Read));
 }
 
 QList<Decoded> ReadMaxiCode(const QImage &image)
 {
-    ZXing::DecodeHints hints;
-    hints.setIsPure(true).setFormats(ZXing::BarcodeFormat::MaxiCode);
+    if (image.isNull())
+        return {};
     const int pitch = int(std::lround(image.width() / 30.5));
-    return Read(image.copy(0, 0, image.width() - pitch / 2, image.height()), hints);
+    return Read(image.copy(0, 0, image.width() - pitch / 2, image.height()),
+                ZXing::DecodeHints().setIsPure(true).setFormats(ZXing::BarcodeFormat::MaxiCode));
 }
 
 } // namespace testbarcode

@@ -13,12 +13,13 @@ namespace testbarcode {
 struct Decoded {
     QString format;     // the decoder's name for the symbology: "QRCode", "Code128", "EAN13", ...
     QByteArray text;    // the content's bytes, as encoded (no character set conversion)
-    QString ecLevel;    // QR: "L", "M", "Q" or "H"; PDF417: the level's number; else empty
+    QString ecLevel;    // QR: "L", "M", "Q" or "H"; PDF417: the level's number; MaxiCode: the mode; else empty
 };
 
-// Every barcode the decoder finds in `image`, in any orientation. The reader
-// adds a white quiet zone around the image first, so a symbol may touch the
-// image's edge. Dark pixels are ink, whatever the image's format.
+// Every barcode the decoder finds in `image`, in any orientation, an EAN or
+// UPC add-on after its symbol's digits and a space. The reader adds a white
+// quiet zone around the image first, so a symbol may touch the image's edge.
+// Dark pixels are ink, whatever the image's format.
 QList<Decoded> ReadAll(const QImage &image);
 // A MaxiCode that fills `image` alone, upright: the decoder reads MaxiCode
 // only from such pure images, and samples the ink's box as 30 module pitches
