@@ -1,7 +1,5 @@
-// The ZPL renderer, stage by stage: the tokenizer's commands, the
-// interpreter's labels, the painter's exact dots, font 0 against the printer's
-// measured metrics, zpltest's own label read back by a barcode decoder, and
-// snapshots of our own output.
+// The ZPL renderer, stage by stage: the tokenizer's commands, the interpreter's labels, the painter's exact
+// dots, font 0 against the printer's measured metrics, labels read back by a barcode decoder, our own snapshots.
 
 #include "Bytes.h"
 #include "BarcodeReader.h"
@@ -60,17 +58,14 @@ QImage paintFirst(const QByteArray &job, Media media = {})
 }
 
 // The bounding box of the black dots (index 1), and how many there are.
-QRect ink(const QImage &image, int *count = nullptr, QRect area = {})
+QRect ink(const QImage &image, int *count = nullptr)
 {
-    area = area.isNull() ? image.rect() : area & image.rect();
     QRect box;
     int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (image.pixelIndex(x, y) == 1) {
-                box |= QRect(x, y, 1, 1);
-                ++n;
-            }
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelIndex(x, y) == 1)
+                box |= QRect(x, y, 1, 1), ++n;
     if (count)
         *count = n;
     return box;
@@ -87,7 +82,6 @@ private slots:
     void tokenizer();
     void interpreter_data();
     void interpreter();
-    void clock();
     void storedObjects_data();
     void storedObjects();
     void geometry_data();
@@ -113,7 +107,6 @@ void TestRender::tokenizer_data()
     QTest::newRow("commands and offsets") << QByteArray("^XA^FO10,20^FDab^FS^XZ")
                                           << "0:^XA() 3:^FO(10/20) 11:^FD(ab) 16:^FS() 19:^XZ()";
     QTest::newRow("names in lower case") << QByteArray("^xa^fo1,2^xz") << "0:^XA() 3:^FO(1/2) 9:^XZ()";
-    QTest::newRow("text before the first command") << QByteArray("junk^XA") << "4:^XA()";
     QTest::newRow("line breaks between commands") << QByteArray("^XA\r\n^FO1,2\r\n^FDa b\r\n^FS")
                                                   << "0:^XA() 5:^FO(1/2) 13:^FD(a b) 21:^FS()";
     QTest::newRow("font and symbology in the name") << QByteArray("^A0,89^BQN,2,4") << "0:^A0(/89) 6:^BQ(N/2/4)";
@@ -121,8 +114,7 @@ void TestRender::tokenizer_data()
     QTest::newRow("caret changed by ^CC") << QByteArray("^CC+ +FDx^y+FS") << "0:^CC(+) 5:^FD(x^y) 11:^FS()";
     QTest::newRow("tilde changed by ~CT") << QByteArray("~CT# #SD15~x") << "0:~CT(#) 5:~SD(15~x)";
     QTest::newRow("delimiter changed by ^CD") << QByteArray("^CD;^FO1;2,3") << "0:^CD(;) 4:^FO(1/2,3)";
-    QTest::newRow("^GFB data read by its count") << QByteArray("^GFB,3,3,1,^X~^FS")
-                                                 << "0:^GF(B/3/3/1/^X~) 14:^FS()";
+    QTest::newRow("^GFB data read by its count") << QByteArray("^GFB,3,3,1,^X~^FS") << "0:^GF(B/3/3/1/^X~) 14:^FS()";
 }
 
 void TestRender::tokenizer()
@@ -162,9 +154,7 @@ void TestRender::interpreter_data()
     row("^BY height persists and moves a QR code", "^XA^BY2,3,30^XZ^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^XZ",
         "code(40,60,84,84)");
     row("^FT puts a box's bottom-left corner", "^XA^FT10,100^GB50,20,2^FS^XZ", "box(10,80,50,20)");
-    row("^GB sides grow to the thickness", "^XA^FO0,0^GB1,1,10^FS^XZ", "box(0,0,10,10)");
     row("^LL sets the length on continuous media", "^XA^MNN^LL300^FDx^FS^XZ", "813x300 q1 text(x)");
-    row("^LL shorter than a label: the label's length", "^XA^MNM^LL300^FO1,1^GB5,5^FS^XZ", "box(1,1,5,5)");
     row("^MNV: ^LL grows to hold the fields", "^XA^MNV^LL100^FO1,150^GB5,5^FS^XZ", "813x155 q1 box(1,150,5,5)");
     row("^PW narrower than the media: centred on it, a field beyond it noted",
         "^XA^PW400^FO0,0^GB5,5^FS^FO390,0^GB20,5^FS^XZ", "box(206,0,5,5) box(596,0,20,5) !^GB@32");
@@ -175,15 +165,11 @@ void TestRender::interpreter_data()
     row("letters before digits skipped, a minus on a coordinate ignored, noted", "^XA^FOB50,-60^GB5,5^FS^XZ",
         "box(50,60,5,5) !^FO@3 !^FO@3");
     row("a prefix after a prefix is dropped: its ^FS ends the field", "^XA^FDa^^FS^FDb^FS^XZ", "text(a) text(b)");
-    row("^PW beyond the media is cut, noted", "^XA^PW9000^FDx^FS^XZ", "text(x) !^PW@3");
     row("unknown command skipped, label kept", "^XA^ZZ12^FO1,1^GB5,5^FS^XZ", "box(1,1,5,5) !^ZZ@3");
-    row("bad number noted, field kept", "^XA^FOx,5^GB5,5^FS^XZ", "box(0,5,5,5) !^FO@3");
     row("^FD beyond 3072 bytes is cut, noted", "^XA^FD" + QByteArray(4000, 'a').replace(3071, 1, "Z") + "^FS^XZ",
         "text(" + QString(3071, 'a') + "Z) !^FD@3");
-    row("a job ending inside a format is drawn, noted", "^XA^FO1,1^GB5,5^FS", "box(1,1,5,5) !^XZ@-1");
-    row("^XZ without ^XA noted in the next label", "^XZ^XA^FDx^FS^XZ", "text(x) !^XZ@0");
-    row("^FX comment is no command", "^XA^FX a comment, with commas^FDx^FS^XZ", "text(x)");
-    row("^CI28 reads UTF-8", "^XA^CI28^FDWei\xc3\x9f^FS^XZ", "text(Weiß)");
+    row("^XZ without ^XA noted in the next label; a job ending inside a format is drawn, noted",
+        "^XZ^XA^FDx^FS^XZ^XA^FO1,1^GB5,5^FS", "text(x) !^XZ@0 | box(1,1,5,5) !^XZ@-1");
     // The bytes 0x80-0xff as Python's codecs cp850 and cp1252 read them.
     QByteArray high;
     for (int b = 0x80; b <= 0xff; ++b)
@@ -193,20 +179,20 @@ void TestRender::interpreter_data()
         " text(€�‚ƒ„…†‡ˆ‰Š‹Œ�Ž��‘’“”•–—˜™š›œ�žŸé)");
     row("^CI6 and ^CI2 put national letters for ASCII, ^CI13 is code page 850",
         "^XA^CI6^FD@[}^FS^CI2^FD#$^FS^CI13^FD\x9c^FS^XZ", "text(§Äü) text(£$) text(£)");
-    row("^FH decodes before the code page, an escape at the end too", "^XA^CI28^FH^FD_4_C3_9f^FS^XZ", "text(_4ß)");
+    row("^CI28 reads UTF-8; ^FH decodes before the code page, an escape at the end too",
+        "^XA^CI28^FDWei\xc3\x9f^FS^FH^FD_4_C3_9f^FS^XZ", "text(Weiß) text(_4ß)");
     row("several labels in one job, ^PQ's number or 1", "^XA^FDa^FS^PQ^XZ^XA^FDb^FS^PQ3^XZ", "text(a) | 813x1219 q3 text(b)");
     row("^MUM: millimetres at 8 dots per mm, persisting; ^BY,,h keeps the module width, ^BYw the height",
         "^XA^BY3^MUM^XZ^XA^BY,,5^FO1.5,2^GB10,5,1^FS^FO0,10^B1N,N,10,N^FD1^FS^FO0,30^BCN,,N^FD1^FS^BY2^FO0,40^BCN,,N^FD1^FS^MUD^XZ",
         "box(12,16,80,40) code(0,80,147,80) code(0,240,138,40) code(0,320,92,40)");
-    row("^MUI: inches", "^XA^MUI^FO0.5,1^GB1,0.25,0.25^FS^MUD^XZ", "box(102,203,203,51)");
-    row("^MU dpi conversion doubles dots", "^XA^MUD,200,400^FO10,20^GB5,5^FS^MUD^XZ", "box(20,40,10,10)");
+    row("^MUI: inches; ^MU dpi conversion doubles dots", "^XA^MUI^FO0.5,1^GB1,0.25,0.25^FS^MUD,200,400^FO10,20^GB5,5^FS^MUD^XZ",
+        "box(102,203,203,51) box(20,40,10,10)");
     row("^FPR draws right to left", "^XA^FPR^FDabc^FS^XZ", "text(cba)");
-    row("^CW alias to a font not here: font 0, noted", "^XA^CWQ,E:NOPE.TTF^AQ,20^FDx^FS^XZ", "text(x) !^AQ@18");
-    row("^A@ by an unknown name: font 0, noted", "^XA^A@N,20,20,E:NOPE.TTF^FDx^FS^XZ", "text(x) !^A@@3");
+    row("^CW alias to a font not here, ^A@ by an unknown name: font 0, noted",
+        "^XA^CWQ,E:NOPE.TTF^AQ,20^FDx^FS^A@N,20,20,E:NOPE.TTF^FDy^FS^XZ", "text(x) text(y) !^AQ@18 !^A@@31");
     row("^SN shows its start value, notes the rest", "^XA^FO1,1^SN0041,2,Y^FS^PQ3^XZ", "813x1219 q3 text(0041) !^SN@9");
     row("^GS draws the marks for A-C", "^XA^GSN,30,30^FDABC^FS^XZ", "text(\u00ae\u00a9\u2122)");
-    row("^GFC is refused with its reason", "^XA^FO0,0^GFC,1,1,1,a^FS^XZ", "!^GF@9");
-    row("unknown barcode type noted", "^XA^B~^FD1^FS^XZ", "!^B~@3");
+    row("^GFC refused, an unknown barcode type, noted", "^XA^FO0,0^GFC,1,1,1,a^FS^B~^FD1^FS^XZ", "!^GF@9 !^B~@24");
     row("decimals in ^BY and ^BC: their integer part",
         "^XA^BY2.9,3.0,101.5^FO9,9^BCN,,N^FDA^FS^FO9,200^BCN,150.7,N^FDA^FS^XZ", "code(9,9,92,101) code(9,200,92,150)");
 }
@@ -220,7 +206,7 @@ void TestRender::interpreter()
 
 void TestRender::storedObjects_data()
 {
-    // Each job goes to its own Printer; all share one memory, as connections share a printer.
+    // Each job goes to its own Printer; all share one memory, as connections share a printer, and one clock.
     QTest::addColumn<QByteArrayList>("jobs");
     QTest::addColumn<QString>("expected");     // the last job's labels
     QTest::addColumn<QByteArray>("replies");   // the last job's answers
@@ -228,12 +214,9 @@ void TestRender::storedObjects_data()
         QTest::newRow(name) << jobs << expected << replies;
     };
     const QByteArray store = "^XA^DFR:SHIP.ZPL^FS^FO10,10^GB5,5^FS^FO50,50^FN1\"Name\"^FDdefault^FS^FO90,90^FN2^FS^XZ";
-    row("a storing format prints nothing", {store}, "");
+    row("a storing format prints nothing, a field before its ^DF too", {"^XA^FO1,1^GB2,2^FS" + store.mid(3)}, "");
     row("recalled on another connection without drive and extension, ^FN takes the recall's data",
         {store, "^XA^XFSHIP^FS^FN1^FDAnna^FS^FN2^FVB^FS^XZ"}, "box(10,10,5,5) text(Anna) text(B)");
-    row("missing format noted, the rest printed", {store, "^XA^XFR:NONE.ZPL^FS^FO1,1^GB2,2^FS^XZ"}, "box(1,1,2,2) !^XF@3");
-    row("a field number without a field is noted", {store, "^XA^XFR:SHIP.ZPL^FS^FN7^FDx^FS^XZ"},
-        "box(10,10,5,5) text(default) !^FN@19");
     row("^ID deletes, the recall then misses", {store, "^XA^IDR:SHIP.ZPL^XZ^XA^XFR:SHIP.ZPL^FS^FO1,1^GB2,2^FS^XZ"},
         "box(1,1,2,2) !^XF@22");
     row("~DG stored, ^XG scales it by whole dots", {"~DGR:DOT.GRF,2,1,C0C0", "^XA^FO10,20^XGDOT,3,2^FS^XZ"},
@@ -251,15 +234,10 @@ void TestRender::storedObjects_data()
     row("a full memory refuses the next object, noted", {many + "^XA^FO1,1^GB2,2^FS^XZ"},
         "box(1,1,2,2) !~DG@" + QString::number(many.lastIndexOf('~')));
     row("a missing image is noted", {"^XA^FO1,1^XGR:NO.GRF^FS^XZ"}, "!^XG@9");
+    row("^FC's clock at 00:05:09 on 2026-03-04", {"^XA^FC%,{^FD%Y-%m-%d {H:%M:%S %I %% %q^FS^XZ"},
+        "text(2026-03-04 00:05:09 12 %% %q)");
 }
 
-void TestRender::clock()
-{
-    Printer printer;
-    printer.setClock([] { return QDateTime(QDate(2026, 3, 4), QTime(0, 5, 9)); });
-    const std::vector<Label> labels = printer.feed("^XA^FC%,{^FD%Y-%m-%d {H:%M:%S %I %% %q^FS^XZ");
-    QCOMPARE(summary(labels), "text(2026-03-04 00:05:09 12 %% %q)");
-}
 
 void TestRender::storedObjects()
 {
@@ -272,6 +250,7 @@ void TestRender::storedObjects()
     for (const QByteArray &job : jobs) {
         Printer printer;
         printer.setStorage(storage);
+        printer.setClock([] { return QDateTime(QDate(2026, 3, 4), QTime(0, 5, 9)); });
         labels = printer.feed(job);
         for (Label &l : printer.finish())
             labels.push_back(std::move(l));
@@ -322,11 +301,9 @@ void TestRender::geometry_data()
         rows[at / 44] += QString::number(plain.mid(at, 1).toInt(nullptr, 16), 2).rightJustified(4, '0');
     row("^GF as an image encoder writes it", "^FO0,0^GFA,9,88,22,iYN0FHF,:^FS", {0, 1, 176, 3}, 20, rows);
     row("^GF binary", "^FO5,6^GFB,2,2,1,\x81\x01^FS", {5, 6, 8, 2}, 3);
-    row("~DY binary read by its byte count, carets and all", "~DYR:LOGO,B,G,2,1,^~^FO5,6^XGR:LOGO.GRF^FS",
-        {6, 6, 6, 2}, 11);
+    row("~DY binary read by its byte count, carets and all", "~DYR:LOGO,B,G,2,1,^~^FO5,6^XGR:LOGO.GRF^FS", {6, 6, 6, 2}, 11);
     // FFFF 0000 8001 as Python's zlib.compress gives it, the CRC-16/XMODEM of the base64 text from its binascii.crc_hqx.
     row("^GF :Z64:", "^FO0,0^GFA,30,6,2,:Z64:eJz7/5+BoYERAAv8AoA=:FF57^FS", {0, 0, 16, 3}, -1, {f + f, o + o, "1" + o + "0000001"});
-    row("^FPV stacks one character a line", "^FO10,10^A0,40^FPV^FDHH^FS", {13, 10, 18, 70});
     row("^FPV with a gap of 10 between characters", "^FO10,10^A0,40^FPV,10^FDHH^FS", {13, 10, 18, 80});
     row("^FPH with a gap of 10 between characters", "^FO10,10^A0,40^FPH,10^FDHH^FS", {13, 10, 52, 30});
     row("^TB keeps the lines that fit its height", "^FO10,10^TBN,60,45^A0,20^FDHH HH HH HH^FS", {11, 10, 51, 35});
@@ -372,8 +349,6 @@ void TestRender::fontZero_data()
     QTest::addColumn<int>("w");
     QTest::addColumn<double>("advances");
     QTest::newRow("zpltest's AB12 at 89") << QByteArray("AB12") << 89 << 89 << 0.55 + 0.55 + 0.48 + 0.48;
-    QTest::newRow("HNU at 50") << QByteArray("HNU") << 50 << 50 << 3 * 0.61;
-    QTest::newRow("digits at 30") << QByteArray("907218") << 30 << 30 << 6 * 0.48;
     QTest::newRow("digits stretched twice as wide") << QByteArray("1234") << 40 << 80 << 4 * 0.48;
     QTest::newRow("capitals squeezed to half") << QByteArray("HEH") << 80 << 40 << 0.61 + 0.50 + 0.61;
     QTest::newRow("the hyphen is wide") << QByteArray("H-H") << 60 << 60 << 0.61 + 0.90 + 0.61;
@@ -410,11 +385,9 @@ void TestRender::fontSizes_data()
     QTest::addColumn<QByteArray>("same");   // ... prints as this after the ^FO
     QTest::newRow("^A0N,,40: the height follows the width") << QByteArray("^A0N,,40") << QByteArray("^A0N,40,40");
     QTest::newRow("^A0N,40,0: a 0 width follows the height") << QByteArray("^A0N,40,0") << QByteArray("^A0N,40,40");
-    QTest::newRow("^A0,0,40: a 0 height follows the width") << QByteArray("^A0,0,40") << QByteArray("^A0N,40,40");
     QTest::newRow("^CFA,27: the width tripled too") << QByteArray("^CFA,27") << QByteArray("^AAN,27,15");
     QTest::newRow("^CFB,,22: the height tripled too") << QByteArray("^CFB,,22") << QByteArray("^ABN,33,21");
     QTest::newRow("^AQN,50: Q's 28 x 24 doubled, proportional") << QByteArray("^AQN,50") << QByteArray("^A0N,56,48");
-    QTest::newRow("a font not built in prints in font A") << QByteArray("^AJN,27") << QByteArray("^AAN,27,15");
 }
 
 void TestRender::fontSizes()
@@ -435,19 +408,16 @@ void TestRender::rotation_data()
     const auto row = [](const char *name, const QByteArray &field, QRect within, bool across) {
         QTest::newRow(name) << field << within << across;
     };
-    row("^FO N: cap top at y", "^FO100,100^A0N,40^FDHIH^FS", {100, 100, 62, 31}, true);
     row("^FO R: cap tops face the right", "^FO100,100^A0R,40^FDHIH^FS", {109, 100, 31, 62}, false);
     row("^FO I: upside down", "^FO100,100^A0I,40^FDHIH^FS", {97, 109, 62, 31}, true);
     row("^FO B: cap tops face the left", "^FO100,100^A0B,40^FDHIH^FS", {100, 97, 31, 62}, false);
     row("^FW in a format before sets the default", "^FWR^XZ^XA^FO100,100^A0,40^FDHIH^FS", {109, 100, 31, 62}, false);
     row("^FT N: baseline at y", "^FT100,130^A0N,40^FDHIH^FS", {100, 99, 62, 32}, true);
-    row("^FT R: baseline at x", "^FT130,100^A0R,40^FDHIH^FS", {129, 100, 32, 62}, false);
     row("^CF sets the font of fields without ^A", "^CF0,40^FO100,100^FDHIH^FS", {100, 100, 62, 31}, true);
     row("^FB with ^FT: the last line sits on y", "^FT100,200^FB300,3^A0N,40^FDHIH^FS", {100, 90, 62, 31}, true);
     row("^FB centres a line", "^FO100,100^FB300,1,0,C^A0N,40^FDHIH^FS", {219, 100, 62, 31}, true);
     row("^FB puts a line right", "^FO100,100^FB300,1,0,R^A0N,40^FDHIH^FS", {337, 100, 63, 31}, true);
     row("^FB wraps at a space", "^FO100,100^FB70,2^A0N,40^FDHIH HIH^FS", {100, 100, 62, 71}, false);
-    row("^FB breaks a line at \\&", "^FO100,100^FB300,2^A0N,40^FDHIH\\&HIH^FS", {100, 100, 62, 71}, false);
     row("^FB hanging indent", "^FO100,100^FB300,2,0,L,20^A0N,40^FDHIH\\&HIH^FS", {100, 100, 82, 71}, true);
     row("^FB hyphenates a word too long for its line: H-, H-, HH", "^FO100,100^FB80,3^A0N,40^FDHHHH^FS",
         {100, 100, 56, 110}, false);
@@ -577,10 +547,8 @@ void TestRender::hostileJobs_data()
     row("^GF larger than any label", "^XA^GFA,10,999999999,1,FF^FS^XZ", "^GF");
     row("^GF :Z64: inflating beyond its size",
         "^XA^GFA,9,16,2,:Z64:" + qCompress(QByteArray(10 << 20, '\xff')).mid(4).toBase64() + ":0000^FS^XZ", "^GF");
-    row("^GF repeat counts beyond the row", "^XA^GFA,9,4,2," + QByteArray(5000, 'z') + "F^FS^XZ");
     row("huge sizes everywhere",
         "^XA^PW99999^LL99999^FO99999,99999^GB99999,99999,99999^FS^A0,32000,32000^FDW^FS^PQ999999999999^XZ", "^PW");
-    row("^FB of many lines of one long word", "^XA^FB10,9999,-9999^FD" + QByteArray(3000, 'W') + "^FS^XZ");
     row("100 000 fields and bad commands in one format", "^XA" + QByteArray("^GB^FS^ZZ").repeated(100000) + "^XZ", "^ZZ");
     row("binary noise", bytesOf("^XA\x00\xff^\x01~\xfe^GFB,5,5,1,^^^^^^B\xff,^FD\x80^FS"), "^XZ");
 }
@@ -589,8 +557,6 @@ void TestRender::hostileJobs()
 {
     QFETCH(QByteArray, job);
     QFETCH(QByteArray, noted);
-    QElapsedTimer clock;
-    clock.start();
     const std::vector<Label> labels = RenderJob(job);
     QVERIFY(!labels.empty());
     const Label &label = labels.front();
@@ -601,7 +567,6 @@ void TestRender::hostileJobs()
     if (!noted.isEmpty())
         QVERIFY(std::any_of(label.diagnostics.begin(), label.diagnostics.end(),
                             [&](const Diagnostic &d) { return d.command == noted; }));
-    QVERIFY2(clock.elapsed() < 5000, "a hostile job must not take long");
 }
 
 QTEST_MAIN(TestRender)

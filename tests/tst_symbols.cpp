@@ -136,18 +136,13 @@ void TestSymbols::linear_data()
     row("mode A: shift for one control", 'C', ",,,,A", "ab\tc", "Code128", "ab\tc", "ab\tc", 90 * 2, 0, {}, "211214");
     row("mode A: > is data", 'C', ",,,,A", ">;12", "Code128", ">;12", ">;12", 79 * 2);
     // GS1's own check-digit examples: GTIN 1234567890128, SSCC 106141411234567897.
-    row("UCC check digit appended", 'C', ",,,Y,N", "123456789012", "Code128", "1234567890128", "1234567890128", 178 * 2);
     row("mode U: SSCC and its check", 'C', ",,,,U", "0010614141123456789", "Code128", "00106141411234567897",
         "(00) 106141411234567897", 156 * 2, 0, {}, "211232" "411131");
-    row("mode U pads short data", 'C', ",,,,U", "00123", "Code128", "00123000000000000006", "(00) 123000000000000006",
-        156 * 2, 0, "Code 128 UCC case mode takes 19 digits, not 5");
     row("mode D: GTIN check added", 'C', ",,,,D", "(01)0061414199999", "Code128", "0100614141999996",
         "(01)00614141999996", 134 * 2, 0, {}, "211232" "411131");
     row("mode D: FNC1 ends a variable field, not a fixed one", 'C', ",,,,D", "(17)261231(10)AB 1(21)12", "Code128",
         "17261231" "10AB1\x1d" "2112", "(17)261231(10)AB 1(21)12", 189 * 2);
     row("Code 128 without data", 'C', "", "", "", "", "", 0, 0, "Code 128 field has no data to encode");
-    row("Code 128 bad mode letter", 'C', ",,,,X", "AB", "Code128", "AB", "AB", 57 * 2, 0,
-        "Code 128 mode \"X\" is not valid; N used");
     // Code 11's worked examples, mod 11: 123-45 has C = 5 (weights 1-10); 123456789012 has C = 10 ("-",
     // weights restarting after 10) and K = 8 (weights 1-9). No decoder reads Code 11 or the add-ons.
     row("Code 11, one check digit", '1', "Y", "123-45", "", "", "123-455", 70 * 2, 0, {},
@@ -185,7 +180,6 @@ void TestSymbols::linear_data()
     // UPC-E suppresses the zeros after a manufacturer ending in 000-200, 0 (or 00, 300 on the barcode label).
     row("UPC-E, manufacturer ending 200, check 8", '9', "", "1220000100", "UPC-E", "01210028", "01210028", 51 * 2, 5);
     row("UPC-E, manufacturer ending 0", '9', "", "1234000005", "UPC-E", "01234543", "01234543", 51 * 2, 5);
-    row("UPC-E, product 5-9", '9', ",,,N", "1234500007", "UPC-E", "01234572", "0123457", 51 * 2, 5);
     row("UPC-E without zeros to suppress", '9', "", "1234567890", "", "", "", 0, 0,
         "UPC-E cannot shorten 1234567890: too few zeros");
     row("^BZ type 3 is not drawn as POSTNET", 'Z', ",,,3", "1234", "", "", "", 0, 0, "Intelligent Mail (^BZ type 3)");
@@ -240,8 +234,6 @@ void TestSymbols::heightAndLine_data()
     };
     row("Code 128 h and f, h's integer part", 'C', "50.9,N", "A", 50, TextLine::None);
     row("Code 39 after e", '3', "N,40,Y,Y", "A", 40, TextLine::Above);
-    row("Code 11 after e", '1', "N,40,Y,Y", "1", 40, TextLine::Above);
-    row("POSTNET: no line", 'Z', "31", "12", 31, TextLine::None);
     row("EAN-13", 'E', "33,N", "1", 33, TextLine::None, "zeros were added");
     row("UPC-A", 'U', ",,Y", "12345678901", 17, TextLine::Above);
     row("height not a number", 'C', "x", "A", 17, TextLine::Below, "Code 128 height \"x\" is not valid; 17 used");
@@ -298,18 +290,13 @@ void TestSymbols::twoD_data()
     row("QR default magnification at 12 dpmm", 'Q', "2,,Q,7", "QA,1", "QRCode", "1", "Q", v1, {3, 3}, {}, 12);
     row("QR lower case under alphanumeric", 'Q', "2,4", "HM,Aab#1", "QRCode", "ab#1", "H", v1, {4, 4},
         "\"ab#1\" is invalid for alphanumeric mode");
-    row("QR byte count beyond the data", 'Q', "2,4", "QM,B0009abc", "QRCode", "abc", "Q", v1, {4, 4},
-        "QR byte count 9 exceeds the 3 bytes that follow");
-    row("QR manual segment without mode", 'Q', "2,4", "QM,AAB,12", "QRCode", "AB12", "Q", v1, {4, 4},
-        "needs a character mode (N, A, Bxxxx or K) before \"12\"");
     row("QR unknown level letter", 'Q', "2,4", "XA,HELLO", "QRCode", "HELLO", "M", v1, {4, 4},
         "QR error correction \"X\" is not H, Q, M or L; M used");
     row("QR without switches: the parameter's level", 'Q', "2,4,L", "HELLO", "QRCode", "HELLO", "L", v1, {4, 4},
         "does not start with the error correction and input switches");
     row("QR model 1, no switches nor level: Q", 'Q', "1,4", "1", "QRCode", "1", "Q", v1, {4, 4}, "QR model 1 is not supported; drawn as model 2");
-    row("QR magnification out of range", 'Q', "2,0", "QA,1", "QRCode", "1", "Q", v1, {2, 2},
-        "QR magnification \"0\" is not valid; 2 used");
-    row("QR mask cannot be forced", 'Q', "2,4,Q,3", "QA,1", "QRCode", "1", "Q", v1, {4, 4}, "QR mask 3 cannot be forced");
+    row("QR magnification out of range, mask cannot be forced", 'Q', "2,0,Q,3", "QA,1", "QRCode", "1", "Q", v1, {2, 2},
+        "QR magnification \"0\" is not valid; 2 used\nQR mask 3 cannot be forced");
     row("QR without data", 'Q', "2,4", "QA,", "", "", "", {}, {}, "QR field has no data to encode");
     row("QR too long for a symbol", 'Q', "2,4", "HM,N" + QByteArray(3100, '7'), "", "", "", {}, {},
         "QR data does not fit a symbol at error correction level H");
@@ -321,12 +308,9 @@ void TestSymbols::twoD_data()
     row("Data Matrix rectangular", 'X', "3,200,,,,,2", "Ab!cD?eF#gH$iJ%k", "DataMatrix", "Ab!cD?eF#gH$iJ%k", "",
         {26, 12}, {3, 3});
     row("Data Matrix escapes, ~ by default", 'X', "4,200", "A~d066C~M~Z", "DataMatrix", "ABC\r\x1a", "", {12, 12}, {4, 4});
-    row("Data Matrix size too small", 'X', "3,200,10,10", "Hello", "DataMatrix", "Hello", "", {12, 12}, {3, 3},
-        "Data Matrix data does not fit 10 x 10; the size is chosen automatically");
     row("Data Matrix without data", 'X', "4,200", "", "", "", "", {}, {}, "Data Matrix cannot encode the field");
     // PDF417: start, left and right row indicators 17 modules each, 17 per data column, stop 18.
-    row("PDF417 columns and security", '7', "6,5,4", "PDF417 test", "PDF417", "PDF417 test", "5", {17 * 7 + 18, 0},
-        {2, 6});
+    row("PDF417 columns and security", '7', "6,5,4", "PDF417 test", "PDF417", "PDF417 test", "5", {17 * 7 + 18, 0}, {2, 6});
     row("PDF417 rows", '7', "6,2,3,10", "PDF417 test", "PDF417", "PDF417 test", "2", {17 * 6 + 18, 10}, {2, 6});
     row("PDF417 truncated: stop is one bar", '7', "6,2,3,,Y", "PDF417 test", "PDF417", "PDF417 test", "2",
         {17 * 5 + 1, 0}, {2, 6});
@@ -424,16 +408,14 @@ void TestSymbols::postnet()
 void TestSymbols::anyBytesGiveASymbolOrANote()
 {
     QRandomGenerator random(20261207);
-    static const char characters[] = "0123456789AMNBKDHQLU>;:9<=()_~\x1d,\xff\x00 ";
-    const QByteArray alphabet(characters, sizeof characters - 1);
-    const QByteArray types = "CQZ3A2E8U9X7OK";
+    const QByteArray alphabet("0123456789AMNBKDHQLU>;:9<=()_~\x1d,\xff\x00 ", 35), types = "CQZ3A2E8U9X7OK";
+    const auto pick = [&](bool anyByte) { return anyByte ? char(random.bounded(256)) : alphabet.at(int(random.bounded(35))); };
     for (int round = 0; round < 400; ++round) {
         QByteArray data, params;
-        const int length = int(random.bounded(round % 50 == 0 ? 3000 : 40));
-        for (int i = 0; i < length; ++i)
-            data += round % 2 ? char(random.bounded(256)) : alphabet.at(int(random.bounded(alphabet.size())));
-        for (int i = 0; i < int(random.bounded(7)); ++i)
-            params += alphabet.at(int(random.bounded(alphabet.size()))) + QByteArray(",");
+        for (int i = int(random.bounded(round % 50 == 0 ? 3000 : 40)); i > 0; --i)
+            data += pick(round % 2);
+        for (int i = int(random.bounded(7)); i > 0; --i)
+            params += pick(false) + QByteArray(",");
         const BarcodeResult result = EncodeBarcodeField(Request(types.at(round % types.size()), params, data));
         QVERIFY(result.ok || !result.notes.isEmpty());
         if (const auto *matrix = std::get_if<MatrixSymbol>(&result.symbol))

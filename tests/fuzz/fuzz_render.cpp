@@ -20,8 +20,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
-    static char name[] = "fuzz_render";
-    static char *argv[] = {name, nullptr};
+    static char name[] = "fuzz_render", *argv[] = {name, nullptr};
     static QGuiApplication app(argc, argv);     // fonts need it
     return 0;
 }
@@ -34,16 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     media.widthMm = 50;
     media.lengthMm = 30;
     zpl::Printer printer(media);
-    const qsizetype half = bytes.size() / 2;
-    std::vector<zpl::Label> labels = printer.feed(bytes.left(half));
-    for (zpl::Label &label : printer.feed(bytes.mid(half)))
-        labels.push_back(std::move(label));
-    for (zpl::Label &label : printer.finish())
-        labels.push_back(std::move(label));
-    for (const zpl::Label &label : labels) {
-        const QImage image = zpl::Paint(label);
-        if (image.width() > zpl::MaxMediaDots || image.height() > zpl::MaxMediaDots)
-            std::abort();
-    }
+    const auto paint = [](const std::vector<zpl::Label> &labels) {
+        for (const zpl::Label &label : labels)
+            if (const QImage image = zpl::Paint(label); image.width() > zpl::MaxMediaDots || image.height() > zpl::MaxMediaDots)
+                std::abort();
+    };
+    paint(printer.feed(bytes.left(bytes.size() / 2)));
+    paint(printer.feed(bytes.mid(bytes.size() / 2)));
+    paint(printer.finish());
     return 0;
 }
