@@ -53,6 +53,7 @@ private:
     QTcpServer m_server;
     int m_rawListener = -1;
     QList<int> m_held; // connections that fill the queue
+    QList<quint16> m_heldPorts;
     quint16 m_port = 0;
     QList<QByteArray> m_jobs;
     int m_finished = 0;

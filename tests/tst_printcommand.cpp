@@ -5,8 +5,9 @@
 #include "Delivery.h"
 #include "LabelJob.h"
 #include "LocalPrinter.h"
-#include "PlayedWindow.h"
+#include "PrintCommand.h"
 #include "TestFiles.h"
+#include "Winsock.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -45,6 +46,37 @@ struct StuckFifo
 };
 
 } // namespace
+
+// The test's stand-in for the main window: a text, a socket, the last network
+// job and a message box that records what it was asked to show.
+class PlayedWindow : public QObject, public PrintSurface
+{
+    Q_OBJECT
+
+public:
+    explicit PlayedWindow(const PrintEnvironment &environment) : command(*this, environment) {}
+    QObject *surfaceObject() override { return this; }
+    bool isOpen() const override { return open; }
+    QString currentText() const override { return text; }
+    Winsock &socket() override { return winsock; }
+    QString &netJob() override { return job; }
+    void showMessage(const QString &message) override
+    {
+        messages << message;
+        openWhileShown = openWhileShown || winsock.state() != QAbstractSocket::UnconnectedState;
+        if (whileMessageShows)
+            whileMessageShows();
+    }
+
+    QString text;
+    bool open = true;
+    QStringList messages;
+    bool openWhileShown = false; // a connection was still open or pending when a message showed
+    Winsock winsock{this};
+    QString job;
+    PrintCommand command;
+    std::function<void()> whileMessageShows; // runs while the box would be up
+};
 
 class TestPrintCommand : public QObject
 {
