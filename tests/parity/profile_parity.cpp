@@ -1,17 +1,14 @@
 // Runs on Windows (here: under Wine): reads every settings fixture with the
-// system's GetPrivateProfileStringA, as the program's Windows build calls it
-// (platform::GetPrivateProfileString), and with our own reader, for every section
-// and key the fixture names (and variants of them), with buffers of 8 and
-// 65536 bytes, with LF and with CR LF line ends, and requires the same answer.
-//
-// Bytes must match exactly, with two exceptions where the encodings of the
-// two systems differ rather than the readers. A file that declares its
-// encoding (a UTF-8 or UTF-16 byte order mark) comes back in each reader's own
-// 8-bit encoding, the ANSI code page there and UTF-8 here: its non-ASCII texts
-// are compared as characters, under the Chinese code page 936, and not at all
-// where cut. The non-ASCII bytes of a file without one are compared under a
-// single-byte code page, which passes every byte unchanged, and not under 936,
-// where UTF-8 bytes are no valid text.
+// system's GetPrivateProfileStringA (platform::ProfileString, as the Windows
+// build calls it) and with our own reader, for every section and key the
+// fixture names and variants of them, with buffers of 8 and 65536 bytes, LF and
+// CR LF line ends, and requires the same answer byte for byte, except where the
+// systems' encodings differ rather than the readers: a file with a UTF-8 or
+// UTF-16 byte order mark comes back in each reader's own 8-bit encoding (the
+// ANSI code page there, UTF-8 here), so its non-ASCII texts are compared as
+// characters under code page 936, and not where cut; the non-ASCII bytes of a
+// file without one only under a single-byte code page, which passes them as
+// they are (under 936, UTF-8 bytes are no valid text).
 //
 // Usage: profile_parity.exe FIXTURE_FOLDER (a Windows path)
 
@@ -20,7 +17,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -29,24 +29,14 @@ namespace {
 
 std::string readFile(const std::string &path)
 {
-    std::string text;
-    if (std::FILE *f = std::fopen(path.c_str(), "rb")) {
-        char chunk[4096];
-        std::size_t n;
-        while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-            text.append(chunk, n);
-        std::fclose(f);
-    }
-    return text;
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool writeFile(const std::string &path, const std::string &text)
 {
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    return std::fclose(f) == 0 && ok;
+    std::ofstream out(path, std::ios::binary);
+    return bool(out.write(text.data(), std::streamsize(text.size())).flush());
 }
 
 bool declaresEncoding(const std::string &text)
@@ -120,26 +110,18 @@ std::wstring decode(const char *bytes, int length, UINT codePage)
 std::string shown(const char *bytes, std::size_t length)
 {
     std::string out;
+    char hex[8];
     for (std::size_t i = 0; i < length; ++i) {
         const auto c = static_cast<unsigned char>(bytes[i]);
-        if (c >= 0x20 && c < 0x7f) {
-            out += char(c);
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02x", c);
-            out += hex;
-        }
+        std::snprintf(hex, sizeof hex, "\\x%02x", c);
+        out += c >= 0x20 && c < 0x7f ? std::string(1, char(c)) : std::string(hex);
     }
     return out;
 }
 
 bool allAscii(const char *bytes, std::size_t length)
 {
-    for (std::size_t i = 0; i < length; ++i) {
-        if (static_cast<unsigned char>(bytes[i]) >= 0x80)
-            return false;
-    }
-    return true;
+    return std::all_of(bytes, bytes + length, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 } // namespace
@@ -195,19 +177,15 @@ int main(int argc, char **argv)
                                 section.c_str(), key.c_str(), def, ours.data(), size, path.c_str());
                             const bool ascii =
                                 allAscii(theirs.data(), theirLength) && allAscii(ours.data(), ourLength);
-                            bool same;
                             if (!ascii && (encoded != chineseCodePage || (encoded && size == 8))) {
                                 ++skipped;
                                 continue;
                             }
-                            if (!ascii && encoded) {
-                                same = decode(theirs.data(), int(theirLength), CP_ACP)
-                                    == decode(ours.data(), int(ourLength), CP_UTF8);
-                            } else {
-                                same = theirLength == ourLength
-                                    && std::string(theirs.data(), theirLength) == std::string(ours.data(), ourLength)
-                                    && ours[ourLength] == '\0';
-                            }
+                            const bool same = !ascii && encoded
+                                ? decode(theirs.data(), int(theirLength), CP_ACP)
+                                    == decode(ours.data(), int(ourLength), CP_UTF8)
+                                : theirLength == ourLength && ours[ourLength] == '\0'
+                                    && std::string(theirs.data(), theirLength) == std::string(ours.data(), ourLength);
                             ++compared;
                             if (!same) {
                                 ++differing;
