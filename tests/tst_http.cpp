@@ -3,6 +3,7 @@
 // back byte for byte, PDFs read back with poppler's pdfinfo and pdfimages.
 
 #include "Bytes.h"
+#include "TestFiles.h"
 
 #include <QImage>
 #include <QProcess>
@@ -155,7 +156,8 @@ void TestHttp::answers_data()
     row("POST raw body", request("POST", Label, Box), 200, "1", "Content-Type: image/png", box);
     row("POST form part named file", request("POST", Label, form, multipart), 200, "1", "", box);
     row("GET with the ZPL in the path", request("GET", Label + Box.toPercentEncoding()), 200, "1", "", box);
-    row("index left out, one label", request("POST", "/v1/printers/8dpmm/labels/4x6/", Box), 200, "1", "", box);
+    row("index left out, one label, 24 dots per mm", request("POST", "/v1/printers/24dpmm/labels/1x1/", Box), 200, "1",
+        "", box);
     row("X-Rotation 90 turns it clockwise", request("POST", Label, Box, "X-Rotation: 90\r\n"), 200, "1", "",
         QRect(1219 - 200, 100, 100, 200));
     row("X-Quality Grayscale is taken", request("POST", Label, Box, "X-Quality: Grayscale\r\n"), 200, "1", "", box);
@@ -221,20 +223,18 @@ void TestHttp::pdf()
     QCOMPARE(reply.headers.value("x-total-count"), QByteArray("2"));
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("labels.pdf"));
-    QFile out(file);
-    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(reply.body) == reply.body.size());
-    out.close();
-    QProcess info;
-    info.start(pdfinfo, {file});
-    QVERIFY(info.waitForFinished(20000));
-    const QByteArray text = info.readAllStandardOutput();
+    testfiles::Write(file, reply.body);
+    const auto run = [](const QString &program, const QStringList &arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        return process.waitForFinished(20000) ? process.readAllStandardOutput() : QByteArray("did not finish");
+    };
+    const QByteArray text = run(pdfinfo, {file});
     // 813 x 1219 dots at 8 dots per mm: 101.625 x 152.375 mm.
     QVERIFY2(QString::fromLatin1(text).contains(QRegularExpression(QStringLiteral("Pages: +2\n")))
                  && QString::fromLatin1(text).contains(QRegularExpression(QStringLiteral("Page size: +288.071 x 431.929 pts"))),
              text.constData());
-    QProcess images;
-    images.start(pdfimages, {QStringLiteral("-png"), file, dir.filePath(QStringLiteral("page"))});
-    QVERIFY(images.waitForFinished(20000));
+    run(pdfimages, {QStringLiteral("-png"), file, dir.filePath(QStringLiteral("page"))});
     for (int i = 0; i < 2; ++i) {
         const QByteArray path = "/v1/printers/8dpmm/labels/4x6/" + QByteArray::number(i) + "/";
         const QImage png = QImage::fromData(m_sink->exchange(request("POST", path, job)).body, "PNG");
