@@ -36,23 +36,14 @@ sockaddr_in loopback(quint16 port)
 LocalPrinter::LocalPrinter(Behaviour behaviour, int amount, QObject *parent)
     : QObject(parent), m_behaviour(behaviour), m_amount(amount)
 {
-    switch (behaviour) {
-    case NeverReads:
-        listenRaw(8);
-        break;
-    case NeverAnswers:
-        listenRaw(0);
+    const bool queueFull = behaviour == NeverAnswers || behaviour == AnswersLate;
+    listenRaw(queueFull ? 0 : behaviour == NeverReads ? 8 : 16);
+    if (queueFull)
         fillQueue();
-        break;
-    case AnswersLate:
-        listenRaw(0);
-        fillQueue();
+    if (behaviour == AnswersLate)
         QTimer::singleShot(amount, this, &LocalPrinter::startServing);
-        break;
-    default:
-        listenRaw(16);
+    else if (!queueFull && behaviour != NeverReads)
         startServing();
-    }
 }
 
 LocalPrinter::~LocalPrinter()

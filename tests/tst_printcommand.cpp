@@ -329,27 +329,21 @@ void TestPrintCommand::duringWaits()
     window->whileMessageShows = [&] { shown = window->messages; };
     bool wasRunning = false;
     const auto act = [&] {
-        if (!watch)
-            return;
-        if (what == QLatin1String("type"))
+        if (watch && what == "type")
             window->text = QStringLiteral("ab12");
-        if (what == QLatin1String("click")) {
-            wasRunning = window->command.isRunning();
-            window->command.run();
-        }
-        if (what == QLatin1String("close"))
+        if (watch && what == "click")
+            wasRunning = window->command.isRunning(), window->command.run();
+        if (watch && what == "close")
             window->open = false;
-        if (what == QLatin1String("destroy"))
+        if (watch && what == "destroy")
             delete window;
     };
-    if (afterSend)
-        connect(&printer, &LocalPrinter::bytesReceived, this, act, Qt::SingleShotConnection);
-    else
-        connect(&printer, &LocalPrinter::connectionAccepted, this, act, Qt::SingleShotConnection);
+    connect(&printer, afterSend ? &LocalPrinter::bytesReceived : &LocalPrinter::connectionAccepted, this, act,
+            Qt::SingleShotConnection);
     window->command.run();
 
     QCOMPARE(shown, messages);
-    QCOMPARE(wasRunning, what == QLatin1String("click"));
+    QCOMPARE(wasRunning, what == "click");
     const QByteArray expected = afterSend || messages == QStringList{QStringLiteral("打印成功")}
         ? ComposeLabelJob(QStringLiteral("15"), text == Long ? text : QStringLiteral("ab12"), LabelVariant::Network)
               .toUtf8()
