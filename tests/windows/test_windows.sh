@@ -1,16 +1,12 @@
 #!/usr/bin/env bash
-# The Windows build under Wine, from its zip unpacked into a fresh folder:
-#   1. the zip: every DLL that a program or library in it imports is in it or
-#      is Windows' own; no file names a path of the build machine;
-#   2. tst_settings and tst_labeljob built for Windows;
-#   3. zplsink.exe --render against the Linux zplsink, dot for dot;
-#   4. zpltest.exe's window: "打印" over the network and to LPT1:, the job bytes
-#      exact at the printer and in the port; zplsink.exe started as a
-#      double-click starts it, in its window, as that printer;
-#   5. zplsink.exe receiving a job from the Linux zpltest: the same PNG as the
-#      Linux zplsink's.
-# Needs a display (xvfb-run gives one). The screenshots, images and jobs stay in OUT.
-#
+# The Windows build under Wine, from its zip unpacked into a fresh folder: 1. every DLL that a
+# program or library in the zip imports is in it or Windows' own, no file names a path of the
+# build machine; 2. tst_settings and tst_labeljob built for Windows; 3. zplsink.exe --render
+# against the Linux zplsink, dot for dot; 4. zpltest.exe's window: "打印" over the network and
+# to LPT1:, the job bytes exact at the printer and in the port; zplsink.exe started as a
+# double-click starts it, in its window, as that printer; 5. zplsink.exe receiving a job from
+# the Linux zpltest: the same PNG as the Linux zplsink's. Needs a display (xvfb-run gives one).
+# The screenshots, images and jobs stay in OUT.
 #   test_windows.sh ZIP WINDOWS_BUILD LINUX_BUILD QT_PREFIX OUT
 set -euo pipefail
 zip=$1 winbuild=$(realpath "$2") linbuild=$(realpath "$3") qtprefix=$4 out=$(realpath -m "$5")
@@ -20,19 +16,11 @@ export WINEPREFIX=$winbuild/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,m
 unset QT_QPA_PLATFORM
 export XDG_RUNTIME_DIR=$out/xdg
 
-fail() {
-    echo "FAILED: $*" >&2
-    exit 1
-}
+fail() { echo "FAILED: $*" >&2; exit 1; }
 ok() { echo "  ok: $*"; }
-# until_true SECONDS COMMAND...: retries the command every 0.2 s.
-until_true() {
-    local end=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        ((SECONDS < end)) || return 1
-        sleep 0.2
-    done
+until_true() { # SECONDS COMMAND...: retries the command every 0.2 s
+    local end=$((SECONDS + $1)) && shift
+    until "$@"; do ((SECONDS < end)) && sleep 0.2 || return 1; done
 }
 # The job zpltest composes for "ab12" at darkness 15 with print quantity $1.
 job() { printf '^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^FO160,50^A0,89,89^FDAB12^FS^PQ%s^XZ' "$1"; }
@@ -124,12 +112,10 @@ ok "zpltest's label: QR code 84 x 84 dots at (40, 40), cap tops at y = 50"
 
 echo "== zpltest.exe"
 # A printer on this machine: the Linux zplsink, saving every job it receives.
-"$linbuild/tools/zplsink/zplsink" --port 0 --out "$out/printer" >"$out/printer.log" 2>&1 &
-sink=$!
+"$linbuild/tools/zplsink/zplsink" --port 0 --out "$out/printer" >"$out/printer.log" 2>&1 & sink=$!
 port=$(listening_port "$out/printer.log")
 config "$app" ip "$port"
-(cd "$app" && exec wine zpltest.exe >"$out/zpltest.log" 2>&1) &
-disown
+(cd "$app" && exec wine zpltest.exe >"$out/zpltest.log" 2>&1) & disown
 form1=$(timeout 60 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) || fail "zpltest.exe shows no window"
 sleep 2
 import -window root "$out/zpltest-window.png"
@@ -153,8 +139,7 @@ ok "lpt1: LPT1: received exactly $(job 1) and CR LF"
 
 # zplsink.exe started as a double-click starts it (start: a console of its
 # own): its window, listening where the Config.ini beside it says.
-kill $sink
-wait $sink 2>/dev/null || true
+kill $sink && { wait $sink 2>/dev/null || true; }
 config "$app" ip "$port"
 wine start /unix "$app/zplsink.exe"
 sinkwindow=$(timeout 60 xdotool search --sync --onlyvisible --name "^zplsink .*127\.0\.0\.1:$port\$" | head -n 1) ||
