@@ -79,14 +79,11 @@ void names(std::string text, std::set<std::string> &sections, std::set<std::stri
             end = text.size();
         const std::string line = trim(text.substr(pos, end - pos));
         pos = end + 1;
-        if (line.empty())
-            continue;
         const auto close = line.rfind(']');
-        if (line[0] == '[' && close != std::string::npos) {
+        if (!line.empty() && line[0] == '[' && close != std::string::npos)
             sections.insert(trim(line.substr(1, close - 1)));
-            continue;
-        }
-        keys.insert(trim(line.substr(0, line.find('='))));
+        else if (!line.empty())
+            keys.insert(trim(line.substr(0, line.find('='))));
     }
     for (auto *set : {&sections, &keys}) {
         const std::set<std::string> plain = *set;
@@ -128,28 +125,24 @@ bool allAscii(const char *bytes, std::size_t length)
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: profile_parity FIXTURE_FOLDER\n");
-        return 2;
-    }
-    const std::string folder = argv[1];
-    char tempFolder[MAX_PATH];
-    GetTempPathA(MAX_PATH, tempFolder);
-
+    const std::string folder = argc == 2 ? argv[1] : "";
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*.ini").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        std::fprintf(stderr, "no fixtures in %s\n", folder.c_str());
+    if (argc != 2 || search == INVALID_HANDLE_VALUE) {
+        std::fprintf(stderr, "usage: profile_parity FIXTURE_FOLDER (a folder of *.ini files)\n");
         return 2;
     }
+    char tempFolder[MAX_PATH];
+    GetTempPathA(MAX_PATH, tempFolder);
     const bool chineseCodePage = GetACP() == 936;
     int compared = 0, differing = 0, skipped = 0, fixtures = 0;
     const char *defaults[] = {"", "DEF  ", "\"q\""};
     do {
         ++fixtures;
         const std::string original = readFile(folder + "\\" + found.cFileName);
+        const bool encoded = declaresEncoding(original);
         std::vector<std::pair<std::string, std::string>> variants = {{"lf", original}};
-        if (!declaresEncoding(original) && original.find('\n') != std::string::npos
+        if (!encoded && original.find('\n') != std::string::npos
             && original.find("\r\n") == std::string::npos) {
             std::string crlf;
             for (const char c : original)
@@ -158,7 +151,6 @@ int main(int argc, char **argv)
         }
         std::set<std::string> sections, keys;
         names(original, sections, keys);
-        const bool encoded = declaresEncoding(original);
 
         for (const auto &[ends, text] : variants) {
             const std::string path = std::string(tempFolder) + "zplparity-" + ends + "-" + found.cFileName;
