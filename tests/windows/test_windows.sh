@@ -26,12 +26,8 @@ until_true() { # SECONDS COMMAND...: retries the command every 0.2 s
 job() { printf '^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^FO160,50^A0,89,89^FDAB12^FS^PQ%s^XZ' "$1"; }
 # The windows' client coordinates: the text box at (8, 64), 297 x 57 pixels,
 # "打印" at (208, 160), 97 x 41.
-type_text() { # WINDOW
-    xdotool mousemove --window "$1" 150 92 click 1 sleep 0.5 type --delay 100 ab12
-}
-click_print() { # WINDOW, raised above zplsink's window
-    xdotool windowraise "$1" sleep 0.5 mousemove --window "$1" 256 180 click 1
-}
+type_text() { xdotool mousemove --window "$1" 150 92 click 1 sleep 0.5 type --delay 100 ab12; } # WINDOW
+click_print() { xdotool windowraise "$1" sleep 0.5 mousemove --window "$1" 256 180 click 1; } # raised above zplsink
 # Waits for the message box ("ZPL打印测试"), which has the keyboard, copies its
 # text (Ctrl+C: title, text and buttons), closes it and prints the text.
 message() {
@@ -90,9 +86,7 @@ for test in tst_settings tst_labeljob; do
 done
 
 echo "== zplsink.exe --render against the Linux zplsink"
-mkdir -p "$out/render"
-job 1 >"$out/render/ab12.zpl"
-cp "$source/tests/labels/shipping.zpl" "$out/render/"
+mkdir -p "$out/render"; cp "$source/tests/labels/shipping.zpl" "$out/render/"; job 1 >"$out/render/ab12.zpl"
 for label in ab12:60x30mm shipping:4x8in; do
     name=${label%:*} media=${label#*:}
     "$linbuild/tools/zplsink/zplsink" --render "$out/render/$name.zpl" --media "$media" --out "$out/render/linux" >/dev/null
@@ -117,11 +111,9 @@ port=$(listening_port "$out/printer.log")
 config "$app" ip "$port"
 (cd "$app" && exec wine zpltest.exe >"$out/zpltest.log" 2>&1) & disown
 form1=$(timeout 60 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) || fail "zpltest.exe shows no window"
-sleep 2
-import -window root "$out/zpltest-window.png"
+sleep 2; import -window root "$out/zpltest-window.png"
 ok "zpltest.exe shows its window (screenshot: $out/zpltest-window.png)"
-type_text "$form1"
-click_print "$form1"
+type_text "$form1"; click_print "$form1"
 text=$(message)
 cmp "$out/printer/job-0001.zpl" <(job 2) || fail "the printer received other bytes: $(cat "$out/printer/job-0001.zpl")"
 [[ $text == *打印成功* ]] || fail "the message box says: $text"
@@ -129,11 +121,9 @@ ok "network: the printer received exactly $(job 2), the box says 打印成功"
 
 # The parallel port: Wine's LPT1: is this file.
 config "$app" lpt1 "$port"
-: >"$out/lpt1"
-ln -sfn "$out/lpt1" "$WINEPREFIX/dosdevices/lpt1"
+: >"$out/lpt1"; ln -sfn "$out/lpt1" "$WINEPREFIX/dosdevices/lpt1"
 click_print "$form1"
-until_true 20 test -s "$out/lpt1" || fail "nothing was written to LPT1:"
-sleep 1
+until_true 20 test -s "$out/lpt1" || fail "nothing was written to LPT1:"; sleep 1
 cmp "$out/lpt1" <(job 1; printf '\r\n') || fail "LPT1: received other bytes: $(cat "$out/lpt1")"
 ok "lpt1: LPT1: received exactly $(job 1) and CR LF"
 
@@ -144,9 +134,7 @@ config "$app" ip "$port"
 wine start /unix "$app/zplsink.exe"
 sinkwindow=$(timeout 60 xdotool search --sync --onlyvisible --name "^zplsink .*127\.0\.0\.1:$port\$" | head -n 1) ||
     fail "zplsink.exe started alone shows no window listening on 127.0.0.1:$port"
-click_print "$form1"
-sleep 3
-import -window root "$out/zplsink-window.png"
+click_print "$form1"; sleep 3; import -window root "$out/zplsink-window.png"
 # The label's top (QR code and "AB12") on the paper in its window, where Wine
 # places it; the message box stays hidden behind that window.
 label=$(convert "$out/zplsink-window.png" -crop 600x100+560+110 +repage -threshold 25% -format '%[fx:mean]' info:)
@@ -157,15 +145,13 @@ wineserver -k
 echo "== zplsink.exe receiving from the Linux zpltest"
 (cd "$out" && exec wine "$app/zplsink.exe" --port 0 --out 'sink\jobs' --png 'sink\png' >"$out/zplsink-exe.log" 2>&1) &
 port=$(listening_port "$out/zplsink-exe.log")
-mkdir -p "$out/linux-zpltest"
-cp "$linbuild/ui/zpltest" "$out/linux-zpltest/"
+mkdir -p "$out/linux-zpltest"; cp "$linbuild/ui/zpltest" "$out/linux-zpltest/"
 config "$out/linux-zpltest" ip "$port"
 "$out/linux-zpltest/zpltest" >"$out/linux-zpltest.log" 2>&1 &
 form1=$(timeout 30 xdotool search --sync --onlyvisible --pid $! --name '^Form1$' | head -n 1) ||
     fail "the Linux zpltest shows no window"
 sleep 1
-type_text "$form1"
-click_print "$form1"
+type_text "$form1"; click_print "$form1"
 until_true 20 test -s "$out/sink/png/job-0001-1.png" || fail "zplsink.exe saved no label image"
 cmp "$out/sink/jobs/job-0001.zpl" <(job 2) || fail "zplsink.exe received other bytes: $(cat "$out/sink/jobs/job-0001.zpl")"
 "$linbuild/tools/zplsink/zplsink" --render "$out/sink/jobs/job-0001.zpl" --out "$out/sink/linux" >/dev/null
