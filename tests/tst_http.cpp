@@ -178,8 +178,8 @@ void TestHttp::answers_data()
         "malformed multipart/form-data body");
     row("another path", request("POST", "/v1/printers/8dpmm/../labels/4x6/0/", Box), 404, "0", "no such path");
     row("another method", request("DELETE", Label), 405, "0", "method DELETE not allowed");
-    row("Accept it cannot give", request("POST", Label, Box, "Accept: text/html\r\n"), 406, "0",
-        "cannot answer Accept \"text/html\"");
+    row("Accept it cannot give, PNG refused", request("POST", Label, Box, "Accept: text/html, image/png;q=0\r\n"), 406,
+        "0", "cannot answer Accept \"text/html, image/png;q=0\"");
     row("a body over 8 MiB", request("POST", Label, {}, "Content-Length: 8388609\r\n"), 413, "0", "8 MiB limit");
     row("a chunked body", request("POST", Label, {}, "Transfer-Encoding: chunked\r\n"), 411, "0", "Content-Length");
     row("raw bytes that are not UTF-8 in the path", request("GET", Label + "^FD\xff^XZ"), 400, "0", "not valid UTF-8");
@@ -216,7 +216,7 @@ void TestHttp::pdf()
     const QString pdfimages = QStandardPaths::findExecutable(QStringLiteral("pdfimages"));
     QVERIFY2(!pdfinfo.isEmpty() && !pdfimages.isEmpty(), "poppler-utils is needed");
     const QByteArray job = Box + "^XA^FO0,0^A0N,60^FDSECOND^FS^XZ";
-    const Reply reply = m_sink->exchange(request("POST", "/v1/printers/8dpmm/labels/4x6/", job, "Accept: application/pdf\r\n"));
+    const Reply reply = m_sink->exchange(request("POST", "/v1/printers/8dpmm/labels/4x6/", job, "Accept: application/pdf, image/png\r\n"));
     QCOMPARE(reply.status, 200);
     QCOMPARE(reply.headers.value("content-type"), QByteArray("application/pdf"));
     QCOMPARE(reply.headers.value("x-total-count"), QByteArray("2"));
