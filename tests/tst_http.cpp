@@ -23,6 +23,7 @@ struct Reply
     int status = 0;
     QMap<QByteArray, QByteArray> headers;   // names in lower case
     QByteArray body;
+    bool closed = false; // by the server, before the client gave up
 };
 
 Reply parse(const QByteArray &raw)
@@ -100,7 +101,9 @@ public:
             socket->waitForReadyRead(100);
             raw += socket->readAll();
         }
-        return parse(raw + socket->readAll());
+        Reply reply = parse(raw + socket->readAll());
+        reply.closed = socket->state() != QAbstractSocket::ConnectedState;
+        return reply;
     }
 
     long peakKb() const
@@ -150,15 +153,18 @@ void TestHttp::answers_data()
     const QRect box(100, 100, 200, 100);
     const QByteArray form = "--XyZ\r\nContent-Disposition: form-data; name=\"note\"\r\n\r\nx\r\n--XyZ\r\n"
                             "Content-Disposition: form-data; name=\"file\"; filename=\"l.zpl\"\r\n\r\n" + Box
-                          + "\r\n--XyZ--\r\n";
+                          + "\r\n--XyZ\r\nContent-Disposition: form-data; name=\"file\"\r\n\r\n^XA^FO0,0^GB9,9,9^FS^XZ\r\n--XyZ--\r\n";
     const QByteArray multipart = "Content-Type: multipart/form-data; boundary=XyZ\r\n";
     row("POST raw body", request("POST", Label, Box), 200, "1", "Content-Type: image/png", box);
-    row("POST form part named file", request("POST", Label, form, multipart), 200, "1", "", box);
-    row("GET with the ZPL in the path", request("GET", Label + Box.toPercentEncoding()), 200, "1", "", box);
+    row("POST form, its first part named file", request("POST", Label, form, multipart), 200, "1", "", box);
+    row("GET over HTTP/1.0 with the ZPL in the path", "GET " + Label + Box.toPercentEncoding() + " HTTP/1.0\r\n\r\n", 200,
+        "1", "", box);
     row("index left out, one label, 24 dots per mm", request("POST", "/v1/printers/24dpmm/labels/1x1/", Box), 200, "1",
         "", box);
     row("X-Rotation 90 turns it clockwise", request("POST", Label, Box, "X-Rotation: 90\r\n"), 200, "1", "",
         QRect(1219 - 200, 100, 100, 200));
+    row("X-Rotation 180 turns it over", request("POST", Label, Box, "X-Rotation: 180\r\n"), 200, "1", "",
+        QRect(813 - 300, 1219 - 200, 200, 100));
     row("X-Quality Grayscale is taken", request("POST", Label, Box, "X-Quality: Grayscale\r\n"), 200, "1", "", box);
     row("X-Linter: offset|length|command|parameter|message", request("POST", Label, "^XA^FO1,x^ZZ^XZ", "X-Linter: On\r\n"),
         200, "1", "X-Warnings: 3|6|^FO|2|parameter 2 \"x\" is not a number; the default is used|9|3|^ZZ||unknown command, skipped");
@@ -182,7 +188,10 @@ void TestHttp::answers_data()
         "0", "cannot answer Accept \"text/html, image/png;q=0\"");
     row("a body over 8 MiB", request("POST", Label, {}, "Content-Length: 8388609\r\n"), 413, "0", "8 MiB limit");
     row("a chunked body", request("POST", Label, {}, "Transfer-Encoding: chunked\r\n"), 411, "0", "Content-Length");
-    row("raw bytes that are not UTF-8 in the path", request("GET", Label + "^FD\xff^XZ"), 400, "0", "not valid UTF-8");
+    row("raw byte FF in the path", request("GET", Label + "^FD\xff^XZ"), 400, "0", "not valid UTF-8");
+    row("overlong UTF-8 in the path", request("GET", Label + "^FD\xc0\xaf^XZ"), 400, "0", "not valid UTF-8");
+    row("a head over 64 KiB", request("GET", Label, {}, "X-Pad: " + QByteArray(65536, 'a') + "\r\n"), 431, "0",
+        "64 KiB limit");
     row("not HTTP at all", bytesOf("\x16\x03\x01\x02\x00\x01\x00"), 400, "0", "not an HTTP request");
 }
 
@@ -192,6 +201,7 @@ void TestHttp::answers()
     QFETCH(int, status);
     const Reply reply = m_sink->exchange(request);
     QCOMPARE(reply.status, status);
+    QVERIFY(reply.closed);
     QTEST(reply.headers.value("x-total-count"), "total");
     QCOMPARE(reply.headers.value("access-control-allow-origin"), QByteArray("*"));
     QFETCH(QByteArray, expected);
