@@ -151,7 +151,5 @@ quint16 LocalPrinter::freedPort()
     QTcpServer server;
     if (!server.listen(QHostAddress::LocalHost, 0))
         qFatal("cannot listen on 127.0.0.1");
-    const quint16 port = server.serverPort();
-    server.close();
-    return port;
+    return server.serverPort(); // and closes it
 }

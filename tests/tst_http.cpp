@@ -75,11 +75,7 @@ public:
         if (port == 0)
             qFatal("zplsink --http did not say where it serves");
     }
-    ~HttpSink()
-    {
-        process.kill();
-        process.waitForFinished();
-    }
+    ~HttpSink() { process.kill(), process.waitForFinished(); }
 
     std::unique_ptr<QTcpSocket> connect(const QByteArray &bytes = {}) const
     {
@@ -95,9 +91,8 @@ public:
     {
         const auto socket = connect(bytes);
         QByteArray raw;
-        QElapsedTimer clock;
-        clock.start();
-        while (socket->state() == QAbstractSocket::ConnectedState && clock.elapsed() < ms) {
+        const QDeadlineTimer deadline(ms);
+        while (socket->state() == QAbstractSocket::ConnectedState && !deadline.hasExpired()) {
             socket->waitForReadyRead(100);
             raw += socket->readAll();
         }

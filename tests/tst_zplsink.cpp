@@ -32,11 +32,7 @@ public:
         if (port == 0)
             qFatal("zplsink did not say where it listens");
     }
-    ~RunningSink()
-    {
-        process.kill();
-        process.waitForFinished();
-    }
+    ~RunningSink() { process.kill(), process.waitForFinished(); }
 
     // A connection that has sent `bytes` and stays open.
     std::unique_ptr<QTcpSocket> open(const QByteArray &bytes, const QHostAddress &to = QHostAddress::LocalHost) const
@@ -67,13 +63,11 @@ public:
     QByteArray output;
     quint16 port = 0;
 
-private:
     template <typename Done>
     void readUntil(Done done)
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < 20000 && process.state() != QProcess::NotRunning) {
+        const QDeadlineTimer deadline(20000);
+        while (!done() && !deadline.hasExpired() && process.state() != QProcess::NotRunning) {
             process.waitForReadyRead(100);
             output += process.readAllStandardOutput();
         }
@@ -340,9 +334,8 @@ void TestZplsink::answersQueries()
     }
     const auto socket = sink.open(sent, asked);
     QByteArray got;
-    QElapsedTimer clock;
-    clock.start();
-    while (got.size() < answer.size() && clock.elapsed() < 5000) {
+    const QDeadlineTimer deadline(5000);
+    while (got.size() < answer.size() && !deadline.hasExpired()) {
         socket->waitForReadyRead(100);
         got += socket->readAll();
     }
