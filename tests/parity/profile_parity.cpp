@@ -47,15 +47,12 @@ bool declaresEncoding(const std::string &text)
 std::string trim(const std::string &s)
 {
     const auto first = s.find_first_not_of(" \t\r\x1a");
-    if (first == std::string::npos)
-        return std::string();
-    return s.substr(first, s.find_last_not_of(" \t\r\x1a") - first + 1);
+    return first == std::string::npos ? std::string() : s.substr(first, s.find_last_not_of(" \t\r\x1a") - first + 1);
 }
 
 std::string upper(std::string s)
 {
-    for (char &c : s)
-        c = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+    std::transform(s.begin(), s.end(), s.begin(), [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; });
     return s;
 }
 
