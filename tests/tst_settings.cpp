@@ -52,7 +52,6 @@ void TestSettings::readValue_data()
     const Row rows[] = {
         {"mode cut at its semicolon", "basic.ini", "prtmod", "prtmod", "ip"},
         {"blanks around a value dropped", "basic.ini", "network", "printerip", "127.0.0.1"},
-        {"second section", "basic.ini", "network", "printerport", "9100"},
         {"absent key", "basic.ini", "prtmod", "printerip", Default},
         {"absent section", "basic.ini", "nosuch", "prtmod", Default},
         {"empty before semicolon", "comments.ini", "c", "empty", Default},

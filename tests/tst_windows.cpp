@@ -174,16 +174,14 @@ void TestWindows::lifecycle()
     int delay = 50;
     for (const QString &step : steps) {
         QTimer::singleShot(delay, &context, [this, step] {
-            if (step.startsWith(QLatin1String("type:")))
-                QTest::keyClicks(child<QLineEdit>(m_forms->form1(), "Text1"), step.mid(5));
-            else if (step == QLatin1String("help"))
-                QTest::mouseClick(child<QPushButton>(m_forms->form1(), "Command2"), Qt::LeftButton);
-            else if (step == QLatin1String("back"))
-                QTest::mouseClick(child<QPushButton>(m_forms->form2(), "Command1"), Qt::LeftButton);
-            else if (step == QLatin1String("closeMain"))
-                m_forms->form1()->close();
-            else if (step == QLatin1String("closeHelp"))
-                m_forms->form2()->close();
+            QWidget *form = step == "back" || step == "closeHelp" ? static_cast<QWidget *>(m_forms->form2())
+                                                                  : m_forms->form1();
+            if (step.startsWith("type:"))
+                QTest::keyClicks(child<QLineEdit>(form, "Text1"), step.mid(5));
+            else if (step.startsWith("close"))
+                form->close();
+            else // "help" in the main window, "back" in the instructions
+                QTest::mouseClick(child<QPushButton>(form, step == "help" ? "Command2" : "Command1"), Qt::LeftButton);
         });
         delay += 50;
     }
