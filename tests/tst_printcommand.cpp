@@ -207,17 +207,14 @@ void TestPrintCommand::print()
                                                           : new LocalPrinter(LocalPrinter::Behaviour(printer), amount));
     const QByteArray portText = QByteArray::number(local ? local->port() : LocalPrinter::freedPort());
     testfiles::ProgramFolder folder;
-    PrintEnvironment environment = folder.environment();
-    environment.connectTimeoutMs = 1500;
-    environment.deliveryTimeoutMs = 800;
+    PrintEnvironment environment{folder.path(), folder.device(), 300, 1500, 800}; // short waits
     std::unique_ptr<StuckFifo> stuck;
     QByteArray firstBytes;
-    if (settings.contains(".test")) {
+    if (settings.contains(".test"))
         environment.resolve = [](const QString &name) {
             const QList<QHostAddress> both{QHostAddress::LocalHostIPv6, QHostAddress::LocalHost};
             return name == QLatin1String("slow.test") ? QList<QHostAddress>{both[1], both[0]} : both;
         };
-    }
     QTcpServer second; // slow.test's ::1
     QByteArray atSecond;
     if (settings.contains("slow.test")) {
