@@ -30,21 +30,6 @@ const QByteArray ParallelJob =
     "^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^FO160,50^A0,89,89^FDAB12^FS^PQ1^XZ\r\n";
 const QString Long = QString(64000, QLatin1Char('w'));
 
-// A device that a reader holds open and never reads, already full.
-struct StuckFifo
-{
-    explicit StuckFifo(const QString &path)
-        : made(::mkfifo(qPrintable(path), 0600)), reader(::open(qPrintable(path), O_RDONLY | O_NONBLOCK)),
-          filler(::open(qPrintable(path), O_WRONLY | O_NONBLOCK))
-    {
-        const QByteArray chunk(4096, 'x');
-        while (::write(filler, chunk.constData(), size_t(chunk.size())) > 0) {
-        }
-    }
-    ~StuckFifo() { ::close(filler), ::close(reader); }
-    int made, reader, filler;
-};
-
 } // namespace
 
 // The test's stand-in for the main window: a text, a socket, the last network
@@ -208,8 +193,9 @@ void TestPrintCommand::print()
     const QByteArray portText = QByteArray::number(local ? local->port() : LocalPrinter::freedPort());
     testfiles::ProgramFolder folder;
     PrintEnvironment environment{folder.path(), folder.device(), 300, 1500, 800}; // short waits
-    std::unique_ptr<StuckFifo> stuck;
     QByteArray firstBytes;
+    int stuck[2] = {-1, -1}; // a stuck device's reader and writer
+    const auto closeStuck = qScopeGuard([&stuck] { ::close(stuck[0]), ::close(stuck[1]); });
     if (settings.contains(".test"))
         environment.resolve = [](const QString &name) {
             const QList<QHostAddress> both{QHostAddress::LocalHostIPv6, QHostAddress::LocalHost};
@@ -226,11 +212,14 @@ void TestPrintCommand::print()
     }
     if (device == "file" || device == "read-only")
         folder.createDevice();
-    else if (device == "no reader" || device == "reader leaves")
+    else if (device == "no reader" || device == "reader leaves" || device == "stuck")
         QCOMPARE(::mkfifo(qPrintable(folder.device()), 0600), 0);
-    else if (device == "stuck")
-        stuck = std::make_unique<StuckFifo>(folder.device());
-    if (device == "reader leaves") {
+    if (device == "stuck") { // a reader holds it open and never reads; it is full already
+        stuck[0] = ::open(qPrintable(folder.device()), O_RDONLY | O_NONBLOCK);
+        stuck[1] = ::open(qPrintable(folder.device()), O_WRONLY | O_NONBLOCK);
+        while (::write(stuck[1], NetworkJob.constData(), 64) > 0) {
+        }
+    } else if (device == "reader leaves") {
         const int reader = ::open(qPrintable(folder.device()), O_RDONLY | O_NONBLOCK);
         // Runs in the first wait, once the pipe is full: the first bytes, then gone.
         QTimer::singleShot(0, this, [reader, &firstBytes] {
