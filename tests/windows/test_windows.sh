@@ -43,8 +43,7 @@ listening_port() { # LOG: waits for zplsink's "listening on" line
     sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$1" | head -n 1
 }
 config() { # FOLDER PRTMOD PORT: a Config.ini
-    printf '[prtmod]\r\nprtmod=%s;\r\ndarkness=15\r\n[network]\r\nprinterip=127.0.0.1\r\nprinterport=%s\r\n' "$2" "$3" \
-        >"$1/Config.ini"
+    printf '[prtmod]\r\nprtmod=%s;\r\ndarkness=15\r\n[network]\r\nprinterip=127.0.0.1\r\nprinterport=%s\r\n' "$2" "$3" >"$1/Config.ini"
 }
 
 rm -rf "$out"
