@@ -22,28 +22,28 @@ void resetOnClose(QTcpSocket *socket)
     socket->deleteLater();
 }
 
+sockaddr_in loopback(quint16 port)
+{
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    return address;
+}
+
 } // namespace
 
 LocalPrinter::LocalPrinter(Behaviour behaviour, int amount, QObject *parent)
     : QObject(parent), m_behaviour(behaviour), m_amount(amount)
 {
-    switch (behaviour) {
-    case NeverReads:
-        listenRaw(8);
-        break;
-    case NeverAnswers:
-        listenRaw(0);
+    const bool queueFull = behaviour == NeverAnswers || behaviour == AnswersLate;
+    listenRaw(queueFull ? 0 : behaviour == NeverReads ? 8 : 16);
+    if (queueFull)
         fillQueue();
-        break;
-    case AnswersLate:
-        listenRaw(0);
-        fillQueue();
+    if (behaviour == AnswersLate)
         QTimer::singleShot(amount, this, &LocalPrinter::startServing);
-        break;
-    default:
-        listenRaw(16);
+    else if (!queueFull && behaviour != NeverReads)
         startServing();
-    }
 }
 
 LocalPrinter::~LocalPrinter()
@@ -59,9 +59,7 @@ void LocalPrinter::listenRaw(int backlog)
     m_rawListener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_behaviour != Records)
         ::setsockopt(m_rawListener, SOL_SOCKET, SO_RCVBUF, &SmallWindow, sizeof SmallWindow);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address = loopback(0);
     socklen_t length = sizeof address;
     if (m_rawListener < 0 || ::bind(m_rawListener, reinterpret_cast<sockaddr *>(&address), length) < 0
         || ::listen(m_rawListener, backlog) < 0
@@ -74,14 +72,15 @@ void LocalPrinter::listenRaw(int backlog)
 // queue is full, and new connection requests are dropped unanswered.
 void LocalPrinter::fillQueue()
 {
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(m_port);
+    const sockaddr_in address = loopback(m_port);
     for (int i = 0; i < 4; ++i) {
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+        sockaddr_in local = {};
+        socklen_t length = sizeof local;
+        ::getsockname(fd, reinterpret_cast<sockaddr *>(&local), &length);
         m_held << fd;
+        m_heldPorts << ntohs(local.sin_port);
     }
     ::usleep(20000); // the handshakes of those that fit complete
 }
@@ -98,34 +97,21 @@ void LocalPrinter::accept()
 {
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
         socket->setParent(this);
-        if (m_behaviour == AnswersLate && socket->peerPort() != 0 && !m_held.isEmpty()) {
-            // One of the connections that filled the queue: not a client.
-            const quint16 peer = socket->peerPort();
-            bool ours = false;
-            for (int fd : m_held) {
-                sockaddr_in local = {};
-                socklen_t length = sizeof local;
-                ::getsockname(fd, reinterpret_cast<sockaddr *>(&local), &length);
-                ours = ours || ntohs(local.sin_port) == peer;
-            }
-            if (ours) {
-                socket->deleteLater();
-                continue;
-            }
+        if (m_heldPorts.contains(socket->peerPort())) { // one of those that filled the queue: not a client
+            socket->deleteLater();
+            continue;
         }
         const qsizetype index = m_jobs.size();
         m_jobs.append(QByteArray());
         if (m_behaviour == ResetsOnAccept) {
             resetOnClose(socket);
-            continue;
-        }
-        if (m_behaviour == ClosesOnAccept) {
+        } else if (m_behaviour == ClosesOnAccept) {
             socket->disconnectFromHost();
             socket->deleteLater();
-            continue;
+        } else {
+            serve(socket, index);
+            emit connectionAccepted();
         }
-        serve(socket, index);
-        emit connectionAccepted();
     }
 }
 
@@ -165,7 +151,5 @@ quint16 LocalPrinter::freedPort()
     QTcpServer server;
     if (!server.listen(QHostAddress::LocalHost, 0))
         qFatal("cannot listen on 127.0.0.1");
-    const quint16 port = server.serverPort();
-    server.close();
-    return port;
+    return server.serverPort(); // and closes it
 }

@@ -28,11 +28,9 @@ public:
     ~LocalPrinter() override;
 
     quint16 port() const { return m_port; }
-    // What each connection sent so far, in the order they came.
-    QList<QByteArray> jobs() const { return m_jobs; }
+    QList<QByteArray> jobs() const { return m_jobs; } // what each connection sent so far, in the order they came
     int connections() const { return int(m_jobs.size()); }
-    // Connections that the client has closed.
-    int finished() const { return m_finished; }
+    int finished() const { return m_finished; } // connections that the client has closed
 
     // A port on 127.0.0.1 that was just in use and now has nobody listening.
     static quint16 freedPort();
@@ -49,11 +47,10 @@ private:
     void serve(QTcpSocket *socket, qsizetype index);
 
     Behaviour m_behaviour;
-    int m_amount;
+    int m_amount, m_rawListener = -1, m_finished = 0;
     QTcpServer m_server;
-    int m_rawListener = -1;
-    QList<int> m_held; // connections that fill the queue
+    QList<int> m_held; // connections that fill the queue, and their ports
+    QList<quint16> m_heldPorts;
     quint16 m_port = 0;
     QList<QByteArray> m_jobs;
-    int m_finished = 0;
 };

@@ -3,6 +3,7 @@
 // back byte for byte, PDFs read back with poppler's pdfinfo and pdfimages.
 
 #include "Bytes.h"
+#include "TestFiles.h"
 
 #include <QImage>
 #include <QProcess>
@@ -22,6 +23,7 @@ struct Reply
     int status = 0;
     QMap<QByteArray, QByteArray> headers;   // names in lower case
     QByteArray body;
+    bool closed = false; // by the server, before the client gave up
 };
 
 Reply parse(const QByteArray &raw)
@@ -73,11 +75,7 @@ public:
         if (port == 0)
             qFatal("zplsink --http did not say where it serves");
     }
-    ~HttpSink()
-    {
-        process.kill();
-        process.waitForFinished();
-    }
+    ~HttpSink() { process.kill(), process.waitForFinished(); }
 
     std::unique_ptr<QTcpSocket> connect(const QByteArray &bytes = {}) const
     {
@@ -93,21 +91,21 @@ public:
     {
         const auto socket = connect(bytes);
         QByteArray raw;
-        QElapsedTimer clock;
-        clock.start();
-        while (socket->state() == QAbstractSocket::ConnectedState && clock.elapsed() < ms) {
+        const QDeadlineTimer deadline(ms);
+        while (socket->state() == QAbstractSocket::ConnectedState && !deadline.hasExpired()) {
             socket->waitForReadyRead(100);
             raw += socket->readAll();
         }
-        return parse(raw + socket->readAll());
+        Reply reply = parse(raw + socket->readAll());
+        reply.closed = socket->state() != QAbstractSocket::ConnectedState;
+        return reply;
     }
 
     long peakKb() const
     {
-        QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
-        status.open(QIODevice::ReadOnly);
         static const QRegularExpression hwm(QStringLiteral("VmHWM:\\s*(\\d+)"));
-        return hwm.match(QString::fromLatin1(status.readAll())).captured(1).toLong();
+        const QByteArray status = testfiles::Read(QStringLiteral("/proc/%1/status").arg(process.processId()));
+        return hwm.match(QString::fromLatin1(status)).captured(1).toLong();
     }
 
     QProcess process;
@@ -150,14 +148,18 @@ void TestHttp::answers_data()
     const QRect box(100, 100, 200, 100);
     const QByteArray form = "--XyZ\r\nContent-Disposition: form-data; name=\"note\"\r\n\r\nx\r\n--XyZ\r\n"
                             "Content-Disposition: form-data; name=\"file\"; filename=\"l.zpl\"\r\n\r\n" + Box
-                          + "\r\n--XyZ--\r\n";
+                          + "\r\n--XyZ\r\nContent-Disposition: form-data; name=\"file\"\r\n\r\n^XA^FO0,0^GB9,9,9^FS^XZ\r\n--XyZ--\r\n";
     const QByteArray multipart = "Content-Type: multipart/form-data; boundary=XyZ\r\n";
     row("POST raw body", request("POST", Label, Box), 200, "1", "Content-Type: image/png", box);
-    row("POST form part named file", request("POST", Label, form, multipart), 200, "1", "", box);
-    row("GET with the ZPL in the path", request("GET", Label + Box.toPercentEncoding()), 200, "1", "", box);
-    row("index left out, one label", request("POST", "/v1/printers/8dpmm/labels/4x6/", Box), 200, "1", "", box);
+    row("POST form, its first part named file", request("POST", Label, form, multipart), 200, "1", "", box);
+    row("GET over HTTP/1.0 with the ZPL in the path", "GET " + Label + Box.toPercentEncoding() + " HTTP/1.0\r\n\r\n", 200,
+        "1", "", box);
+    row("index left out, one label, 24 dots per mm", request("POST", "/v1/printers/24dpmm/labels/1x1/", Box), 200, "1",
+        "", box);
     row("X-Rotation 90 turns it clockwise", request("POST", Label, Box, "X-Rotation: 90\r\n"), 200, "1", "",
         QRect(1219 - 200, 100, 100, 200));
+    row("X-Rotation 180 turns it over", request("POST", Label, Box, "X-Rotation: 180\r\n"), 200, "1", "",
+        QRect(813 - 300, 1219 - 200, 200, 100));
     row("X-Quality Grayscale is taken", request("POST", Label, Box, "X-Quality: Grayscale\r\n"), 200, "1", "", box);
     row("X-Linter: offset|length|command|parameter|message", request("POST", Label, "^XA^FO1,x^ZZ^XZ", "X-Linter: On\r\n"),
         200, "1", "X-Warnings: 3|6|^FO|2|parameter 2 \"x\" is not a number; the default is used|9|3|^ZZ||unknown command, skipped");
@@ -177,11 +179,14 @@ void TestHttp::answers_data()
         "malformed multipart/form-data body");
     row("another path", request("POST", "/v1/printers/8dpmm/../labels/4x6/0/", Box), 404, "0", "no such path");
     row("another method", request("DELETE", Label), 405, "0", "method DELETE not allowed");
-    row("Accept it cannot give", request("POST", Label, Box, "Accept: text/html\r\n"), 406, "0",
-        "cannot answer Accept \"text/html\"");
+    row("Accept it cannot give, PNG refused", request("POST", Label, Box, "Accept: text/html, image/png;q=0\r\n"), 406,
+        "0", "cannot answer Accept \"text/html, image/png;q=0\"");
     row("a body over 8 MiB", request("POST", Label, {}, "Content-Length: 8388609\r\n"), 413, "0", "8 MiB limit");
     row("a chunked body", request("POST", Label, {}, "Transfer-Encoding: chunked\r\n"), 411, "0", "Content-Length");
-    row("raw bytes that are not UTF-8 in the path", request("GET", Label + "^FD\xff^XZ"), 400, "0", "not valid UTF-8");
+    row("raw byte FF in the path", request("GET", Label + "^FD\xff^XZ"), 400, "0", "not valid UTF-8");
+    row("overlong UTF-8 in the path", request("GET", Label + "^FD\xc0\xaf^XZ"), 400, "0", "not valid UTF-8");
+    row("a head over 64 KiB", request("GET", Label, {}, "X-Pad: " + QByteArray(65536, 'a') + "\r\n"), 431, "0",
+        "64 KiB limit");
     row("not HTTP at all", bytesOf("\x16\x03\x01\x02\x00\x01\x00"), 400, "0", "not an HTTP request");
 }
 
@@ -191,6 +196,7 @@ void TestHttp::answers()
     QFETCH(int, status);
     const Reply reply = m_sink->exchange(request);
     QCOMPARE(reply.status, status);
+    QVERIFY(reply.closed);
     QTEST(reply.headers.value("x-total-count"), "total");
     QCOMPARE(reply.headers.value("access-control-allow-origin"), QByteArray("*"));
     QFETCH(QByteArray, expected);
@@ -215,26 +221,24 @@ void TestHttp::pdf()
     const QString pdfimages = QStandardPaths::findExecutable(QStringLiteral("pdfimages"));
     QVERIFY2(!pdfinfo.isEmpty() && !pdfimages.isEmpty(), "poppler-utils is needed");
     const QByteArray job = Box + "^XA^FO0,0^A0N,60^FDSECOND^FS^XZ";
-    const Reply reply = m_sink->exchange(request("POST", "/v1/printers/8dpmm/labels/4x6/", job, "Accept: application/pdf\r\n"));
+    const Reply reply = m_sink->exchange(request("POST", "/v1/printers/8dpmm/labels/4x6/", job, "Accept: application/pdf, image/png\r\n"));
     QCOMPARE(reply.status, 200);
     QCOMPARE(reply.headers.value("content-type"), QByteArray("application/pdf"));
     QCOMPARE(reply.headers.value("x-total-count"), QByteArray("2"));
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("labels.pdf"));
-    QFile out(file);
-    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(reply.body) == reply.body.size());
-    out.close();
-    QProcess info;
-    info.start(pdfinfo, {file});
-    QVERIFY(info.waitForFinished(20000));
-    const QByteArray text = info.readAllStandardOutput();
+    testfiles::Write(file, reply.body);
+    const auto run = [](const QString &program, const QStringList &arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        return process.waitForFinished(20000) ? process.readAllStandardOutput() : QByteArray("did not finish");
+    };
+    const QByteArray text = run(pdfinfo, {file});
     // 813 x 1219 dots at 8 dots per mm: 101.625 x 152.375 mm.
-    QVERIFY2(QString::fromLatin1(text).contains(QRegularExpression(QStringLiteral("Pages: +2\n")))
-                 && QString::fromLatin1(text).contains(QRegularExpression(QStringLiteral("Page size: +288.071 x 431.929 pts"))),
+    QVERIFY2(QString::fromLatin1(text).contains(QRegularExpression(QStringLiteral("Pages: +2\n.*Page size: +288.071 x 431.929 pts"),
+                                                                   QRegularExpression::DotMatchesEverythingOption)),
              text.constData());
-    QProcess images;
-    images.start(pdfimages, {QStringLiteral("-png"), file, dir.filePath(QStringLiteral("page"))});
-    QVERIFY(images.waitForFinished(20000));
+    run(pdfimages, {QStringLiteral("-png"), file, dir.filePath(QStringLiteral("page"))});
     for (int i = 0; i < 2; ++i) {
         const QByteArray path = "/v1/printers/8dpmm/labels/4x6/" + QByteArray::number(i) + "/";
         const QImage png = QImage::fromData(m_sink->exchange(request("POST", path, job)).body, "PNG");

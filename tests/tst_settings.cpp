@@ -52,7 +52,6 @@ void TestSettings::readValue_data()
     const Row rows[] = {
         {"mode cut at its semicolon", "basic.ini", "prtmod", "prtmod", "ip"},
         {"blanks around a value dropped", "basic.ini", "network", "printerip", "127.0.0.1"},
-        {"second section", "basic.ini", "network", "printerport", "9100"},
         {"absent key", "basic.ini", "prtmod", "printerip", Default},
         {"absent section", "basic.ini", "nosuch", "prtmod", Default},
         {"empty before semicolon", "comments.ini", "c", "empty", Default},
@@ -90,14 +89,11 @@ void TestSettings::readValue_data()
     };
     for (const Row &row : rows) {
         const QByteArray lf = fixture(row.fixture);
-        QByteArray crlf = lf;
-        if (!lf.startsWith("\xFF\xFE") && !lf.contains('\r'))
-            crlf.replace("\n", "\r\n");
-        for (const QByteArray &bytes : {lf, crlf}) {
-            QTest::addRow("%s (%s)", row.name, bytes == lf ? "as written" : "crlf")
-                << bytes << QString::fromUtf8(row.section) << QString::fromUtf8(row.key) << 65536 << row.expected;
-            if (crlf == lf)
-                break;
+        const bool ends = lf.contains('\n') && !lf.contains('\r') && !lf.startsWith("\xFF\xFE"); // LF, to try as CR LF
+        for (const QByteArray &bytes : {lf, ends ? QByteArray(lf).replace("\n", "\r\n") : QByteArray()}) {
+            if (!bytes.isNull())
+                QTest::addRow("%s (%s)", row.name, bytes == lf ? "as written" : "crlf")
+                    << bytes << QString::fromUtf8(row.section) << QString::fromUtf8(row.key) << 65536 << row.expected;
         }
     }
 
@@ -120,10 +116,7 @@ void TestSettings::readValue_data()
     cut("semicolon past the cut", "abcdefgh;x", 8, "abcdefg");
 
     // Hostile files: nothing crashes, the key is still found.
-    QByteArray big = "[prtmod]\r\n";
-    const QByteArray junk = "noise=" + QByteArray(90, 'n') + "\r\n";
-    while (big.size() < 10 * 1024 * 1024)
-        big += junk;
+    const QByteArray big = "[prtmod]\r\n" + ("noise=" + QByteArray(90, 'n') + "\r\n").repeated(110000); // 10.5 MB
     const auto hostile = [](const char *name, const QByteArray &bytes, const char *key, const QString &expected) {
         QTest::newRow(name) << bytes << "prtmod" << key << 65536 << expected;
     };

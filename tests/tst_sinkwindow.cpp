@@ -37,8 +37,7 @@ void send(quint16 port, const QByteArray &bytes)
 
 QString cellText(const QTableWidget *table, int row, int column)
 {
-    const QTableWidgetItem *item = table->item(row, column);
-    return item ? item->text() : QString();
+    return table->item(row, column) ? table->item(row, column)->text() : QString();
 }
 
 } // namespace
@@ -50,14 +49,13 @@ void TestSinkWindow::showsJobs_data()
     QTest::addColumn<QSize>("label");           // of the label shown, in dots
     QTest::addColumn<QSize>("paper");
     QTest::addColumn<QString>("note");          // a diagnostic listed for the newest job
+    const QSize sixInches(813, 1219), oneInch(406, 203);
     QTest::newRow("newest label at its size on 4x6in paper")
-        << QByteArray("^XA^MNN^LL300^FO10,10^GB100,100,5^FS^PQ3^XZ") << QString() << QSize(813, 300)
-        << QSize(813, 1219) << QString();
-    QTest::newRow("bad job's diagnostics listed") << QByteArray("^XA^FO10,10^GB20,20,20^FS^FOx,5^QQ^XZ")
-        << QString() << QSize(813, 1219) << QSize(813, 1219) << QStringLiteral("^QQ unknown command, skipped");
+        << QByteArray("^XA^MNN^LL300^FO10,10^GB100,100,5^FS^PQ3^XZ") << "" << QSize(813, 300) << sixInches << "";
+    QTest::newRow("bad job's diagnostics listed") << QByteArray("^XA^FO10,10^GB20,20,20^FS^FOx,5^QQ^XZ") << ""
+        << sixInches << sixInches << "^QQ unknown command, skipped";
     QTest::newRow("media chosen in the window prints it again")
-        << QByteArray("^XA^FO10,10^GB20,20,20^FS^XZ") << QStringLiteral("2x1in") << QSize(406, 203)
-        << QSize(406, 203) << QString();
+        << QByteArray("^XA^FO10,10^GB20,20,20^FS^XZ") << "2x1in" << oneInch << oneInch << "";
 }
 
 void TestSinkWindow::showsJobs()

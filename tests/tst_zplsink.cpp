@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <memory>
 
 namespace {
 
@@ -31,21 +32,26 @@ public:
         if (port == 0)
             qFatal("zplsink did not say where it listens");
     }
-    ~RunningSink()
-    {
-        process.kill();
-        process.waitForFinished();
-    }
+    ~RunningSink() { process.kill(), process.waitForFinished(); }
 
-    // Sends `bytes` on a connection of its own and closes it.
-    void send(const QByteArray &bytes) const
+    // A connection that has sent `bytes` and stays open.
+    std::unique_ptr<QTcpSocket> open(const QByteArray &bytes, const QHostAddress &to = QHostAddress::LocalHost) const
     {
-        QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        QVERIFY(socket.waitForConnected(5000));
-        socket.write(bytes);
-        socket.disconnectFromHost(); // after all is written
-        QVERIFY(socket.state() == QAbstractSocket::UnconnectedState || socket.waitForDisconnected(10000));
+        auto socket = std::make_unique<QTcpSocket>();
+        socket->connectToHost(to, port);
+        if (!socket->waitForConnected(5000)
+            || (!bytes.isEmpty() && (socket->write(bytes) < 0 || !socket->waitForBytesWritten(5000))))
+            qFatal("cannot send to zplsink: %s", qPrintable(socket->errorString()));
+        return socket;
+    }
+    // Sends `bytes` on a connection of its own, closes it and waits for its report: the output so far.
+    QByteArray send(const QByteArray &bytes)
+    {
+        const auto socket = open(bytes);
+        socket->disconnectFromHost(); // after all is written
+        if (socket->state() != QAbstractSocket::UnconnectedState && !socket->waitForDisconnected(10000))
+            qFatal("zplsink does not end a connection");
+        return waitForJobs(++sent);
     }
 
     // Output until `count` jobs have been reported whole.
@@ -58,14 +64,13 @@ public:
     QProcess process;
     QByteArray output;
     quint16 port = 0;
+    int sent = 0;
 
-private:
     template <typename Done>
     void readUntil(Done done)
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < 20000 && process.state() != QProcess::NotRunning) {
+        const QDeadlineTimer deadline(20000);
+        while (!done() && !deadline.hasExpired() && process.state() != QProcess::NotRunning) {
             process.waitForReadyRead(100);
             output += process.readAllStandardOutput();
         }
@@ -130,18 +135,11 @@ void TestZplsink::reportsJob()
     QFETCH(QByteArray, expected);
     QFETCH(QByteArray, leftOpen);
     RunningSink sink;
-    sink.send(job);
-    QByteArray out = sink.waitForJobs(1);
+    QByteArray out = sink.send(job);
     static const QRegularExpression time(QStringLiteral("\\n\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\] 127\\.0\\.0\\.1:\\d+  "));
     QVERIFY2(QString::fromUtf8(out.left(300)).contains(time), out.left(300).constData());
-    QTcpSocket open;
-    if (!leftOpen.isEmpty()) {
-        open.connectToHost(QHostAddress::LocalHost, sink.port);
-        QVERIFY(open.waitForConnected(5000));
-        open.write(leftOpen);
-        QVERIFY(open.waitForBytesWritten(5000));
-        QTest::qWait(200);
-    }
+    const auto open = leftOpen.isEmpty() ? nullptr : sink.open(leftOpen);
+    QTest::qWait(open ? 200 : 0);
 
     // Ctrl+C ends it cleanly.
     ::kill(pid_t(sink.process.processId()), SIGINT);
@@ -158,9 +156,7 @@ void TestZplsink::savesNumberedJobs()
     testfiles::Write(dir.filePath(QStringLiteral("job-0007.zpl")), "kept");
     RunningSink sink({QStringLiteral("--out"), dir.path()});
     sink.send(bytesOf("first\x00job"));
-    sink.waitForJobs(1);
     sink.send("");
-    sink.waitForJobs(2);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
              (QStringList{"job-0007.zpl", "job-0008.zpl", "job-0009.zpl"}));
     const auto saved = [&dir](const char *name) { return testfiles::Read(dir.filePath(QLatin1String(name))); };
@@ -173,14 +169,8 @@ void TestZplsink::survivesHostileClients()
 {
     RunningSink sink;
     // Connections left open side by side, one torn off, then random bytes.
-    QTcpSocket idle, torn;
-    for (QTcpSocket *socket : {&idle, &torn}) {
-        socket->connectToHost(QHostAddress::LocalHost, sink.port);
-        QVERIFY(socket->waitForConnected(5000));
-    }
-    torn.write(QByteArray(100000, '\xff'));
-    torn.waitForBytesWritten(5000);
-    torn.abort();
+    const auto idle = sink.open(""), torn = sink.open(QByteArray(100000, '\xff'));
+    torn->abort();
     QByteArray noise(300000, '\0');
     for (qsizetype i = 0; i < noise.size(); ++i)
         noise[i] = char((i * 7919 + 13) & 0xff);
@@ -226,7 +216,7 @@ void TestZplsink::runsOnce_data()
     const QStringList two{"label-1.png", "label-2.png"};
     row("one PNG per label, media in mm with decimals", {"--render", "JOB", "--media", "50.5x30mm"}, 0,
         "label-2.png: 404 x 240", two);
-    row("12 dots per mm", {"--render", "JOB", "--dpmm", "12", "--media", "2x1in"}, 0, "label-1.png: 610 x 305", two);
+    row("24 dots per mm", {"--render", "JOB", "--dpmm", "24", "--media", "2x1in"}, 0, "label-1.png: 1219 x 610", two);
     row("standard input", {"--render", "-"}, 0, QStringLiteral("stdin-1.png: 813 x 1219 点 dots, 数量 quantity 3"),
         {"stdin-1.png"}, "^XA^FDx^FS^PQ3^XZ");
     row("notes quote no control bytes", {"--render", "-"}, 0, "@3 ^FO: parameter 1 \"?[2J\" is not a number",
@@ -273,18 +263,13 @@ void TestZplsink::savesLabelImages()
     QTemporaryDir dir;
     RunningSink sink({QStringLiteral("--png"), dir.path()});
     // A label is printed at its ^XZ, while the connection is still open.
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, sink.port);
-    QVERIFY(socket.waitForConnected(5000));
-    socket.write("^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^FO160,50^A0,89,89^FDAB12^FS^PQ2^XZ^XA");
-    QVERIFY(socket.waitForBytesWritten(5000));
+    const auto socket =
+        sink.open("^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^FO160,50^A0,89,89^FDAB12^FS^PQ2^XZ^XA");
     const QString first = dir.filePath(QStringLiteral("job-0001-1.png"));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(first) && QImage(first).size() == QSize(813, 1219), 5000);
-    socket.write("^FO10,10^GB20,20,20^FS^XZ");
-    QVERIFY(socket.waitForBytesWritten(5000));
-    socket.disconnectFromHost();
-    if (socket.state() != QAbstractSocket::UnconnectedState)
-        QVERIFY(socket.waitForDisconnected(5000));
+    socket->write("^FO10,10^GB20,20,20^FS^XZ");
+    QVERIFY(socket->waitForBytesWritten(5000));
+    socket->disconnectFromHost();
     sink.waitForJobs(1);
     QTRY_VERIFY_WITH_TIMEOUT((sink.output += sink.process.readAllStandardOutput()).contains("job-0001-2.png"), 5000);
     const QString out = QString::fromUtf8(sink.output);
@@ -298,14 +283,15 @@ void TestZplsink::savesLabelImages()
 // the labels around a query still print.
 void TestZplsink::answersQueries_data()
 {
-    QTest::addColumn<QStringList>("options");   // "CONFIG": a Config.ini naming a free port on "localhost"
+    QTest::addColumn<QStringList>("options");   // "CONFIG": a Config.ini naming a free port on "LOCALHOST"
     QTest::addColumn<QByteArray>("sent");
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<int>("labels");
     QTest::newRow("~HI and ~HQES, lower case") << QStringList{"--dpmm", "12"} << QByteArray("~hi\r\n~HQES")
         << QByteArray("\x02ZPLSINK,V1.0.0,12,8192KB,\x03\r\n") + NoErrors << 0;
     QTest::newRow("~HS between labels") << QStringList() << Box + "~HS" + Box << IdleStatus << 2;
-    QTest::newRow("^LL gives the label length, open format flagged") << QStringList() << QByteArray("^XA^LL800^XZ^XA~HS")
+    QTest::newRow("^LL of an earlier connection gives the label length, open format flagged") << QStringList()
+        << QByteArray("^XA^LL800^XZ||^XA~HS")
         << QByteArray("\x02" "030,0,0,0800,000,0,0,1,000,0,0,0\x03\r\n") + IdleStatus.mid(36) << 0;
     QTest::newRow("paper out") << QStringList{"--paper-out"} << QByteArray("~HS~HQES")
         << QByteArray("\x02" "030,1,0,1219") + IdleStatus.mid(13)
@@ -336,30 +322,24 @@ void TestZplsink::answersQueries()
         const QByteArray port = QByteArray::number(probe.serverPort());
         probe.close();
         const QString path = m_dir.filePath(QStringLiteral("loopback.ini"));
-        testfiles::Write(path, "[network]\nprinterip =  localhost \nprinterport=" + port + " ;9100\n");
+        testfiles::Write(path, "[network]\nprinterip =  LOCALHOST \nprinterport=" + port + " ;9100\n");
         options.replaceInStrings(QStringLiteral("CONFIG"), path);
     }
     RunningSink sink(options);
     const qsizetype split = sent.indexOf("||");
     if (split >= 0) {
         sink.send(sent.left(split));
-        sink.waitForJobs(1);
         sent.remove(0, split + 2);
     }
-    QTcpSocket socket;
-    socket.connectToHost(asked, sink.port);
-    QVERIFY(socket.waitForConnected(5000));
-    socket.write(sent);
-    socket.waitForBytesWritten(5000);
+    const auto socket = sink.open(sent, asked);
     QByteArray got;
-    QElapsedTimer clock;
-    clock.start();
-    while (got.size() < answer.size() && clock.elapsed() < 5000) {
-        socket.waitForReadyRead(100);
-        got += socket.readAll();
+    const QDeadlineTimer deadline(5000);
+    while (got.size() < answer.size() && !deadline.hasExpired()) {
+        socket->waitForReadyRead(100);
+        got += socket->readAll();
     }
     QCOMPARE(got, answer);
-    socket.disconnectFromHost();
+    socket->disconnectFromHost();
     const QByteArray out = sink.waitForJobs(split >= 0 ? 2 : 1);
     QCOMPARE(int(out.count("  标签 label job-")), labels);
     QVERIFY2(labels == 0 || !out.contains("条提示 notes"), out.constData()); // labels as asked, nothing skipped

@@ -17,16 +17,12 @@ extern "C" const char *__lsan_default_suppressions()
     return "leak:libfontconfig.so\n";
 }
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "fuzz_http";
-    static char *argv[] = {name, nullptr};
-    // Fonts need it. Kept to the end: destroyed among the statics at exit, it
-    // would clear the font caches after the fonts they point to are gone.
-    static QGuiApplication *app = new QGuiApplication(argc, argv);
-    Q_UNUSED(app);
+    // Fonts need it. Never destroyed: among the statics at exit, it would
+    // clear the font caches after the fonts they point to are gone.
+    new QGuiApplication(*argc, *argv);
     return 0;
 }
 

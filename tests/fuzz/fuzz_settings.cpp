@@ -22,15 +22,6 @@
 
 namespace {
 
-// The file lives in memory: one descriptor, rewritten for every input.
-const std::string &configPath(int &fd)
-{
-    static int descriptor = memfd_create("Config.ini", 0);
-    static const std::string path = "/proc/self/fd/" + std::to_string(descriptor);
-    fd = descriptor;
-    return path;
-}
-
 [[noreturn]] void fail(const char *what)
 {
     std::fprintf(stderr, "settings reader: %s\n", what);
@@ -45,19 +36,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     const int bufferSize = int((data[0] | (data[1] << 8)) % 65538) - 1;
     std::string_view rest(reinterpret_cast<const char *>(data + 2), size - 2);
-    const std::size_t sectionEnd = rest.find('\n');
-    if (sectionEnd == std::string_view::npos)
-        return 0;
-    const std::string section(rest.substr(0, sectionEnd));
-    rest.remove_prefix(sectionEnd + 1);
-    const std::size_t keyEnd = rest.find('\n');
+    const std::size_t sectionEnd = rest.find('\n'), keyEnd = rest.find('\n', sectionEnd + 1);
     if (keyEnd == std::string_view::npos)
         return 0;
-    const std::string key(rest.substr(0, keyEnd));
+    const std::string section(rest.substr(0, sectionEnd)), key(rest.substr(sectionEnd + 1, keyEnd - sectionEnd - 1));
     const std::string_view file = rest.substr(keyEnd + 1);
 
-    int fd = -1;
-    const std::string &path = configPath(fd);
+    // The file lives in memory: one descriptor, rewritten for every input.
+    static const int fd = memfd_create("Config.ini", 0);
+    static const std::string path = "/proc/self/fd/" + std::to_string(fd);
     if (fd < 0 || ftruncate(fd, 0) != 0 || pwrite(fd, file.data(), file.size(), 0) != ssize_t(file.size()))
         fail("cannot write the file");
 

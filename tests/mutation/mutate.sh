@@ -97,7 +97,8 @@ for id in "${selected[@]}"; do
             restore && reached=()
             for t in "${tests[@]}"; do
                 [[ $t == profile_parity* ]] && ! reader "$f" && continue
-                [[ $(exe "$t") -nt $logs/stamp || ($t == tst_zplsink && $build/tools/zplsink/zplsink -nt $logs/stamp) ]] && reached+=("$t")
+                [[ $(exe "$t") -nt $logs/stamp || ($t =~ ^tst_(zplsink|http)$ && $build/tools/zplsink/zplsink -nt $logs/stamp) ]] &&
+                    reached+=("$t")
             done
             if failed=$(run "${reached[@]}"); then
                 survived=$((survived + 1)) result="SURVIVED (ran ${reached[*]:-no test})"

@@ -8,12 +8,8 @@ build=$(cd "$1" && pwd)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 checks=0
 check() { # description, command...
-    local what=$1
-    shift
-    if ! "$@"; then
-        echo "package test FAILED: $what" >&2
-        exit 1
-    fi
+    local what=$1 && shift
+    "$@" || { echo "package test FAILED: $what" >&2; exit 1; }
     checks=$((checks + 1))
 }
 

@@ -1,17 +1,14 @@
 // Runs on Windows (here: under Wine): reads every settings fixture with the
-// system's GetPrivateProfileStringA, as the program's Windows build calls it
-// (platform::GetPrivateProfileString), and with our own reader, for every section
-// and key the fixture names (and variants of them), with buffers of 8 and
-// 65536 bytes, with LF and with CR LF line ends, and requires the same answer.
-//
-// Bytes must match exactly, with two exceptions where the encodings of the
-// two systems differ rather than the readers. A file that declares its
-// encoding (a UTF-8 or UTF-16 byte order mark) comes back in each reader's own
-// 8-bit encoding, the ANSI code page there and UTF-8 here: its non-ASCII texts
-// are compared as characters, under the Chinese code page 936, and not at all
-// where cut. The non-ASCII bytes of a file without one are compared under a
-// single-byte code page, which passes every byte unchanged, and not under 936,
-// where UTF-8 bytes are no valid text.
+// system's GetPrivateProfileStringA (platform::ProfileString, as the Windows
+// build calls it) and with our own reader, for every section and key the
+// fixture names and variants of them, with buffers of 8 and 65536 bytes, LF and
+// CR LF line ends, and requires the same answer byte for byte, except where the
+// systems' encodings differ rather than the readers: a file with a UTF-8 or
+// UTF-16 byte order mark comes back in each reader's own 8-bit encoding (the
+// ANSI code page there, UTF-8 here), so its non-ASCII texts are compared as
+// characters under code page 936, and not where cut; the non-ASCII bytes of a
+// file without one only under a single-byte code page, which passes them as
+// they are (under 936, UTF-8 bytes are no valid text).
 //
 // Usage: profile_parity.exe FIXTURE_FOLDER (a Windows path)
 
@@ -20,7 +17,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -29,24 +29,14 @@ namespace {
 
 std::string readFile(const std::string &path)
 {
-    std::string text;
-    if (std::FILE *f = std::fopen(path.c_str(), "rb")) {
-        char chunk[4096];
-        std::size_t n;
-        while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-            text.append(chunk, n);
-        std::fclose(f);
-    }
-    return text;
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool writeFile(const std::string &path, const std::string &text)
 {
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    return std::fclose(f) == 0 && ok;
+    std::ofstream out(path, std::ios::binary);
+    return bool(out.write(text.data(), std::streamsize(text.size())).flush());
 }
 
 bool declaresEncoding(const std::string &text)
@@ -57,15 +47,12 @@ bool declaresEncoding(const std::string &text)
 std::string trim(const std::string &s)
 {
     const auto first = s.find_first_not_of(" \t\r\x1a");
-    if (first == std::string::npos)
-        return std::string();
-    return s.substr(first, s.find_last_not_of(" \t\r\x1a") - first + 1);
+    return first == std::string::npos ? std::string() : s.substr(first, s.find_last_not_of(" \t\r\x1a") - first + 1);
 }
 
 std::string upper(std::string s)
 {
-    for (char &c : s)
-        c = (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+    std::transform(s.begin(), s.end(), s.begin(), [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; });
     return s;
 }
 
@@ -89,14 +76,11 @@ void names(std::string text, std::set<std::string> &sections, std::set<std::stri
             end = text.size();
         const std::string line = trim(text.substr(pos, end - pos));
         pos = end + 1;
-        if (line.empty())
-            continue;
         const auto close = line.rfind(']');
-        if (line[0] == '[' && close != std::string::npos) {
+        if (!line.empty() && line[0] == '[' && close != std::string::npos)
             sections.insert(trim(line.substr(1, close - 1)));
-            continue;
-        }
-        keys.insert(trim(line.substr(0, line.find('='))));
+        else if (!line.empty())
+            keys.insert(trim(line.substr(0, line.find('='))));
     }
     for (auto *set : {&sections, &keys}) {
         const std::set<std::string> plain = *set;
@@ -120,54 +104,42 @@ std::wstring decode(const char *bytes, int length, UINT codePage)
 std::string shown(const char *bytes, std::size_t length)
 {
     std::string out;
+    char hex[8];
     for (std::size_t i = 0; i < length; ++i) {
         const auto c = static_cast<unsigned char>(bytes[i]);
-        if (c >= 0x20 && c < 0x7f) {
-            out += char(c);
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02x", c);
-            out += hex;
-        }
+        std::snprintf(hex, sizeof hex, "\\x%02x", c);
+        out += c >= 0x20 && c < 0x7f ? std::string(1, char(c)) : std::string(hex);
     }
     return out;
 }
 
 bool allAscii(const char *bytes, std::size_t length)
 {
-    for (std::size_t i = 0; i < length; ++i) {
-        if (static_cast<unsigned char>(bytes[i]) >= 0x80)
-            return false;
-    }
-    return true;
+    return std::all_of(bytes, bytes + length, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: profile_parity FIXTURE_FOLDER\n");
-        return 2;
-    }
-    const std::string folder = argv[1];
-    char tempFolder[MAX_PATH];
-    GetTempPathA(MAX_PATH, tempFolder);
-
+    const std::string folder = argc == 2 ? argv[1] : "";
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*.ini").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        std::fprintf(stderr, "no fixtures in %s\n", folder.c_str());
+    if (argc != 2 || search == INVALID_HANDLE_VALUE) {
+        std::fprintf(stderr, "usage: profile_parity FIXTURE_FOLDER (a folder of *.ini files)\n");
         return 2;
     }
+    char tempFolder[MAX_PATH];
+    GetTempPathA(MAX_PATH, tempFolder);
     const bool chineseCodePage = GetACP() == 936;
     int compared = 0, differing = 0, skipped = 0, fixtures = 0;
     const char *defaults[] = {"", "DEF  ", "\"q\""};
     do {
         ++fixtures;
         const std::string original = readFile(folder + "\\" + found.cFileName);
+        const bool encoded = declaresEncoding(original);
         std::vector<std::pair<std::string, std::string>> variants = {{"lf", original}};
-        if (!declaresEncoding(original) && original.find('\n') != std::string::npos
+        if (!encoded && original.find('\n') != std::string::npos
             && original.find("\r\n") == std::string::npos) {
             std::string crlf;
             for (const char c : original)
@@ -176,7 +148,6 @@ int main(int argc, char **argv)
         }
         std::set<std::string> sections, keys;
         names(original, sections, keys);
-        const bool encoded = declaresEncoding(original);
 
         for (const auto &[ends, text] : variants) {
             const std::string path = std::string(tempFolder) + "zplparity-" + ends + "-" + found.cFileName;
@@ -195,19 +166,15 @@ int main(int argc, char **argv)
                                 section.c_str(), key.c_str(), def, ours.data(), size, path.c_str());
                             const bool ascii =
                                 allAscii(theirs.data(), theirLength) && allAscii(ours.data(), ourLength);
-                            bool same;
                             if (!ascii && (encoded != chineseCodePage || (encoded && size == 8))) {
                                 ++skipped;
                                 continue;
                             }
-                            if (!ascii && encoded) {
-                                same = decode(theirs.data(), int(theirLength), CP_ACP)
-                                    == decode(ours.data(), int(ourLength), CP_UTF8);
-                            } else {
-                                same = theirLength == ourLength
-                                    && std::string(theirs.data(), theirLength) == std::string(ours.data(), ourLength)
-                                    && ours[ourLength] == '\0';
-                            }
+                            const bool same = !ascii && encoded
+                                ? decode(theirs.data(), int(theirLength), CP_ACP)
+                                    == decode(ours.data(), int(ourLength), CP_UTF8)
+                                : theirLength == ourLength && ours[ourLength] == '\0'
+                                    && std::string(theirs.data(), theirLength) == std::string(ours.data(), ourLength);
                             ++compared;
                             if (!same) {
                                 ++differing;

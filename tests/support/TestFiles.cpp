@@ -29,24 +29,4 @@ QByteArray Config(const QByteArray &mode, quint16 port)
     return Config(mode, "127.0.0.1", QByteArray::number(port));
 }
 
-PrintEnvironment ProgramFolder::environment(int deviceTimeoutMs) const
-{
-    return {path(), device(), deviceTimeoutMs};
-}
-
-void ProgramFolder::writeConfig(const QByteArray &text) const
-{
-    Write(m_dir.filePath(QStringLiteral("Config.ini")), text);
-}
-
-void ProgramFolder::createDevice() const
-{
-    Write(device(), QByteArray());
-}
-
-QByteArray ProgramFolder::deviceBytes() const
-{
-    return Read(device());
-}
-
 } // namespace testfiles

@@ -29,11 +29,10 @@ class ProgramFolder
 public:
     QString path() const { return m_dir.path(); }
     QString device() const { return m_dir.filePath(QStringLiteral("lp0")); }
-    PrintEnvironment environment(int deviceTimeoutMs = 300) const;
-
-    void writeConfig(const QByteArray &text) const;
-    void createDevice() const;
-    QByteArray deviceBytes() const;
+    PrintEnvironment environment(int deviceTimeoutMs = 300) const { return {path(), device(), deviceTimeoutMs}; }
+    void writeConfig(const QByteArray &text) const { Write(m_dir.filePath(QStringLiteral("Config.ini")), text); }
+    void createDevice() const { Write(device(), QByteArray()); }
+    QByteArray deviceBytes() const { return Read(device()); }
 
 private:
     QTemporaryDir m_dir;

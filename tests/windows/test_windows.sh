@@ -1,16 +1,12 @@
 #!/usr/bin/env bash
-# The Windows build under Wine, from its zip unpacked into a fresh folder:
-#   1. the zip: every DLL that a program or library in it imports is in it or
-#      is Windows' own; no file names a path of the build machine;
-#   2. tst_settings and tst_labeljob built for Windows;
-#   3. zplsink.exe --render against the Linux zplsink, dot for dot;
-#   4. zpltest.exe's window: "打印" over the network and to LPT1:, the job bytes
-#      exact at the printer and in the port; zplsink.exe started as a
-#      double-click starts it, in its window, as that printer;
-#   5. zplsink.exe receiving a job from the Linux zpltest: the same PNG as the
-#      Linux zplsink's.
-# Needs a display (xvfb-run gives one). The screenshots, images and jobs stay in OUT.
-#
+# The Windows build under Wine, from its zip unpacked into a fresh folder: 1. every DLL that a
+# program or library in the zip imports is in it or Windows' own, no file names a path of the
+# build machine; 2. tst_settings and tst_labeljob built for Windows; 3. zplsink.exe --render
+# against the Linux zplsink, dot for dot; 4. zpltest.exe's window: "打印" over the network and
+# to LPT1:, the job bytes exact at the printer and in the port; zplsink.exe started as a
+# double-click starts it, in its window, as that printer; 5. zplsink.exe receiving a job from
+# the Linux zpltest: the same PNG as the Linux zplsink's. Needs a display (xvfb-run gives one).
+# The screenshots, images and jobs stay in OUT.
 #   test_windows.sh ZIP WINDOWS_BUILD LINUX_BUILD QT_PREFIX OUT
 set -euo pipefail
 zip=$1 winbuild=$(realpath "$2") linbuild=$(realpath "$3") qtprefix=$4 out=$(realpath -m "$5")
@@ -20,30 +16,18 @@ export WINEPREFIX=$winbuild/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,m
 unset QT_QPA_PLATFORM
 export XDG_RUNTIME_DIR=$out/xdg
 
-fail() {
-    echo "FAILED: $*" >&2
-    exit 1
-}
+fail() { echo "FAILED: $*" >&2; exit 1; }
 ok() { echo "  ok: $*"; }
-# until_true SECONDS COMMAND...: retries the command every 0.2 s.
-until_true() {
-    local end=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        ((SECONDS < end)) || return 1
-        sleep 0.2
-    done
+until_true() { # SECONDS COMMAND...: retries the command every 0.2 s
+    local end=$((SECONDS + $1)) && shift
+    until "$@"; do ((SECONDS < end)) && sleep 0.2 || return 1; done
 }
 # The job zpltest composes for "ab12" at darkness 15 with print quantity $1.
 job() { printf '^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^FO160,50^A0,89,89^FDAB12^FS^PQ%s^XZ' "$1"; }
 # The windows' client coordinates: the text box at (8, 64), 297 x 57 pixels,
 # "打印" at (208, 160), 97 x 41.
-type_text() { # WINDOW
-    xdotool mousemove --window "$1" 150 92 click 1 sleep 0.5 type --delay 100 ab12
-}
-click_print() { # WINDOW, raised above zplsink's window
-    xdotool windowraise "$1" sleep 0.5 mousemove --window "$1" 256 180 click 1
-}
+type_text() { xdotool mousemove --window "$1" 150 92 click 1 sleep 0.5 type --delay 100 ab12; } # WINDOW
+click_print() { xdotool windowraise "$1" sleep 0.5 mousemove --window "$1" 256 180 click 1; } # raised above zplsink
 # Waits for the message box ("ZPL打印测试"), which has the keyboard, copies its
 # text (Ctrl+C: title, text and buttons), closes it and prints the text.
 message() {
@@ -59,8 +43,7 @@ listening_port() { # LOG: waits for zplsink's "listening on" line
     sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$1" | head -n 1
 }
 config() { # FOLDER PRTMOD PORT: a Config.ini
-    printf '[prtmod]\r\nprtmod=%s;\r\ndarkness=15\r\n[network]\r\nprinterip=127.0.0.1\r\nprinterport=%s\r\n' "$2" "$3" \
-        >"$1/Config.ini"
+    printf '[prtmod]\r\nprtmod=%s;\r\ndarkness=15\r\n[network]\r\nprinterip=127.0.0.1\r\nprinterport=%s\r\n' "$2" "$3" >"$1/Config.ini"
 }
 
 rm -rf "$out"
@@ -102,9 +85,7 @@ for test in tst_settings tst_labeljob; do
 done
 
 echo "== zplsink.exe --render against the Linux zplsink"
-mkdir -p "$out/render"
-job 1 >"$out/render/ab12.zpl"
-cp "$source/tests/labels/shipping.zpl" "$out/render/"
+mkdir -p "$out/render"; cp "$source/tests/labels/shipping.zpl" "$out/render/"; job 1 >"$out/render/ab12.zpl"
 for label in ab12:60x30mm shipping:4x8in; do
     name=${label%:*} media=${label#*:}
     "$linbuild/tools/zplsink/zplsink" --render "$out/render/$name.zpl" --media "$media" --out "$out/render/linux" >/dev/null
@@ -124,18 +105,14 @@ ok "zpltest's label: QR code 84 x 84 dots at (40, 40), cap tops at y = 50"
 
 echo "== zpltest.exe"
 # A printer on this machine: the Linux zplsink, saving every job it receives.
-"$linbuild/tools/zplsink/zplsink" --port 0 --out "$out/printer" >"$out/printer.log" 2>&1 &
-sink=$!
+"$linbuild/tools/zplsink/zplsink" --port 0 --out "$out/printer" >"$out/printer.log" 2>&1 & sink=$!
 port=$(listening_port "$out/printer.log")
 config "$app" ip "$port"
-(cd "$app" && exec wine zpltest.exe >"$out/zpltest.log" 2>&1) &
-disown
+(cd "$app" && exec wine zpltest.exe >"$out/zpltest.log" 2>&1) & disown
 form1=$(timeout 60 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) || fail "zpltest.exe shows no window"
-sleep 2
-import -window root "$out/zpltest-window.png"
+sleep 2; import -window root "$out/zpltest-window.png"
 ok "zpltest.exe shows its window (screenshot: $out/zpltest-window.png)"
-type_text "$form1"
-click_print "$form1"
+type_text "$form1"; click_print "$form1"
 text=$(message)
 cmp "$out/printer/job-0001.zpl" <(job 2) || fail "the printer received other bytes: $(cat "$out/printer/job-0001.zpl")"
 [[ $text == *打印成功* ]] || fail "the message box says: $text"
@@ -143,25 +120,20 @@ ok "network: the printer received exactly $(job 2), the box says 打印成功"
 
 # The parallel port: Wine's LPT1: is this file.
 config "$app" lpt1 "$port"
-: >"$out/lpt1"
-ln -sfn "$out/lpt1" "$WINEPREFIX/dosdevices/lpt1"
+: >"$out/lpt1"; ln -sfn "$out/lpt1" "$WINEPREFIX/dosdevices/lpt1"
 click_print "$form1"
-until_true 20 test -s "$out/lpt1" || fail "nothing was written to LPT1:"
-sleep 1
+until_true 20 test -s "$out/lpt1" || fail "nothing was written to LPT1:"; sleep 1
 cmp "$out/lpt1" <(job 1; printf '\r\n') || fail "LPT1: received other bytes: $(cat "$out/lpt1")"
 ok "lpt1: LPT1: received exactly $(job 1) and CR LF"
 
 # zplsink.exe started as a double-click starts it (start: a console of its
 # own): its window, listening where the Config.ini beside it says.
-kill $sink
-wait $sink 2>/dev/null || true
+kill $sink && { wait $sink 2>/dev/null || true; }
 config "$app" ip "$port"
 wine start /unix "$app/zplsink.exe"
 sinkwindow=$(timeout 60 xdotool search --sync --onlyvisible --name "^zplsink .*127\.0\.0\.1:$port\$" | head -n 1) ||
     fail "zplsink.exe started alone shows no window listening on 127.0.0.1:$port"
-click_print "$form1"
-sleep 3
-import -window root "$out/zplsink-window.png"
+click_print "$form1"; sleep 3; import -window root "$out/zplsink-window.png"
 # The label's top (QR code and "AB12") on the paper in its window, where Wine
 # places it; the message box stays hidden behind that window.
 label=$(convert "$out/zplsink-window.png" -crop 600x100+560+110 +repage -threshold 25% -format '%[fx:mean]' info:)
@@ -172,15 +144,13 @@ wineserver -k
 echo "== zplsink.exe receiving from the Linux zpltest"
 (cd "$out" && exec wine "$app/zplsink.exe" --port 0 --out 'sink\jobs' --png 'sink\png' >"$out/zplsink-exe.log" 2>&1) &
 port=$(listening_port "$out/zplsink-exe.log")
-mkdir -p "$out/linux-zpltest"
-cp "$linbuild/ui/zpltest" "$out/linux-zpltest/"
+mkdir -p "$out/linux-zpltest"; cp "$linbuild/ui/zpltest" "$out/linux-zpltest/"
 config "$out/linux-zpltest" ip "$port"
 "$out/linux-zpltest/zpltest" >"$out/linux-zpltest.log" 2>&1 &
 form1=$(timeout 30 xdotool search --sync --onlyvisible --pid $! --name '^Form1$' | head -n 1) ||
     fail "the Linux zpltest shows no window"
 sleep 1
-type_text "$form1"
-click_print "$form1"
+type_text "$form1"; click_print "$form1"
 until_true 20 test -s "$out/sink/png/job-0001-1.png" || fail "zplsink.exe saved no label image"
 cmp "$out/sink/jobs/job-0001.zpl" <(job 2) || fail "zplsink.exe received other bytes: $(cat "$out/sink/jobs/job-0001.zpl")"
 "$linbuild/tools/zplsink/zplsink" --render "$out/sink/jobs/job-0001.zpl" --out "$out/sink/linux" >/dev/null
