@@ -8,7 +8,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Installs the tools (scripts/setup.sh); its progress goes to the terminal, the prefix is its last line.
-prefix=$(bash scripts/windows-deps.sh | tee /dev/stderr | tail -n 1)
+# (Through cat, not `tee /dev/stderr`: opening /dev/stderr anew truncates a log file it points at.)
+prefix=$(bash scripts/windows-deps.sh | tee >(cat >&2) | tail -n 1)
 build_dir=${BUILD_DIR:-build-windows}
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
     -DZPLTEST_WINDOWS_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" \
