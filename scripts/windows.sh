@@ -11,10 +11,10 @@ cd "$(dirname "$0")/.."
 # (Through cat, not `tee /dev/stderr`: opening /dev/stderr anew truncates a log file it points at.)
 prefix=$(bash scripts/windows-deps.sh | tee >(cat >&2) | tail -n 1)
 build_dir=${BUILD_DIR:-build-windows}
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+# Configured and built as the Linux build is (CMake's output shown whole when configuring fails).
+BUILD_DIR=$build_dir scripts/build.sh -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
     -DZPLTEST_WINDOWS_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" \
-    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >/dev/null
-cmake --build "$build_dir" --parallel "$(nproc)"
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 rm -f "$build_dir"/zpltest-*-windows-x64.zip
 (cd "$build_dir" && cpack -G ZIP >/dev/null)
 ls "$PWD/$build_dir"/zpltest-*-windows-x64.zip
