@@ -16,5 +16,4 @@ BUILD_DIR=$build_dir scripts/build.sh -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAK
     -DZPLTEST_WINDOWS_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 rm -f "$build_dir"/zpltest-*-windows-x64.zip
-(cd "$build_dir" && cpack -G ZIP >/dev/null)
-ls "$PWD/$build_dir"/zpltest-*-windows-x64.zip
+(cd "$build_dir" && cpack -G ZIP >/dev/null && ls "$PWD"/zpltest-*-windows-x64.zip)
