@@ -8,8 +8,10 @@
 #   3. fuzzes the settings reader for $FUZZ_SECONDS seconds (60 by default),
 #      the renderer for $RENDER_FUZZ_SECONDS (120 by default) and the HTTP
 #      service's requests for $HTTP_FUZZ_SECONDS (30 by default),
-#   4. puts three mutants of tests/mutation/mutants.txt, chosen by the commit,
-#      into a copy of the tree and fails when the tests miss one,
+#   4. puts three mutants of tests/mutation/mutants.txt and three generated
+#      from the source (tests/mutation/generate.pl, of those a sample showed
+#      caught), chosen by the commit, into a copy of the tree and fails when
+#      the tests miss one,
 #   5. builds the Debian package, installs, starts and removes it (as root),
 #   6. on a minimal Debian 12 (../shared/tools/fresh-debian, as root), runs the
 #      README's start command from a fresh clone of the last commit and
@@ -89,7 +91,7 @@ fuzz fuzz_settings "${FUZZ_SECONDS:-60}"
 fuzz fuzz_render "${RENDER_FUZZ_SECONDS:-120}"
 fuzz fuzz_http "${HTTP_FUZZ_SECONDS:-30}"
 
-stage "mutation check: three one-line mistakes chosen by the commit"
+stage "mutation check: three listed and three generated one-line mistakes chosen by the commit"
 tests/mutation/mutate.sh --ci 3
 passed=$((passed + 1))
 
