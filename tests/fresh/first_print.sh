@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# A newcomer's first minutes, on a display (fresh-debian --display gives it,
-# with xdotool, and closes zpltest): scripts/run.sh, then a text typed into
-# zpltest and "打印" pressed. Ends, once run.sh has, with "FIRST PRINT OK" when
-# zplsink reported the whole job and zpltest showed its box, else with
+# A newcomer's first minutes, on a display with xdotool (scripts/fresh-debian.sh
+# --display gives both): scripts/run.sh, then a text typed into zpltest and
+# "打印" pressed, then zpltest closed. Ends, once run.sh has, with "FIRST PRINT
+# OK" when zplsink reported the whole job and zpltest showed its box, else with
 # "FIRST PRINT FAILED: why" and status 1.
 set -uo pipefail
 cd "$(dirname "$0")/../.."
@@ -32,6 +32,7 @@ if [[ -z $verdict ]]; then
     grep -qF "$job" "$log" || failed "zplsink did not receive the job for \"fresh17\""
     [[ -n $verdict || -n $(window --name 'ZPL打印测试') ]] || failed "zpltest showed no message box"
 fi
+for p in /proc/[0-9]*; do [[ $(cat "$p/comm" 2>/dev/null) == zpltest ]] && kill -TERM "${p#/proc/}"; done
 wait "$run"
 rm -f "$log"
 echo "${verdict:-FIRST PRINT OK}"
