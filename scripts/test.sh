@@ -51,22 +51,14 @@ cmake -S . -B build-fuzz -DZPLTEST_FUZZ=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYP
     -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" >/dev/null
 cmake --build build-fuzz --target fuzz_settings fuzz_render fuzz_http --parallel "$(nproc)"
-mkdir -p build-fuzz/corpus-settings build-fuzz/corpus-render build-fuzz/corpus-http
-for fixture in tests/fixtures/*.ini; do
-    name=$(basename "$fixture" .ini)
-    { printf '\x00\x01prtmod\nprtmod\n'; cat "$fixture"; } >"build-fuzz/corpus-settings/$name"
-    { printf '\x09\x00network\nprinterport\n'; cat "$fixture"; } >"build-fuzz/corpus-settings/$name-size8"
+# The corpora start from tests/fuzz/seeds/: settings files behind their
+# section, key and buffer size; labels (with the test labels); HTTP requests
+# as method, path, headers, an empty line and the body.
+for target in settings render http; do
+    mkdir -p "build-fuzz/corpus-$target"
+    cp "tests/fuzz/seeds/$target"/* "build-fuzz/corpus-$target/"
 done
 cp tests/labels/*.zpl build-fuzz/corpus-render/
-printf '^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^FO160,50^A0,89,89^FDAB12^FS^PQ1^XZ' \
-    >build-fuzz/corpus-render/zpltest-label
-# Requests: method, path, headers, an empty line, the body.
-printf 'POST\n/v1/printers/8dpmm/labels/4x6/0/\nAccept: application/pdf\nX-Linter: On\n\n^XA^FO9,9^A0,30^FDx^FS^XZ' \
-    >build-fuzz/corpus-http/post
-printf 'GET\n/v1/printers/12dpmm/labels/2x1/%%5EXA%%5EFO9,9%%5EGB9,9,9%%5EFS%%5EXZ\nX-Rotation: 90\n\n' \
-    >build-fuzz/corpus-http/get
-printf 'POST\n/v1/printers/6dpmm/labels/2x2/\nContent-Type: multipart/form-data; boundary=b\n\n--b\r\nContent-Disposition: form-data; name="file"\r\n\r\n^XA^FO9,9^GB9,9,9^FS^XZ\r\n--b--\r\n' \
-    >build-fuzz/corpus-http/form
 # fuzz TARGET SECONDS: judged by the exit status and by no crash, leak,
 # timeout or out-of-memory input being left in artifacts/, not by
 # libFuzzer's wording.
