@@ -1,6 +1,5 @@
-// The barcode encoders: symbols checked module by module against published
-// examples, and read back by an independent decoder (zxing-cpp) from images
-// painted here, one dot per pixel.
+// The barcode encoders: symbols checked module by module against published examples, and read back by an
+// independent decoder (zxing-cpp) from images painted here, one dot per pixel.
 
 #include "BarcodeField.h"
 #include "BarcodeReader.h"
@@ -129,11 +128,12 @@ void TestSymbols::linear_data()
     row("odd digit in C goes to B", 'C', "", ">;123", "Code128", "123", "123", 68 * 2, 0,
         "Code 128 subset C takes digit pairs; \"3\" encoded in subset B");
     row("invocations for ^ > ~", 'C', "", "A><B>0C>=", "Code128", "A^B>C~", "A^B>C~", 101 * 2);
-    row(">4 shifts one character", 'C', "", "a>4\tb", "Code128", "a\tb", "a\tb", 79 * 2);
+    row(">4 shifts one character, a space too", 'C', "", "a>4\tb>4 c", "Code128", "a\tb c", "a\tb c", 112 * 2);
     row("unknown invocation", 'C', "", "A>ZB", "Code128", "AB", "AB", 57 * 2, 0, "Code 128 invocation \">Z\" is not known; skipped");
     row("mode A: digit pairs in C", 'C', ",,,,A", "AB123456", "Code128", "AB123456", "AB123456", 101 * 2);
     row("mode A: all digits start in C", 'C', ",,,,A", c, "Code128", c, c, 102 * 11 * 2 + 13 * 2, 0, {}, "211232");
-    row("mode A: shift for one control", 'C', ",,,,A", "ab\tc", "Code128", "ab\tc", "ab\tc", 90 * 2, 0, {}, "211214");
+    row("mode A: shift for one control, 0x80 as FNC4 NUL in A", 'C', ",,,,A", "ab\tc\x80", "Code128", "ab\tc\x80",
+        QString::fromLatin1("ab\tc\x80"), 123 * 2, 0, {}, "211214");
     row("mode A: > is data", 'C', ",,,,A", ">;12", "Code128", ">;12", ">;12", 79 * 2);
     // GS1's own check-digit examples: GTIN 1234567890128, SSCC 106141411234567897.
     row("mode U: SSCC and its check", 'C', ",,,,U", "0010614141123456789", "Code128", "00106141411234567897",
@@ -153,7 +153,8 @@ void TestSymbols::linear_data()
     row("EAN-2 add-on", 'S', "", "12", "", "", "12", 20 * 2, 0, {}, "1122221112122", 2.0);
     row("EAN-5 add-on", 'S', "", "52495", "", "", "52495", 47 * 2, 0, {}, "1121321112122112311113112111231", 2.0);
     // Code 39: a character is 6 narrow + 3 wide elements and a narrow gap.
-    row("Code 39, ratio 2", '3', "", "Y", "Code39", "Y", "*Y*", 3 * 26 - 2, 0, {}, {}, 2.0);
+    const QByteArray all39 = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%";
+    row("Code 39, ratio 2, every character", '3', "", all39, "Code39", all39, "*" + all39 + "*", 45 * 26 - 2, 0, {}, {}, 2.0);
     row("Code 39 mod-43 check", '3', "Y", "CODE39", "Code39", "CODE39W", "*CODE39W*", 9 * 32 - 2);
     row("Code 39 lower case", '3', "", "Ab", "Code39", "A", "*A*", 3 * 32 - 2, 0, "Code 39 cannot encode \"b\"; skipped");
     // Code 93's check characters for TEST93 are "+6" (Wikipedia, "Code 93").
@@ -161,14 +162,14 @@ void TestSymbols::linear_data()
     row("Code 93, check weights cycle", 'A', "", "CODE 93-LONG/DATA+Z12", "Code93", "CODE 93-LONG/DATA+Z12",
         "CODE 93-LONG/DATA+Z12", (25 * 9 + 1) * 2);
     // Full ASCII: ")" is the shift (+), ")T" a "t"; "(" is (/), "(A" a "!"; "&" is ($), "&M" a carriage return, not in the line.
-    row("Code 93 full ASCII from shift pairs", 'A', "", ")T)E)S)T(A&M", "Code93", "test!\r", "test!", (16 * 9 + 1) * 2);
+    row("Code 93 full ASCII from shift pairs", 'A', "", ")T)E)S)T(A1&M", "Code93", "test!1\r", "test!1", (17 * 9 + 1) * 2);
     // Interleaved 2 of 5: start 4 narrow, a digit pair 6 narrow + 4 wide, stop wide + 2 narrow.
     row("Interleaved 2 of 5 odd count", '2', "", "1234569", "ITF", "01234569", "01234569", 8 + 4 * 32 + 9, 0,
         "Interleaved 2 of 5 needs an even number of digits; a leading 0 was added", {}, 2.5);
     row("Interleaved 2 of 5 check digit", '2', ",,,Y", "1234567", "ITF", "12345670", "12345670", 8 + 4 * 36 + 10);
     // Codabar: 7 elements a character, 2 wide (digits - $) or 3 (: / . + A-D); narrow gaps between.
-    row("Codabar, start B, stop left out: A", 'K', ",,,,B", "4:156$", "Codabar", "4:156$", "B4:156$A",
-        5 * 22 + 3 * 26 + 7 * 2);
+    row("Codabar, start not A-D and stop left out: A", 'K', ",,,,Q", "4:1X56$", "Codabar", "4:156$", "A4:156$A", 5 * 22 + 3 * 26 + 7 * 2,
+        0, "Codabar start character \"Q\" is not valid; A used\nCodabar cannot encode \"X\"; skipped");
     // Check digits from GS1's examples: 590123412345(7), 9638507(4), 03600029145(2).
     row("EAN-13 wrong check digit", 'E', "", "5901234123450", "EAN-13", "5901234123457", "5901234123457", 95 * 2, 6,
         "EAN-13 check digit 0 replaced by 7");
@@ -180,8 +181,8 @@ void TestSymbols::linear_data()
     // UPC-E suppresses the zeros after a manufacturer ending in 000-200, 0 (or 00, 300 on the barcode label).
     row("UPC-E, manufacturer ending 200, check 8", '9', "", "1220000100", "UPC-E", "01210028", "01210028", 51 * 2, 5);
     row("UPC-E, manufacturer ending 0", '9', "", "1234000005", "UPC-E", "01234543", "01234543", 51 * 2, 5);
-    row("UPC-E without zeros to suppress", '9', "", "1234567890", "", "", "", 0, 0,
-        "UPC-E cannot shorten 1234567890: too few zeros");
+    row("UPC-E without zeros to suppress, its check flag not Y or N", '9', ",,,Q", "1234567890", "", "", "", 0, 0,
+        "UPC-E check digit \"Q\" is not valid; Y used\nUPC-E cannot shorten 1234567890: too few zeros");
     row("^BZ type 3 is not drawn as POSTNET", 'Z', ",,,3", "1234", "", "", "", 0, 0, "Intelligent Mail (^BZ type 3)");
     row("unknown type", '~', "", "123", "", "", "", 0, 0, "barcode type ^B~ is not supported; field skipped");
 }
@@ -236,9 +237,8 @@ void TestSymbols::heightAndLine_data()
     row("Code 39 after e", '3', "N,40,Y,Y", "A", 40, TextLine::Above);
     row("EAN-13", 'E', "33,N", "1", 33, TextLine::None, "zeros were added");
     row("UPC-A", 'U', ",,Y", "12345678901", 17, TextLine::Above);
-    row("height not a number", 'C', "x", "A", 17, TextLine::Below, "Code 128 height \"x\" is not valid; 17 used");
-    row("line flag not Y or N", 'C', ",Q", "A", 17, TextLine::Below,
-        "Code 128 interpretation line \"Q\" is not valid; Y used");
+    row("height not a number, line flag not Y or N", 'C', "x,Q", "A", 17, TextLine::Below,
+        "Code 128 height \"x\" is not valid; 17 used\nCode 128 interpretation line \"Q\" is not valid; Y used");
 }
 
 void TestSymbols::heightAndLine()
@@ -282,20 +282,20 @@ void TestSymbols::twoD_data()
     row("QR manual Kanji, Shift JIS", 'Q', "2,3", "HM,K\x8a\xbf\x8e\x9a\x8a\xbf\x8e\x9a", "QRCode",
         "\x8a\xbf\x8e\x9a\x8a\xbf\x8e\x9a", "H", v1, {3, 3});
     row("QR automatic input at Q", 'Q', "2,4", "QA,Hello World", "QRCode", "Hello World", "Q", v1, {4, 4});
-    row("QR level L is not raised", 'Q', "2,4", "LA,AB12", "QRCode", "AB12", "L", v1, {4, 4});
-    row("QR segments per mode switch", 'Q', "2,2", "MM,N0123456789,A12AABB,B0006qr,ode", "QRCode",
-        "012345678912AABBqr,ode", "M", v2, {2, 2});
-    row("QR structured append header costs room", 'Q', "2,3", "D0203A5,HM,AABCDEFGHIJ", "QRCode", "ABCDEFGHIJ", "H",
+    row("QR level L is not raised, magnification up to 100", 'Q', "2,100", "LA,AB12", "QRCode", "AB12", "L", v1, {100, 100});
+    row("QR segments per mode switch, a byte count in decimal", 'Q', "2,2", "MM,N0123456789,A12AABB,B0010qr,ode,xyz", "QRCode",
+        "012345678912AABBqr,ode,xyz", "M", v2, {2, 2});
+    row("QR structured append header costs room, part 2 of 9", 'Q', "2,3", "D0209A5,HM,AABCDEFGHIJ", "QRCode", "ABCDEFGHIJ", "H",
         v2, {3, 3});
     row("QR default magnification at 12 dpmm", 'Q', "2,,Q,7", "QA,1", "QRCode", "1", "Q", v1, {3, 3}, {}, 12);
-    row("QR lower case under alphanumeric", 'Q', "2,4", "HM,Aab#1", "QRCode", "ab#1", "H", v1, {4, 4},
-        "\"ab#1\" is invalid for alphanumeric mode");
+    row("QR lower case under alphanumeric; part 3 of 2 ignored", 'Q', "2,4", "D0302A5,HM,Aab#1", "QRCode", "ab#1", "H", v1, {4, 4},
+        "QR structured append header \"D0302A5\" is malformed; ignored\nQR data \"ab#1\" is invalid for alphanumeric mode");
     row("QR unknown level letter", 'Q', "2,4", "XA,HELLO", "QRCode", "HELLO", "M", v1, {4, 4},
         "QR error correction \"X\" is not H, Q, M or L; M used");
     row("QR without switches: the parameter's level", 'Q', "2,4,L", "HELLO", "QRCode", "HELLO", "L", v1, {4, 4},
         "does not start with the error correction and input switches");
     row("QR model 1, no switches nor level: Q", 'Q', "1,4", "1", "QRCode", "1", "Q", v1, {4, 4}, "QR model 1 is not supported; drawn as model 2");
-    row("QR magnification out of range, mask cannot be forced", 'Q', "2,0,Q,3", "QA,1", "QRCode", "1", "Q", v1, {2, 2},
+    row("QR magnification out of range, mask cannot be forced, level left out", 'Q', "2,0,,3", "QA,1", "QRCode", "1", "Q", v1, {2, 2},
         "QR magnification \"0\" is not valid; 2 used\nQR mask 3 cannot be forced");
     row("QR without data", 'Q', "2,4", "QA,", "", "", "", {}, {}, "QR field has no data to encode");
     row("QR too long for a symbol", 'Q', "2,4", "HM,N" + QByteArray(3100, '7'), "", "", "", {}, {},
@@ -304,7 +304,8 @@ void TestSymbols::twoD_data()
         {18, 18}, {4, 4},
         "Data Matrix quality 0 (ECC 000-140) is not supported; drawn as ECC 200");
     row("Data Matrix size from ^BY height", 'X', ",200", "123456", "DataMatrix", "123456", "", {10, 10}, {2, 2});
-    row("Data Matrix columns and rows, escape _", 'X', "3,200,16,16,,_", "Hel_d108o", "DataMatrix", "Hello", "", {16, 16}, {3, 3});
+    row("Data Matrix columns and rows, escape _, no byte 256", 'X', "3,200,16,16,,_", "Hel_d108o_d256", "DataMatrix", "Hello_d256", "",
+        {16, 16}, {3, 3}, "Data Matrix escape \"_d\" is not supported; kept as data");
     row("Data Matrix rectangular", 'X', "3,200,,,,,2", "Ab!cD?eF#gH$iJ%k", "DataMatrix", "Ab!cD?eF#gH$iJ%k", "",
         {26, 12}, {3, 3});
     row("Data Matrix escapes, ~ by default", 'X', "4,200", "A~d066C~M~Z", "DataMatrix", "ABC\r\x1a", "", {12, 12}, {4, 4});
