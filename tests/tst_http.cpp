@@ -146,12 +146,12 @@ void TestHttp::answers_data()
         QTest::newRow(name) << request << status << total << expected << ink;
     };
     const QRect box(100, 100, 200, 100);
-    const QByteArray form = "--XyZ\r\nContent-Disposition: form-data; name=\"note\"\r\n\r\nx\r\n--XyZ\r\n"
+    const QByteArray form = "a preamble\r\n--XyZ\r\nContent-Disposition: form-data; name=\"note\"\r\n\r\nx\r\n--XyZ\r\n"
                             "Content-Disposition: form-data; name=\"file\"; filename=\"l.zpl\"\r\n\r\n" + Box
                           + "\r\n--XyZ\r\nContent-Disposition: form-data; name=\"file\"\r\n\r\n^XA^FO0,0^GB9,9,9^FS^XZ\r\n--XyZ--\r\n";
     const QByteArray multipart = "Content-Type: multipart/form-data; boundary=XyZ\r\n";
     row("POST raw body", request("POST", Label, Box), 200, "1", "Content-Type: image/png", box);
-    row("POST form, its first part named file", request("POST", Label, form, multipart), 200, "1", "", box);
+    row("POST form after a preamble, its first part named file", request("POST", Label, form, multipart), 200, "1", "", box);
     row("GET over HTTP/1.0 with the ZPL in the path", "GET " + Label + Box.toPercentEncoding() + " HTTP/1.0\r\n\r\n", 200,
         "1", "", box);
     row("index left out, one label, 24 dots per mm", request("POST", "/v1/printers/24dpmm/labels/1x1/", Box), 200, "1",
@@ -163,10 +163,10 @@ void TestHttp::answers_data()
     row("X-Quality Grayscale is taken", request("POST", Label, Box, "X-Quality: Grayscale\r\n"), 200, "1", "", box);
     row("X-Linter: offset|length|command|parameter|message", request("POST", Label, "^XA^FO1,x^ZZ^XZ", "X-Linter: On\r\n"),
         200, "1", "X-Warnings: 3|6|^FO|2|parameter 2 \"x\" is not a number; the default is used|9|3|^ZZ||unknown command, skipped");
-    row("percent-encoded bytes that are not UTF-8", request("GET", Label + "%5EXA%5EFO9,9%5EA0,30%5EFD%FF%FE%5EFS%5EXZ"),
-        200, "1", "");
+    row("percent-encoded bytes that are not UTF-8, raw UTF-8 at its bounds", request("GET", Label + "%5EXA%5EFO9,9%5EA0,30"
+        "%5EFD%FF%FE\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF%5EFS%5EXZ"), 200, "1", "");
     row("OPTIONS preflight", request("OPTIONS", Label), 204, "0", "Access-Control-Allow-Methods: GET, POST, OPTIONS");
-    row("bad density", request("POST", "/v1/printers/7dpmm/labels/4x6/0/", Box), 400, "0", "bad density \"7dpmm\"");
+    row("bad density, its control byte quoted as a blank", request("POST", "/v1/printers/7%7Fdpmm/labels/4x6/0/", Box), 400, "0", "bad density \"7 dpmm\"");
     row("size over 15 in", request("POST", "/v1/printers/8dpmm/labels/4x15.5/0/", Box), 400, "0", "bad label size");
     row("size of 0", request("POST", "/v1/printers/8dpmm/labels/0x6/0/", Box), 400, "0", "bad label size");
     row("index beyond the labels", request("POST", "/v1/printers/8dpmm/labels/4x6/2/", Box + Box), 400, "2",
@@ -199,6 +199,7 @@ void TestHttp::answers()
     QVERIFY(reply.closed);
     QTEST(reply.headers.value("x-total-count"), "total");
     QCOMPARE(reply.headers.value("access-control-allow-origin"), QByteArray("*"));
+    QCOMPARE(reply.headers.value("content-length"), QByteArray::number(reply.body.size()));
     QFETCH(QByteArray, expected);
     static const QRegularExpression header(QStringLiteral("^([A-Za-z-]+): (.*)$"));
     const auto named = header.match(QString::fromUtf8(expected));
@@ -264,7 +265,7 @@ void TestHttp::robustness_data()
     QTest::addColumn<QString>("attack");
     QTest::newRow("a 100 MB body: 413 at its head, nothing kept") << "huge";
     QTest::newRow("a head that never ends: 408 after 10 s") << "endless";
-    QTest::newRow("500 connections at once: others are still answered") << "crowd";
+    QTest::newRow("256 connections at once, the most taken: others are still answered") << "crowd";
     QTest::newRow("a client that does not read its answer") << "deaf";
 }
 
@@ -278,7 +279,7 @@ void TestHttp::robustness()
         const QByteArray megabyte(1024 * 1024, '^');
         const auto socket = m_sink->connect(request("POST", Label, {}, "Content-Length: 100000000\r\n") + megabyte);
         QVERIFY(socket->waitForReadyRead(5000));
-        QCOMPARE(parse(socket->readAll()).status, 413);
+        QVERIFY(socket->readAll().startsWith("HTTP/1.1 413 Payload Too Large\r\n"));
         for (int i = 0; i < 99 && socket->state() == QAbstractSocket::ConnectedState; ++i) {
             socket->write(megabyte);
             socket->waitForBytesWritten(100);
@@ -288,7 +289,7 @@ void TestHttp::robustness()
         QCOMPARE(reply.status, 408);
         QVERIFY(clock.elapsed() >= 9500);
     } else if (attack == "crowd") {
-        for (int i = 0; i < 500; ++i)
+        for (int i = 0; i < 256; ++i)
             held.push_back(m_sink->connect("GET /v1/pri"));
     } else {
         // A graphic of 3000 x 3000 random dots: an answer of over 1 MB.

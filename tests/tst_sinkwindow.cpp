@@ -25,7 +25,7 @@ private slots:
 
 namespace {
 
-void send(quint16 port, const QByteArray &bytes)
+void send(QTableWidget *list, quint16 port, const QByteArray &bytes, int rows) // till the list has `rows`
 {
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
@@ -33,6 +33,7 @@ void send(quint16 port, const QByteArray &bytes)
     socket.write(bytes);
     socket.disconnectFromHost();
     QVERIFY(socket.state() == QAbstractSocket::UnconnectedState || socket.waitForDisconnected(5000));
+    QTRY_COMPARE(list->rowCount(), rows);
 }
 
 QString cellText(const QTableWidget *table, int row, int column)
@@ -49,13 +50,13 @@ void TestSinkWindow::showsJobs_data()
     QTest::addColumn<QSize>("label");           // of the label shown, in dots
     QTest::addColumn<QSize>("paper");
     QTest::addColumn<QString>("note");          // a diagnostic listed for the newest job
-    const QSize sixInches(813, 1219), oneInch(406, 203);
-    QTest::newRow("newest label at its size on 4x6in paper")
-        << QByteArray("^XA^MNN^LL300^FO10,10^GB100,100,5^FS^PQ3^XZ") << "" << QSize(813, 300) << sixInches << "";
+    const QSize sixInches(813, 1219), typed(400, 200);
+    QTest::newRow("newest label at its size on 4x6in paper, its 64 KiB shown whole")
+        << QByteArray("^XA^MNN^LL300^FO10,10^GB100,100,5^FS^PQ3^XZ").leftJustified(65536) << "" << QSize(813, 300) << sixInches << "";
     QTest::newRow("bad job's diagnostics listed") << QByteArray("^XA^FO10,10^GB20,20,20^FS^FOx,5^QQ^XZ") << ""
         << sixInches << sixInches << "^QQ unknown command, skipped";
-    QTest::newRow("media chosen in the window prints it again")
-        << QByteArray("^XA^FO10,10^GB20,20,20^FS^XZ") << "2x1in" << oneInch << oneInch << "";
+    QTest::newRow("media typed in the window prints it again")
+        << QByteArray("^XA^FO10,10^GB20,20,20^FS^XZ") << "50x25mm" << typed << typed << "";
 }
 
 void TestSinkWindow::showsJobs()
@@ -83,10 +84,8 @@ void TestSinkWindow::showsJobs()
     QTRY_COMPARE(query.bytesAvailable(), 82);
     query.disconnectFromHost();
     QTRY_COMPARE(list->rowCount(), 1);
-    send(sink.port(), "^XA^FO5,5^GB50,50,50^FS^PQ2^XZ^XA^FO5,5^GB50,50,50^FS^XZ");
-    QTRY_COMPARE(list->rowCount(), 2);
-    send(sink.port(), newest);
-    QTRY_COMPARE(list->rowCount(), 3);
+    send(list, sink.port(), "^XA^FO5,5^GB50,50,50^FS^PQ2^XZ^XA^FO5,5^GB50,50,50^FS^XZ", 2);
+    send(list, sink.port(), newest, 3);
     // Newest first: bytes, labels and quantity in their columns; the query as what it is.
     QCOMPARE(cellText(list, 0, 2), QString::number(newest.size()));
     QCOMPARE(cellText(list, 1, 3), QStringLiteral("2"));
@@ -100,18 +99,21 @@ void TestSinkWindow::showsJobs()
                                                 "\\x02000,0,0,0,0,2,0,0,00000000,1,000\\x03\\x0d\\x0a\n"
                                                 "\\x021234,0\\x03\\x0d\\x0a\n"));
     list->setCurrentCell(0, 0);
-    QTRY_COMPARE(list->currentRow(), 0);
     if (!media.isEmpty()) {
         auto *size = window.findChild<QComboBox *>(QStringLiteral("media"));
         size->setCurrentText(media);
         QMetaObject::invokeMethod(size, "activated", Q_ARG(int, size->currentIndex()));
         QCOMPARE(QSettings().value(QStringLiteral("media")).toString(), media);
+        QCOMPARE(view->image().size(), label); // the job shown, printed again
+        send(list, sink.port(), newest, 4);    // and the next job, printed on it
     }
+    QTRY_COMPARE(list->currentRow(), 0);
+    QCOMPARE(view->parentWidget()->findChild<QComboBox *>()->currentText(), QStringLiteral("标签 label 1 / 1"));
     QCOMPARE(view->image().size(), label);
     QCOMPARE(view->paperDots(), paper);
-    // At 100 % a dot is a pixel: the label's dots are drawn where the job put them.
-    view->setZoom(100);
-    QCOMPARE(view->scale(), 1.0);
+    // 200 % chosen in the window: a dot is two pixels, the paper has 12 pixels of grey around it; the dots are where the job put them.
+    QMetaObject::invokeMethod(window.findChild<QComboBox *>(QStringLiteral("zoom")), "activated", Q_ARG(int, 2));
+    QCOMPARE(view->widget()->size(), paper * 2 + QSize(24, 24));
     QCOMPARE(view->image().pixelColor(12, 12), QColor(Qt::black));
     QCOMPARE(view->image().pixelColor(label.width() - 1, label.height() - 1), QColor(Qt::white));
     QStringList listed;
@@ -126,8 +128,11 @@ void TestSinkWindow::showsJobs()
     ReceivedJob request;
     request.peer = QStringLiteral("127.0.0.1:5");
     request.httpStatus = QStringLiteral("HTTP 404");
-    window.addJob(request);
+    request.data = QByteArray((256 << 20) - 3 - 56 - newest.size() * (list->rowCount() - 2), 'x'); // 256 MiB kept in all
+    for (int n = list->rowCount(); n < 500; ++n) // the most kept: 500 jobs, the request the newest
+        window.addJob(n == 499 ? request : ReceivedJob());
     QCOMPARE(cellText(list, 0, 1), QStringLiteral("127.0.0.1:5  HTTP 404"));
+    QCOMPARE(cellText(list, list->rowCount() - 1, 2), QStringLiteral("3")); // none dropped: the query is still there
 }
 
 QTEST_MAIN(TestSinkWindow)

@@ -122,11 +122,11 @@ void TestZplsink::reportsJob_data()
         << QByteArray("  8 字节 bytes\n^XA^FDop\n  标签 label job-0002-1.png") << QByteArray("^XA^FDop");
     QTest::newRow("C0 and DEL escaped, tab and line ends kept") << bytesOf("a\x1b[2Jb\x00\x7f\tc\r\n中")
         << QByteArray("  15 字节 bytes\na\\x1b[2Jb\\x00\\x7f\tc\r\n中\n\n") << QByteArray();
-    // A raw C1 byte and the UTF-8 C1 character each show byte for byte; other characters pass.
-    QTest::newRow("C1 escaped, raw and in utf-8") << QByteArray("\x9b" "2J\xc2\x9b" "2J\xc2\x85文\xc2\xa0\x80")
-        << QByteArray("  15 字节 bytes\n\\x9b2J\\xc2\\x9b2J\\xc2\\x85文\xc2\xa0\\x80\n\n") << QByteArray();
-    QTest::newRow("a job past 16 MiB arrives whole to the limit, the rest reported") << QByteArray((16 << 20) + 10, 'y')
-        << QByteArray("  16777216 字节 bytes（超出上限，另有 10 字节未保留 / 10 more bytes dropped）\nyyy") << QByteArray();
+    // A raw C1 byte and the UTF-8 C1 character each show byte for byte; other characters pass (势 ends in 0xBF, U+0800 is E0 A0 80).
+    QTest::newRow("C1 escaped, raw and in utf-8") << QByteArray("\x9b" "2J\xc2\x9b" "2J\xc2\x85势\xe0\xa0\x80\xc2\xa0\x80")
+        << QByteArray("  18 字节 bytes\n\\x9b2J\\xc2\\x9b2J\\xc2\\x85势\xe0\xa0\x80\xc2\xa0\\x80\n\n") << QByteArray();
+    QTest::newRow("a job past 16 MiB arrives whole to the limit, the byte past it reported") << QByteArray((16 << 20) + 1, 'y')
+        << QByteArray("  16777216 字节 bytes（超出上限，另有 1 字节未保留 / 1 more bytes dropped）\nyyy") << QByteArray();
 }
 
 void TestZplsink::reportsJob()
@@ -154,7 +154,7 @@ void TestZplsink::savesNumberedJobs()
 {
     QTemporaryDir dir;
     testfiles::Write(dir.filePath(QStringLiteral("job-0007.zpl")), "kept");
-    RunningSink sink({QStringLiteral("--out"), dir.path()});
+    RunningSink sink({QStringLiteral("--out"), dir.path(), QStringLiteral("--window")});
     sink.send(bytesOf("first\x00job"));
     sink.send("");
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
@@ -194,10 +194,10 @@ void TestZplsink::runsOnce_data()
     };
     QVERIFY(m_busy.isListening() || m_busy.listen(QHostAddress::LocalHost, 0));
     const QString busy = QString::number(m_busy.serverPort());
-    row("help in chinese", {"--help"}, 0, QStringLiteral("虚拟网络标签打印机"));
-    row("help in english", {"--help"}, 0, QStringLiteral("A virtual network label printer"));
+    row("help in chinese and english", {"--help"}, 0, QStringLiteral("按 Ctrl+C 退出。\nA virtual network label printer"));
+    row("help explains each option in both", {"--help"}, 0, QStringLiteral("状态应答报告缺纸 / status answers say the paper is out"));
     row("version", {"--version"}, 0, QStringLiteral("zplsink " ZPLTEST_VERSION));
-    row("busy port", {"--port", busy}, 1, QStringLiteral("无法在 127.0.0.1:%1 监听").arg(busy));
+    row("default port on an address not on this machine", {"--listen", "192.0.2.1"}, 1, "无法在 192.0.2.1:9100 监听");
     row("busy HTTP port", {"--http", busy}, 1, QStringLiteral("cannot serve HTTP on 127.0.0.1:%1: ").arg(busy));
     const auto config = [this](const char *name, const QByteArray &network) {
         const QString path = m_dir.filePath(QLatin1String(name));
@@ -214,8 +214,8 @@ void TestZplsink::runsOnce_data()
     row("config missing", {"--config", m_dir.filePath(QStringLiteral("none.ini"))}, 1,
         QStringLiteral("找不到设置文件 / cannot find the settings file %1").arg(m_dir.filePath(QStringLiteral("none.ini"))));
     const QStringList two{"label-1.png", "label-2.png"};
-    row("one PNG per label, media in mm with decimals", {"--render", "JOB", "--media", "50.5x30mm"}, 0,
-        "label-2.png: 404 x 240", two);
+    row("one PNG per label, media in mm with decimals", {"--render", "JOB", "--media", "1.5x30mm"}, 0,
+        "label-2.png: 12 x 240", two);
     row("24 dots per mm", {"--render", "JOB", "--dpmm", "24", "--media", "2x1in"}, 0, "label-1.png: 1219 x 610", two);
     row("standard input", {"--render", "-"}, 0, QStringLiteral("stdin-1.png: 813 x 1219 点 dots, 数量 quantity 3"),
         {"stdin-1.png"}, "^XA^FDx^FS^PQ3^XZ");
@@ -225,8 +225,9 @@ void TestZplsink::runsOnce_data()
     for (int i = 1; i <= 1000; ++i)
         thousand << QStringLiteral("stdin-%1.png").arg(i);
     thousand.sort();
-    row("at most 1000 labels a job", {"--render", "-"}, 0, "3 more labels not rendered (at most 1000 per job)", thousand,
-        QByteArray("^XA^FS^XZ").repeated(1003));
+    row("at most 1000 labels a job", {"--render", "-"}, 0, "1 more labels not rendered (at most 1000 per job)", thousand,
+        QByteArray("^XA^FS^XZ").repeated(1001));
+    row("a job without a format", {"--render", "-"}, 0, "-: 没有标签 / no labels (no ^XA ... ^XZ format)", {}, "^FDx^FS");
     row("unreadable file", {"--render", "missing.zpl"}, 1, QStringLiteral("无法读取 / cannot read missing.zpl"));
     row("bad dots per mm", {"--render", "JOB", "--dpmm", "7"}, 1, "invalid dots per mm: 7");
     row("bad media", {"--render", "JOB", "--media", "4x"}, 1, "invalid media size: 4x");
@@ -244,7 +245,8 @@ void TestZplsink::runsOnce()
     testfiles::Write(job, "^XA^FO10,10^GB50,50,5^FS^XZ\n^XA^FO20,20^A0N,40^FDTwo^FS^XZ");
     const QString out = dir.filePath(QStringLiteral("png"));
     options.replaceInStrings(QStringLiteral("JOB"), job);
-    QProcess process;
+    QProcess process; // as from a terminal without a display
+    process.setEnvironment(QProcess::systemEnvironment().filter(QRegularExpression("^(?!QT_QPA_PLATFORM=|DISPLAY=|WAYLAND_DISPLAY=)")));
     process.setWorkingDirectory(dir.path());
     process.start(QStringLiteral(ZPLSINK_PATH), options + QStringList{QStringLiteral("--out"), out});
     process.write(input);
