@@ -52,7 +52,7 @@ done < <(perl "${gen[@]}" "$tree")
 listed() { grep -v '^\s*#' "$root/tests/mutation/$1" | awk 'NF { print $1 }'; }
 mapfile -t tests < <(ctest --test-dir "$build" -N | sed -n 's/^ *Test *#[0-9]*: //p')
 targets=(zplsink $(printf '%s\n' "${tests[@]}" | grep '^tst_'))
-reader() { [[ $1 == print/IniProfile.cpp || $1 == print/Platform.cpp ]]; } # what the Wine parity tests build
+reader() { [[ $1 == print/IniProfile.cpp || $1 == print/PlatformWindows.cpp ]]; } # what the Wine parity tests build
 exe() { case $1 in profile_parity*) echo "$build/tests/profile_parity.exe" ;; *) echo "$build/tests/$1" ;; esac; }
 
 # summary RESULTS: the caught share per folder of a sample's results.
