@@ -4,6 +4,7 @@
 
 #include "LabelService.h"
 #include "RequestGuard.h"
+#include "SinkTexts.h"
 
 #include <QAbstractHttpServer>
 #include <QDateTime>
@@ -188,7 +189,7 @@ private:
         const QByteArray shown = path.size() > 120 ? path.left(117) + "..." : path;
         // One arg() for all: a path's "%5E" must not be taken for a placeholder.
         QString line = QStringLiteral("[%1] %2  HTTP %3 %4  -> %5  %6 个标签 labels  %7 ms")
-                           .arg(now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), peer,
+                           .arg(SinkTexts::Timestamp(now), peer,
                                 QString::fromLatin1(method.isEmpty() ? "-" : method),
                                 QString::fromLatin1(shown.isEmpty() ? "-" : shown), QString::number(status),
                                 QString::number(answer.labels.size()), QString::number(ms, 'f', 1));

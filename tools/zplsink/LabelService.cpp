@@ -1,8 +1,10 @@
 #include "LabelService.h"
 
 #include "FormData.h"
+#include "MediaText.h"
 #include "Pdf.h"
 #include "Renderer.h"
+#include "SinkTexts.h"
 
 #include <QMutex>
 #include <QRegularExpression>
@@ -177,7 +179,7 @@ bool orderOf(const ServiceRequest &request, const Route &route, Order *order, Se
     static const QRegularExpression density(QStringLiteral("^(\\d{1,3})dpmm$"));
     const auto d = density.match(QString::fromLatin1(route.density));
     order->media.dpmm = d.hasMatch() ? d.captured(1).toInt() : 0;
-    if (order->media.dpmm != 6 && order->media.dpmm != 8 && order->media.dpmm != 12 && order->media.dpmm != 24) {
+    if (!IsPrinterDpmm(order->media.dpmm)) {
         *failure = error(400, QStringLiteral("打印密度无效 / bad density \"%1\": use 6dpmm, 8dpmm, 12dpmm or 24dpmm")
                                   .arg(QString::fromLatin1(QByteArray::fromPercentEncoding(route.density).left(40))));
         return false;
@@ -298,8 +300,7 @@ ServiceAnswer AnswerLabelRequest(const ServiceRequest &request)
         return answer;
     }
     if (request.method != "GET" && request.method != "POST") {
-        ServiceAnswer answer = error(405, QStringLiteral("不支持的方法 / method %1 not allowed: GET, POST or OPTIONS")
-                                              .arg(QString::fromLatin1(request.method.left(20))));
+        ServiceAnswer answer = error(405, SinkTexts::MethodNotAllowed(QString::fromLatin1(request.method.left(20))));
         answer.headers.emplaceBack("Allow", "GET, POST, OPTIONS");
         return answer;
     }

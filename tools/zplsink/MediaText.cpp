@@ -4,6 +4,11 @@
 
 #include <cmath>
 
+bool IsPrinterDpmm(int dpmm)
+{
+    return dpmm == 6 || dpmm == 8 || dpmm == 12 || dpmm == 24;
+}
+
 bool ParseMedia(const QString &text, zpl::Media *media)
 {
     static const QRegularExpression form(QStringLiteral("^(\\d+(?:\\.\\d+)?)x(\\d+(?:\\.\\d+)?)(in|mm)$"));

@@ -2,6 +2,7 @@
 
 #include "HttpService.h"
 #include "LabelService.h"
+#include "SinkTexts.h"
 
 #include <QTcpSocket>
 
@@ -118,8 +119,7 @@ bool RequestGuard::scan(const QByteArray &bytes, qsizetype *used)
         case Step::Method:
             if (c == ' ') {
                 if (std::find(std::begin(Methods), std::end(Methods), m_token) == std::end(Methods))
-                    return fail(405, QStringLiteral("不支持的方法 / method %1 not allowed: GET, POST or OPTIONS")
-                                         .arg(QString::fromLatin1(m_token)));
+                    return fail(405, SinkTexts::MethodNotAllowed(QString::fromLatin1(m_token)));
                 m_step = Step::Target;
                 m_token.clear();
             } else if (c >= 'A' && c <= 'Z' && m_token.size() < 16) {
@@ -144,13 +144,13 @@ bool RequestGuard::scan(const QByteArray &bytes, qsizetype *used)
         case Step::Version:
             if (c == '\r' || c == '\n') {
                 if (m_version != "HTTP/1.1" && m_version != "HTTP/1.0")
-                    return fail(400, QStringLiteral("只支持 HTTP/1.0 和 1.1 / only HTTP/1.0 and HTTP/1.1"));
+                    return fail(400, SinkTexts::HttpVersionNotSupported());
                 m_close = m_version == "HTTP/1.0";
                 m_step = c == '\r' ? Step::LineEnd : Step::HeaderStart;
             } else {
                 m_version += c;
                 if (!QByteArray("HTTP/1.1").startsWith(m_version) && !QByteArray("HTTP/1.0").startsWith(m_version))
-                    return fail(400, QStringLiteral("只支持 HTTP/1.0 和 1.1 / only HTTP/1.0 and HTTP/1.1"));
+                    return fail(400, SinkTexts::HttpVersionNotSupported());
             }
             break;
         case Step::LineEnd:
@@ -197,7 +197,7 @@ bool RequestGuard::scan(const QByteArray &bytes, qsizetype *used)
             } else if (control) {
                 return fail(400, QStringLiteral("请求头无效 / bad request head: a control character in a header"));
             } else if (m_token == "content-length" && c != ' ' && c != '\t' && (c < '0' || c > '9')) {
-                return fail(400, QStringLiteral("请求头无效 / bad request head: Content-Length is not a number"));
+                return fail(400, SinkTexts::ContentLengthNotNumber());
             } else if (m_value.size() < 64) {
                 m_value += c;
             }
@@ -236,7 +236,7 @@ bool RequestGuard::headerDone()
     const QByteArray value = m_value.trimmed().toLower();
     if (m_token == "content-length") {
         if (value.isEmpty() || value.contains(' ') || value.contains('\t') || value.size() > 12)
-            return fail(400, QStringLiteral("请求头无效 / bad request head: Content-Length is not a number"));
+            return fail(400, SinkTexts::ContentLengthNotNumber());
         m_bodyLeft = value.toLongLong();
     } else if (m_token == "connection") {
         m_close = value.contains("close") || (m_close && !value.contains("keep-alive"));

@@ -2,6 +2,7 @@
 
 #include "LabelText.h"
 #include "Renderer.h"
+#include "SinkTexts.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -223,7 +224,7 @@ void Sink::print(Job &job, const std::vector<zpl::Label> &labels)
             const QString path = m_images.filePath(name);
             line += zpl::SavePng(label, path, &error)
                         ? QStringLiteral("\n    -> ") + path
-                        : QStringLiteral("\n    无法保存 / cannot save %1: %2").arg(path, error);
+                        : QStringLiteral("\n    ") + SinkTexts::CannotSave(path, error);
         }
         job.labels.append(line);
         job.printed.push_back(label);
@@ -241,8 +242,7 @@ void Sink::finish(QTcpSocket *socket)
     m_persisting = job.printer->state();
 
     const QDateTime now = QDateTime::currentDateTime();
-    const QString time = now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    QString line = QStringLiteral("[%1] %2  %3 字节 bytes").arg(time, job.peer).arg(job.data.size());
+    QString line = QStringLiteral("[%1] %2  %3 字节 bytes").arg(SinkTexts::Timestamp(now), job.peer).arg(job.data.size());
     if (job.dropped > 0)
         line += QStringLiteral("（超出上限，另有 %1 字节未保留 / %1 more bytes dropped）").arg(job.dropped);
     if (m_saving)
@@ -259,9 +259,8 @@ void Sink::finish(QTcpSocket *socket)
 
 QString Sink::save(const QByteArray &data, int number)
 {
-    const QString name = QStringLiteral("job-%1.zpl").arg(number, 4, 10, QLatin1Char('0'));
-    QFile file(m_folder.filePath(name));
+    QFile file(m_folder.filePath(SinkTexts::JobFileName(number)));
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(data) != data.size())
-        return QStringLiteral("无法保存 / cannot save %1: %2").arg(file.fileName(), file.errorString());
+        return SinkTexts::CannotSave(file.fileName(), file.errorString());
     return file.fileName();
 }

@@ -3,6 +3,7 @@
 #include "LabelView.h"
 #include "MediaText.h"
 #include "Renderer.h"
+#include "SinkTexts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -109,7 +110,7 @@ void SinkWindow::buildToolBar()
     m_zoom->setObjectName(QStringLiteral("zoom"));
     m_zoom->addItem(QStringLiteral("适合 fit"), LabelView::Fit);
     for (int percent : {100, 200, 400})
-        m_zoom->addItem(QStringLiteral("%1 %").arg(percent), percent);
+        m_zoom->addItem(SinkTexts::ZoomPercent(percent), percent);
     bar->addWidget(new QLabel(QStringLiteral(" 缩放 zoom ")));
     bar->addWidget(m_zoom);
     connect(m_zoom, &QComboBox::activated, this, [this](int i) { m_view->setZoom(m_zoom->itemData(i).toInt()); });
@@ -118,7 +119,7 @@ void SinkWindow::buildToolBar()
         if (i >= 0)
             m_zoom->setCurrentIndex(i);
         else
-            m_zoom->setEditText(QStringLiteral("%1 %").arg(percent));
+            m_zoom->setEditText(SinkTexts::ZoomPercent(percent));
     });
 
     m_size = new QComboBox;
@@ -163,7 +164,7 @@ zpl::Media SinkWindow::RememberedMedia(zpl::Media media, bool sizeGiven, bool dp
     const QSettings settings;
     if (!dpmmGiven) {
         const int dpmm = settings.value(QStringLiteral("dpmm"), media.dpmm).toInt();
-        if (dpmm == 6 || dpmm == 8 || dpmm == 12 || dpmm == 24)
+        if (IsPrinterDpmm(dpmm))
             media.dpmm = dpmm;
     }
     if (!sizeGiven)
@@ -184,8 +185,7 @@ void SinkWindow::applyMedia()
     zpl::Media media;
     media.dpmm = m_dpmm->currentData().toInt();
     if (!ParseMedia(m_size->currentText(), &media)) {
-        statusBar()->showMessage(QStringLiteral("标签纸尺寸无效 / invalid media size: %1 (e.g. 4x6in or 100x150mm)")
-                                     .arg(m_size->currentText()), 10000);
+        statusBar()->showMessage(SinkTexts::InvalidMedia(m_size->currentText()), 10000);
         return;
     }
     if (media.dpmm == m_media.dpmm && media.widthMm == m_media.widthMm && media.lengthMm == m_media.lengthMm)
@@ -333,8 +333,7 @@ void SinkWindow::saveLabel()
                                                       QStringLiteral("label.png"), QStringLiteral("PNG (*.png)"));
     QString error;
     if (!path.isEmpty() && !zpl::SavePng(*label, path, &error))
-        QMessageBox::warning(this, QStringLiteral("zplsink"),
-                             QStringLiteral("无法保存 / cannot save %1:\n%2").arg(QDir::toNativeSeparators(path), error));
+        QMessageBox::warning(this, SinkTexts::Title(), SinkTexts::CannotSaveShown(QDir::toNativeSeparators(path), error));
 }
 
 void SinkWindow::saveJob()
@@ -343,14 +342,14 @@ void SinkWindow::saveJob()
     if (!job)
         return;
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("保存任务 / Save job"),
-                                                      QStringLiteral("job-%1.zpl").arg(job->number, 4, 10, QLatin1Char('0')),
+                                                      SinkTexts::JobFileName(job->number),
                                                       QStringLiteral("ZPL (*.zpl *.txt)"));
     if (path.isEmpty())
         return;
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(job->data) != job->data.size())
-        QMessageBox::warning(this, QStringLiteral("zplsink"), QStringLiteral("无法保存 / cannot save %1:\n%2")
-                                                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
+        QMessageBox::warning(this, SinkTexts::Title(),
+                             SinkTexts::CannotSaveShown(QDir::toNativeSeparators(path), file.errorString()));
 }
 
 void SinkWindow::clearJobs()
