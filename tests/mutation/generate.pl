@@ -40,8 +40,8 @@ if ($exclude) {
 }
 my %drawn;    # folder -> [[rank, line], ...]
 my @folders = ('print', 'render', 'render/symbols', 'tools/zplsink');
-# Built only where Qt HttpServer is missing (Windows without it).
-my %notBuilt = map { $_ => 1 } ('tools/zplsink/HttpServiceMissing.cpp');
+# Built only on Windows, or where Qt HttpServer is missing (Windows without it).
+my %notBuilt = map { $_ => 1 } ('print/PlatformWindows.cpp', 'tools/zplsink/HttpServiceMissing.cpp');
 
 # The code of a line with string and character literals' contents masked
 # (same length), so that operators are found only outside them.
