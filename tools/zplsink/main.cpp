@@ -60,7 +60,11 @@ int renderFile(const Options &options)
     const bool opened = stdinJob ? file.open(stdin, QIODevice::ReadOnly) : (file.setFileName(path), file.open(QIODevice::ReadOnly));
     if (!opened)
         return fail(SinkTexts::CannotRead(path, file.errorString()));
-    const QByteArray job = file.read(64 * 1024 * 1024);
+    // Up to 64 MiB; a pipe gives its bytes in pieces, so read until its end.
+    constexpr qint64 MaxJob = 64 * 1024 * 1024;
+    QByteArray job;
+    for (QByteArray piece; job.size() < MaxJob && !(piece = file.read(MaxJob - job.size())).isEmpty();)
+        job += piece;
     if (!folder.isEmpty() && !QDir().mkpath(folder))
         return fail(SinkTexts::CannotCreateFolder(folder));
     const QDir out(folder.isEmpty() ? QStringLiteral(".") : folder);
