@@ -31,7 +31,11 @@ for id in "${ids[@]}"; do for key in file from to sees; do
     [[ -v M[$id/$key] ]] || { echo "mutants.txt: $id has no $key" >&2 && exit 2; }
 done; done
 generated() { [[ $1 == *@* ]]; }
-count() { generated "$1" && { [[ -v G[$1/file] ]] && echo 1 || echo 0; } && return; FROM=${M[$1/from]} perl -0777 -ne 'my $n = () = /\Q$ENV{FROM}\E/g; print $n' "$tree/${M[$1/file]}" 2>/dev/null || echo 0; }
+# count ID: how often its text is in its file (a generated one: 1 while its line is there).
+count() {
+    if generated "$1"; then [[ -v G[$1/file] ]] && echo 1 || echo 0; return; fi
+    FROM=${M[$1/from]} perl -0777 -ne 'my $n = () = /\Q$ENV{FROM}\E/g; print $n' "$tree/${M[$1/file]}" 2>/dev/null || echo 0
+}
 
 # The copy follows the working tree; unchanged files keep their times, so only
 # what changed is built again.
