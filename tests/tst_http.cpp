@@ -21,6 +21,7 @@ namespace {
 struct Reply
 {
     int status = 0;
+    QByteArray reason;
     QMap<QByteArray, QByteArray> headers;   // names in lower case
     QByteArray body;
     bool closed = false; // by the server, before the client gave up
@@ -32,6 +33,7 @@ Reply parse(const QByteArray &raw)
     const qsizetype end = raw.indexOf("\r\n\r\n");
     const QList<QByteArray> lines = raw.left(end).split('\n');
     reply.status = lines.value(0).split(' ').value(1).toInt();
+    reply.reason = lines.value(0).mid(lines.value(0).indexOf(' ', 9) + 1).trimmed();
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const qsizetype colon = lines[i].indexOf(':');
         reply.headers[lines[i].left(colon).trimmed().toLower()] = lines[i].mid(colon + 1).trimmed();
@@ -161,6 +163,8 @@ void TestHttp::answers_data()
     row("X-Rotation 180 turns it over", request("POST", Label, Box, "X-Rotation: 180\r\n"), 200, "1", "",
         QRect(813 - 300, 1219 - 200, 200, 100));
     row("X-Quality Grayscale is taken", request("POST", Label, Box, "X-Quality: Grayscale\r\n"), 200, "1", "", box);
+    row("X-Quality neither Grayscale nor Bitonal", request("POST", Label, Box, "X-Quality: Sepia\r\n"), 400, "0",
+        "bad X-Quality \"Sepia\"");
     row("X-Linter: offset|length|command|parameter|message", request("POST", Label, "^XA^FO1,x^ZZ^XZ", "X-Linter: On\r\n"),
         200, "1", "X-Warnings: 3|6|^FO|2|parameter 2 \"x\" is not a number; the default is used|9|3|^ZZ||unknown command, skipped");
     row("percent-encoded bytes that are not UTF-8, raw UTF-8 at its bounds", request("GET", Label + "%5EXA%5EFO9,9%5EA0,30"
@@ -179,6 +183,7 @@ void TestHttp::answers_data()
         "malformed multipart/form-data body");
     row("another path", request("POST", "/v1/printers/8dpmm/../labels/4x6/0/", Box), 404, "0", "no such path");
     row("another method", request("DELETE", Label), 405, "0", "method DELETE not allowed");
+    row("a method no route knows", request("TRACE", Label), 405, "0", "method TRACE not allowed");
     row("Accept it cannot give, PNG refused", request("POST", Label, Box, "Accept: text/html, image/png;q=0\r\n"), 406,
         "0", "cannot answer Accept \"text/html, image/png;q=0\"");
     row("a body over 8 MiB", request("POST", Label, {}, "Content-Length: 8388609\r\n"), 413, "0", "8 MiB limit");
@@ -196,6 +201,11 @@ void TestHttp::answers()
     QFETCH(int, status);
     const Reply reply = m_sink->exchange(request);
     QCOMPARE(reply.status, status);
+    // The reason phrases of RFC 9110 (413 by its older name, which clients still print).
+    static const QMap<int, QByteArray> reasons{{200, "OK"}, {204, "No Content"}, {400, "Bad Request"}, {404, "Not Found"},
+        {405, "Method Not Allowed"}, {406, "Not Acceptable"}, {411, "Length Required"}, {413, "Payload Too Large"},
+        {431, "Request Header Fields Too Large"}};
+    QCOMPARE(reply.reason, reasons.value(status));
     QVERIFY(reply.closed);
     QTEST(reply.headers.value("x-total-count"), "total");
     QCOMPARE(reply.headers.value("access-control-allow-origin"), QByteArray("*"));
