@@ -1,7 +1,6 @@
 #include "Printer.h"
 
 #include "CodePage.h"
-#include "Settings.h"
 #include "FieldRenderer.h"
 #include "GraphicField.h"
 
@@ -33,45 +32,6 @@ Printer::Printer(Media media) : m_media(media), m_storage(std::make_shared<Stora
 void Printer::setStorage(std::shared_ptr<Storage> storage)
 {
     m_storage = storage ? std::move(storage) : std::make_shared<Storage>();
-}
-
-const QHash<QByteArray, Printer::Handler> &Printer::handlers()
-{
-    static const QHash<QByteArray, Handler> table = {
-        {"^XA", &Printer::startFormat},     {"^XZ", &Printer::endFormat},
-        {"^FO", &Printer::fieldOrigin},     {"^FT", &Printer::fieldOrigin},
-        {"^FD", &Printer::fieldData},       {"^FV", &Printer::fieldData},
-        {"^FS", &Printer::fieldSeparator},  {"^FH", &Printer::hexIndicator},
-        {"^FR", &Printer::fieldReverse},    {"^FB", &Printer::fieldBlock},
-        {"^GB", &Printer::graphicShape},
-        {"^GC", &Printer::graphicShape},    {"^GD", &Printer::graphicShape},
-        {"^GE", &Printer::graphicShape},    {"^GF", &Printer::graphicField},
-        {"^PQ", &Printer::quantity},
-        {"~HS", &Printer::query},           {"~HI", &Printer::query},
-        {"~HQ", &Printer::query},
-        // Prefix and delimiter changes act in the tokenizer; comments do nothing.
-        {"^CC", &Printer::ignore}, {"~CC", &Printer::ignore}, {"^CT", &Printer::ignore},
-        {"~CT", &Printer::ignore}, {"^CD", &Printer::ignore}, {"~CD", &Printer::ignore},
-        {"^FX", &Printer::ignore},
-        // Media handling and printer set-up: no effect on the image.
-        {"^MM", &Printer::ignore}, {"^MT", &Printer::ignore},
-        {"^MC", &Printer::ignore}, {"^JM", &Printer::ignore}, {"^PM", &Printer::ignore},
-        {"^JU", &Printer::ignore}, {"^JZ", &Printer::ignore}, {"~JA", &Printer::ignore},
-        {"^PF", &Printer::ignore}, {"~TA", &Printer::ignore}, {"~JS", &Printer::ignore},
-        {"^KL", &Printer::ignore}, {"^SZ", &Printer::ignore}, {"^XB", &Printer::ignore},
-        {"^PA", &Printer::ignore}, {"^FP", &Printer::fieldDirection},
-        {"^LS", &Printer::labelShift}, {"^MU", &Printer::units},
-        {"^FN", &Printer::fieldNumber},     {"^DF", &Printer::defineFormat},
-        {"^XF", &Printer::recallFormat},    {"~DG", &Printer::downloadGraphic},
-        {"~DY", &Printer::downloadObject},  {"^XG", &Printer::recallGraphic},
-        {"^IM", &Printer::recallGraphic},   {"^IL", &Printer::recallGraphic},
-        {"^ID", &Printer::deleteObject},    {"^HW", &Printer::directory},
-        {"^IS", &Printer::storeLabelImage},     {"^CW", &Printer::fontAlias},
-        {"^SN", &Printer::serial},          {"^SF", &Printer::serial},
-        {"^FC", &Printer::clock},
-        {"^TB", &Printer::textBlock},       {"^GS", &Printer::graphicSymbol},
-    };
-    return table;
 }
 
 std::vector<Label> Printer::feed(const QByteArray &bytes)
@@ -110,21 +70,19 @@ void Printer::execute(const Token &given)
             m_definition.push_back(given);
         return;
     }
-    const Token token = ToDots(given, m_state.units, [this, &given](const QString &text) { diagnose(given, text); });
-    if (token.prefix == '^' && (token.name.startsWith('A') || (token.name.startsWith('B') && token.name != "BY"))) {
-        token.name.startsWith('A') ? font(token) : barcode(token);
+    const Command *command = find(given);
+    if (!command) {
+        diagnose(given, QStringLiteral("unknown command, skipped"));
         return;
     }
-    if (ApplySetting(reader(token), m_state, m_media))
-        return;
-    const auto handler = handlers().value(token.command());
-    if (!handler) {
-        diagnose(token, QStringLiteral("unknown command, skipped"));
-        return;
-    }
+    const Token token = ToDots(given, m_state.units, measured(*command, given),
+                               [this, &given](const QString &text) { diagnose(given, text); });
     if (token.truncated)
         diagnose(token, QStringLiteral("parameters longer than %1 bytes were cut").arg(Tokenizer::MaxArgs));
-    (this->*handler)(token);
+    if (command->keep)
+        command->keep(reader(token), m_state, m_media);
+    else
+        (this->*command->run)(token);
 }
 
 void Printer::diagnose(const Token &token, const QString &text)
@@ -457,11 +415,6 @@ void Printer::units(const Token &token)
 
 void Printer::ignore(const Token &)
 {
-}
-
-void Printer::unsupported(const Token &token)
-{
-    diagnose(token, QStringLiteral("not supported by this printer, skipped"));
 }
 
 } // namespace zpl

@@ -63,8 +63,19 @@ public:
     Storage &storage() const { return *m_storage; }
 
 private:
+    // One row of the command table (Commands.cpp): all this printer knows of a command.
     using Handler = void (Printer::*)(const Token &);
-    static const QHash<QByteArray, Handler> &handlers();
+    using Setting = void (*)(const CommandReader &, PrinterState &, const Media &);
+    struct Command {
+        Command(Handler run, QList<int> measured = {}) : run(run), measured(std::move(measured)) {}
+        Command(Setting keep, QList<int> measured = {}) : keep(keep), measured(std::move(measured)) {}
+        Handler run = nullptr;      // what it does to the format, or
+        Setting keep = nullptr;     // what it keeps in the printer's state
+        QList<int> measured;        // its parameters given in ^MU units
+    };
+    // The row for the token's command, or its family's (^A fonts, ^B barcodes); null: unknown.
+    static const Command *find(const Token &token);
+    static QList<int> measured(const Command &command, const Token &token);
 
     void execute(const Token &token);
     void diagnose(const Token &token, const QString &text);
@@ -111,7 +122,6 @@ private:
     void labelShift(const Token &token);
     QByteArray clockData(const QByteArray &data) const;
     void ignore(const Token &token);
-    void unsupported(const Token &token);
 
     Tokenizer m_tokenizer;
     Media m_media;

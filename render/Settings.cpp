@@ -11,35 +11,6 @@ namespace zpl {
 
 namespace {
 
-void defaultFont(const CommandReader &c, PrinterState &s)
-{
-    const QByteArray f = c.text(0);
-    if (!f.isEmpty())
-        s.font = f.at(0);
-    // The ZPL guide, ^CF: "Defining only the height or width forces the
-    // magnification to be proportional to the parameter defined. If neither
-    // value is defined, the last ^CF values given or the default ^CF values
-    // for height and width are used." 0 is not defined.
-    const int height = c.number(1, 0, 0, MaxCoordinate), width = c.number(2, 0, 0, MaxCoordinate);
-    if (height > 0 || width > 0) {
-        s.fontHeight = height;
-        s.fontWidth = width;
-    }
-}
-
-void barDefaults(const CommandReader &c, PrinterState &s)
-{
-    s.by.moduleWidth = c.number(0, s.by.moduleWidth, 1, 10);
-    const QByteArray r = c.text(1);
-    bool ok = false;
-    const double ratio = r.toDouble(&ok);
-    if (!r.isEmpty() && (!ok || ratio < 2.0 || ratio > 3.0))
-        c.note(QStringLiteral("the wide to narrow ratio must be 2.0-3.0"));
-    else if (ok)
-        s.by.ratio = ratio;
-    s.by.height = c.number(2, s.by.height, 1, MaxCoordinate);
-}
-
 // ^LRY/N and ^POI/N: one of two letters.
 void choice(const CommandReader &c, const char *yes, const char *no, bool &value)
 {
@@ -48,24 +19,6 @@ void choice(const CommandReader &c, const char *yes, const char *no, bool &value
         c.note(QStringLiteral("expects %1 or %2").arg(QLatin1String(yes), QLatin1String(no)));
     else
         value = p == yes;
-}
-
-void labelSize(const CommandReader &c, PrinterState &s, const Media &media)
-{
-    const bool width = c.token().name == "PW";
-    int &value = width ? s.printWidth : s.labelLength;
-    const int limit = width ? media.widthDots() : media.lengthDots();
-    const int asked = c.number(0, value, 1, MaxCoordinate);
-    if (asked > limit)
-        c.note(QStringLiteral("%1 dots exceed the media's %2; the media's size is used").arg(asked).arg(limit));
-    value = qMin(asked, limit);
-}
-
-void mediaTracking(const CommandReader &c, PrinterState &s)
-{
-    // The ZPL guide: "a value must be entered or the command is ignored".
-    if (!c.text(0).isEmpty())
-        s.mediaTracking = c.letter(0, "YNWMAV");
 }
 
 // A value from the job as a note may quote it: itself when it is a few
@@ -100,7 +53,56 @@ bool darknessLevel(const CommandReader &c, bool relative, double *value)
     return false;
 }
 
-void darkness(const CommandReader &c, PrinterState &s)
+} // namespace
+
+void SetDefaultFont(const CommandReader &c, PrinterState &s, const Media &)
+{
+    const QByteArray f = c.text(0);
+    if (!f.isEmpty())
+        s.font = f.at(0);
+    // The ZPL guide, ^CF: "Defining only the height or width forces the
+    // magnification to be proportional to the parameter defined. If neither
+    // value is defined, the last ^CF values given or the default ^CF values
+    // for height and width are used." 0 is not defined.
+    const int height = c.number(1, 0, 0, MaxCoordinate), width = c.number(2, 0, 0, MaxCoordinate);
+    if (height > 0 || width > 0) {
+        s.fontHeight = height;
+        s.fontWidth = width;
+    }
+}
+
+void SetBarDefaults(const CommandReader &c, PrinterState &s, const Media &)
+{
+    s.by.moduleWidth = c.number(0, s.by.moduleWidth, 1, 10);
+    const QByteArray r = c.text(1);
+    bool ok = false;
+    const double ratio = r.toDouble(&ok);
+    if (!r.isEmpty() && (!ok || ratio < 2.0 || ratio > 3.0))
+        c.note(QStringLiteral("the wide to narrow ratio must be 2.0-3.0"));
+    else if (ok)
+        s.by.ratio = ratio;
+    s.by.height = c.number(2, s.by.height, 1, MaxCoordinate);
+}
+
+void SetLabelSize(const CommandReader &c, PrinterState &s, const Media &media)
+{
+    const bool width = c.token().name == "PW";
+    int &value = width ? s.printWidth : s.labelLength;
+    const int limit = width ? media.widthDots() : media.lengthDots();
+    const int asked = c.number(0, value, 1, MaxCoordinate);
+    if (asked > limit)
+        c.note(QStringLiteral("%1 dots exceed the media's %2; the media's size is used").arg(asked).arg(limit));
+    value = qMin(asked, limit);
+}
+
+void SetMediaTracking(const CommandReader &c, PrinterState &s, const Media &)
+{
+    // The ZPL guide: "a value must be entered or the command is ignored".
+    if (!c.text(0).isEmpty())
+        s.mediaTracking = c.letter(0, "YNWMAV");
+}
+
+void SetDarkness(const CommandReader &c, PrinterState &s, const Media &)
 {
     double level = 0;
     if (darknessLevel(c, false, &level))
@@ -111,7 +113,7 @@ void darkness(const CommandReader &c, PrinterState &s)
 // 50.8 mm/sec." up to "E or 8 = 203.2 mm/sec." and numbers to 12 (1, 13 and
 // 14 on some models); a speed not in the list is refused, the last stays. Kept
 // as the command's text, "B" or "2,E,A".
-void printRate(const CommandReader &c, PrinterState &s)
+void SetPrintRate(const CommandReader &c, PrinterState &s, const Media &)
 {
     static const char *const names[] = {"print", "slew", "backfeed"};
     QByteArrayList speeds = s.printRate.split(',');
@@ -134,7 +136,7 @@ void printRate(const CommandReader &c, PrinterState &s)
 
 // ^LHx,y: the ZPL guide's "Accepted Values: 0 to 32000" for each; a value
 // beyond is refused, the last one stays.
-void labelHome(const CommandReader &c, PrinterState &s)
+void SetLabelHome(const CommandReader &c, PrinterState &s, const Media &)
 {
     int xy[2] = {s.home.x(), s.home.y()};
     for (int i = 0; i < 2; ++i) {
@@ -150,7 +152,7 @@ void labelHome(const CommandReader &c, PrinterState &s)
 // ^CIa: the character sets the ZPL guide lists (0-17, 24, 26-31, 33-36; the
 // rest are "Reserved"). Another is refused, the last one stays; one we cannot
 // decode is taken and read as code page 850, with a note.
-void codePage(const CommandReader &c, PrinterState &s)
+void SetCodePage(const CommandReader &c, PrinterState &s, const Media &)
 {
     const QByteArray text = c.text(0);
     bool ok = false;
@@ -166,40 +168,25 @@ void codePage(const CommandReader &c, PrinterState &s)
     s.codePage = page;
 }
 
-} // namespace
-
-bool ApplySetting(const CommandReader &c, PrinterState &s, const Media &media)
+void SetFieldDefaults(const CommandReader &c, PrinterState &s, const Media &)
 {
-    const QByteArray command = c.token().command();
-    if (command == "^CF")
-        defaultFont(c, s);
-    else if (command == "^BY")
-        barDefaults(c, s);
-    else if (command == "^FW") {
-        s.rotation = c.rotation(c.text(0), s.rotation);
-        s.justify = c.number(1, s.justify, 0, 2);
-    }
-    else if (command == "^LH")
-        labelHome(c, s);
-    else if (command == "^LR")
-        choice(c, "Y", "N", s.reverseAll);
-    else if (command == "^PW" || command == "^LL")
-        labelSize(c, s, media);
-    else if (command == "^MN")
-        mediaTracking(c, s);
-    else if (command == "^PO")
-        choice(c, "I", "N", s.invert);
-    else if (command == "^PR")
-        printRate(c, s);
-    else if (command == "~SD")
-        darkness(c, s);
-    else if (command == "^MD")
-        darknessLevel(c, true, &s.mediaDarkness);
-    else if (command == "^CI")
-        codePage(c, s);
-    else
-        return false;
-    return true;
+    s.rotation = c.rotation(c.text(0), s.rotation);
+    s.justify = c.number(1, s.justify, 0, 2);
+}
+
+void SetReverseAll(const CommandReader &c, PrinterState &s, const Media &)
+{
+    choice(c, "Y", "N", s.reverseAll);
+}
+
+void SetInvert(const CommandReader &c, PrinterState &s, const Media &)
+{
+    choice(c, "I", "N", s.invert);
+}
+
+void SetMediaDarkness(const CommandReader &c, PrinterState &s, const Media &)
+{
+    darknessLevel(c, true, &s.mediaDarkness);
 }
 
 } // namespace zpl

@@ -4,36 +4,6 @@
 
 namespace zpl {
 
-namespace {
-
-// Which parameters of a command are lengths.
-QList<int> MeasuredParameters(const Token &token)
-{
-    const QByteArray n = token.name;
-    if (token.prefix != '^')
-        return {};
-    if (n == "FO" || n == "FT" || n == "LH" || n == "GC")
-        return {0, 1};
-    if (n == "GB" || n == "GD" || n == "GE")
-        return {0, 1, 2};
-    if (n == "PW" || n == "LL" || n == "LS" || n == "LT" || n == "FB")
-        return {0};
-    if (n == "BY")
-        return {2};
-    if (n == "TB")
-        return {1, 2};
-    if (n.startsWith('A'))
-        return {1, 2};
-    if (n.size() == 2 && n.at(0) == 'B') {
-        if (QByteArray("QXOD0").contains(n.at(1)))      // module sizes, not lengths
-            return {};
-        return {QByteArray("3K1").contains(n.at(1)) ? 2 : 1};
-    }
-    return {};
-}
-
-} // namespace
-
 void ApplyUnits(const CommandReader &c, Units &units, int dpmm)
 {
     const QByteArray a = c.text(0).toUpper();
@@ -49,12 +19,10 @@ void ApplyUnits(const CommandReader &c, Units &units, int dpmm)
         units.scale = double(to) / from;
 }
 
-Token ToDots(const Token &token, const Units &units, const std::function<void(const QString &)> &report)
+Token ToDots(const Token &token, const Units &units, const QList<int> &measured,
+             const std::function<void(const QString &)> &report)
 {
-    if (units.identity())
-        return token;
-    const QList<int> measured = MeasuredParameters(token);
-    if (measured.isEmpty())
+    if (units.identity() || measured.isEmpty())
         return token;
     QList<QByteArray> params = token.params();
     for (int i : measured) {

@@ -4,13 +4,13 @@
 // a: D dots (default), I inches, M millimetres, which convert at the
 // printer's dots per mm; b and c (format and printer dots per inch, 150 200
 // 300 600) scale dot values by c / b. Persists, like the other settings.
-// ToDots() rewrites the measured parameters of a command (^FO ^FT ^LH ^GB
-// ^GC ^GD ^GE ^PW ^LL ^LS ^LT ^BY's height, a font's height and width, ^FB's
-// width, ^TB's width and height, a linear barcode's height) into whole dots,
-// so that the interpreter reads dots whatever the units were.
+// ToDots() rewrites the parameters of a command that are lengths (the
+// command table, Commands.cpp, says which) into whole dots, so that the
+// interpreter reads dots whatever the units were.
 
 #include "Tokenizer.h"
 
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -27,7 +27,8 @@ struct Units
 class CommandReader;
 // Reads ^MU into `units`; notes go through the reader.
 void ApplyUnits(const CommandReader &command, Units &units, int dpmm);
-// `token` with its measured parameters in dots; unchanged under identity units.
-Token ToDots(const Token &token, const Units &units, const std::function<void(const QString &)> &report);
+// `token` with its parameters `measured` (indices) in dots; unchanged under identity units.
+Token ToDots(const Token &token, const Units &units, const QList<int> &measured,
+             const std::function<void(const QString &)> &report);
 
 } // namespace zpl

@@ -19,37 +19,47 @@ namespace {
 
 using Encoder = BarcodeResult (*)(const BarcodeRequest &);
 
-struct Entry { char type; Encoder encode; };
+// The parameter that gives the bar height in dots, counted from o: ^MU
+// converts it. Matrix symbols have none (their sizes are modules).
+constexpr int NoHeight = -1;
+
+struct Entry { char type; Encoder encode; int height; };
 
 // One row per ^B type this library encodes.
 constexpr Entry kEncoders[] = {
-    {'C', EncodeCode128Field},
-    {'3', EncodeCode39Field},
-    {'1', EncodeCode11Field},
-    {'A', EncodeCode93Field},
-    {'2', EncodeInterleaved2of5Field},
-    {'K', EncodeCodabarField},
-    {'E', EncodeEan13Field},
-    {'8', EncodeEan8Field},
-    {'U', EncodeUpcAField},
-    {'9', EncodeUpcEField},
-    {'S', EncodeUpcEanExtensionField},
-    {'Q', EncodeQrField},
-    {'X', EncodeDataMatrixField},
-    {'7', EncodePdf417Field},
-    {'O', EncodeAztecField},
-    {'0', EncodeAztecField},
-    {'D', EncodeMaxiCodeField},
-    {'Z', EncodePostnetField},
+    {'C', EncodeCode128Field, 1},           // ^BCo,h
+    {'3', EncodeCode39Field, 2},            // ^B3o,e,h
+    {'1', EncodeCode11Field, 2},            // ^B1o,e,h
+    {'A', EncodeCode93Field, 1},
+    {'2', EncodeInterleaved2of5Field, 1},
+    {'K', EncodeCodabarField, 2},           // ^BKo,e,h
+    {'E', EncodeEan13Field, 1},
+    {'8', EncodeEan8Field, 1},
+    {'U', EncodeUpcAField, 1},
+    {'9', EncodeUpcEField, 1},
+    {'S', EncodeUpcEanExtensionField, 1},
+    {'Q', EncodeQrField, NoHeight},
+    {'X', EncodeDataMatrixField, NoHeight},
+    {'7', EncodePdf417Field, 1},            // ^B7o,h: the row height
+    {'O', EncodeAztecField, NoHeight},
+    {'0', EncodeAztecField, NoHeight},
+    {'D', EncodeMaxiCodeField, NoHeight},
+    {'Z', EncodePostnetField, 1},
 };
 
-Encoder FindEncoder(char type)
+const Entry *Find(char type)
 {
     for (const Entry &entry : kEncoders) {
         if (entry.type == type)
-            return entry.encode;
+            return &entry;
     }
     return nullptr;
+}
+
+Encoder FindEncoder(char type)
+{
+    const Entry *entry = Find(type);
+    return entry ? entry->encode : nullptr;
 }
 
 } // namespace
@@ -57,6 +67,12 @@ Encoder FindEncoder(char type)
 bool IsBarcodeType(char type)
 {
     return FindEncoder(type) != nullptr;
+}
+
+int BarHeightParameter(char type)
+{
+    const Entry *entry = Find(type);
+    return entry ? entry->height : NoHeight;
 }
 
 bool TakesOrientation(char type)

@@ -36,6 +36,7 @@ struct BarcodeResult {
     QStringList notes;                                 // diagnostics (the core adds offset and command)
 };
 bool IsBarcodeType(char type);                         // the types EncodeBarcodeField knows
+int BarHeightParameter(char type);                     // which parameter is the bar height; -1: none
 // ^BD (MaxiCode) is the one type whose first parameter is no orientation:
 // "^BDm,n,t" in the ZPL guide, m the mode. ^FW "sets the default orientation
 // for all command fields that have an orientation (rotation) parameter", so
