@@ -2,6 +2,7 @@
 
 #include "HttpService.h"
 
+#include "HttpLimits.h"
 #include "LabelService.h"
 #include "RequestGuard.h"
 #include "SinkTexts.h"
@@ -22,10 +23,7 @@
 
 namespace {
 
-// Answers not yet taken by their clients, over all connections, and requests
-// being rendered, before new requests are refused.
-constexpr qint64 MaxUnsentBytes = 64 * 1024 * 1024;
-constexpr int MaxWorking = 64;
+using namespace HttpLimits;
 
 QByteArray methodName(QHttpServerRequest::Method method)
 {

@@ -1,5 +1,6 @@
 #include "LabelService.h"
 
+#include "HttpLimits.h"
 #include "FormData.h"
 #include "MediaText.h"
 #include "Pdf.h"
@@ -14,12 +15,7 @@
 
 namespace {
 
-constexpr double MaxInches = 15;
-// X-Warnings stops growing past this: HTTP clients refuse longer headers.
-constexpr qsizetype MaxWarningsBytes = 8 * 1024;
-// The dots of all the labels of one answer: 400 labels of 4 x 6 in at 8 dots
-// per mm, 50 MB before compression.
-constexpr qint64 MaxAnswerDots = 400 * 1000 * 1000;
+using namespace HttpLimits;
 
 struct Order
 {

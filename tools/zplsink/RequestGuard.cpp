@@ -1,5 +1,6 @@
 #include "RequestGuard.h"
 
+#include "HttpLimits.h"
 #include "HttpService.h"
 #include "LabelService.h"
 #include "SinkTexts.h"
@@ -11,14 +12,7 @@
 
 namespace {
 
-constexpr qint64 HeadMs = 10000;
-constexpr qint64 RequestMs = 60000;
-constexpr qint64 StallMs = 10000;
-constexpr qint64 IdleMs = 30000;
-// After a refusal: how long, and how much, the client's bytes are dropped
-// before the connection is closed.
-constexpr qint64 LingerMs = 2000;
-constexpr qint64 MaxDrainedBytes = 1024 * 1024;
+using namespace HttpLimits;
 
 // The methods let through; Qt's parser knows them all.
 const QByteArray Methods[] = {"GET", "POST", "PUT", "DELETE", "OPTIONS", "PATCH"};
@@ -112,7 +106,7 @@ bool RequestGuard::scan(const QByteArray &bytes, qsizetype *used)
             m_bodyLeft = 0;
             m_since.start();
         }
-        if (++m_headBytes > HttpService::MaxHeadBytes)
+        if (++m_headBytes > MaxHeadBytes)
             return fail(431, QStringLiteral("请求头超过 64 KiB / request head over the 64 KiB limit"));
         const bool control = (uchar(c) < 0x20 && c != '\t') || c == 0x7f;
         switch (m_step) {
@@ -248,7 +242,7 @@ bool RequestGuard::headerDone()
 
 bool RequestGuard::headComplete()
 {
-    if (m_bodyLeft > HttpService::MaxBodyBytes)
+    if (m_bodyLeft > MaxBodyBytes)
         return fail(413, QStringLiteral("请求正文超过 8 MiB / request body over the 8 MiB limit (Content-Length %1)")
                              .arg(m_bodyLeft));
     const qint64 needed = m_bodyLeft + m_headBytes;

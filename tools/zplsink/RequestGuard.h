@@ -10,17 +10,16 @@
 //   takes (a known method, a target without blanks or control characters,
 //   HTTP/1.0 or 1.1, header names of token characters), so that anything the
 //   parser would choke on is refused before it reaches it;
-// - it refuses a head over 64 KiB (431), a body without Content-Length (411)
-//   or over 8 MiB (413), and a body that would take the service over its budget
-//   of buffered bytes (503), as soon as the head says so;
-// - it cuts a head that takes over 10 s, a request over 60 s or a pause of
-//   10 s inside one (408), an answer its client does not read for 10 s, and a
-//   connection idle for 30 s.
+// - it refuses a head too long (431), a body without Content-Length (411) or
+//   too long (413), and a body that would take the service over its budget of
+//   buffered bytes (503), as soon as the head says so;
+// - it cuts a head or a request that takes too long, or pauses inside one
+//   (408), an answer its client does not read, and an idle connection.
+// The figures are in HttpLimits.h.
 //
 // A refusal is one line of text with its status, after which Qt's server
 // gets no more of the connection; the guard drops what the client still sends
-// (up to 1 MiB, for 2 s, so that the answer is not lost in a reset) and
-// closes it.
+// for a while (so that the answer is not lost in a reset) and closes it.
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -39,7 +38,6 @@ public:
     {
         qint64 held = 0;
     };
-    static constexpr qint64 MaxHeldBytes = 64 * 1024 * 1024;
 
     // Watches `socket`, whose child it becomes; connect it before anyone else
     // reads the socket.
