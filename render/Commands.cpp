@@ -53,7 +53,7 @@ const Printer::Command *Printer::find(const Token &token)
         {"^GE", {&Printer::graphicShape, {0, 1, 2}}},
         {"^GF", {&Printer::graphicField}},
         // What persists across formats
-        {"^BY", {&SetBarDefaults, {2}}},   {"^CF", {&SetDefaultFont}},
+        {"^BY", {&SetBarDefaults, {0, 2}}},   {"^CF", {&SetDefaultFont}},
         {"^FW", {&SetFieldDefaults}},      {"^LH", {&SetLabelHome, {0, 1}}},
         {"^LR", {&SetReverseAll}},         {"^PW", {&SetLabelSize, {0}}},
         {"^LL", {&SetLabelSize, {0}}},     {"^MN", {&SetMediaTracking}},

@@ -179,8 +179,8 @@ void TestRender::interpreter_data()
     row("^CI28 reads UTF-8; ^FH decodes before the code page, an escape at the end too",
         "^XA^CI28^FDWei\xc3\x9f^FS^FH^FD_4_C3_9f^FS^XZ", "text(Weiß) text(_4ß)");
     row("several labels in one job, ^PQ's number or 1", "^XA^FDa^FS^PQ^XZ^XA^FDb^FS^PQ3^XZ", "text(a) | 813x1219 q3 text(b)");
-    row("^MUM: millimetres at 8 dots per mm, persisting; ^BY,,h keeps the module width, ^BYw the height",
-        "^XA^BY3^MUM^XZ^XA^BY,,5^FO1.5,2^GB10,5,1^FS^FO0,10^B1N,N,10,N^FD1^FS^FO0,30^BCN,,N^FD1^FS^BY2^FO0,40^BCN,,N^FD1^FS^MUD^XZ",
+    row("^MUM: millimetres at 8 dots per mm, persisting; ^BY,,h keeps the module width, ^BYw (0.3 mm: 2 dots) the height",
+        "^XA^BY3^MUM^XZ^XA^BY,,5^FO1.5,2^GB10,5,1^FS^FO0,10^B1N,N,10,N^FD1^FS^FO0,30^BCN,,N^FD1^FS^BY0.3^FO0,40^BCN,,N^FD1^FS^MUD^XZ",
         "box(12,16,80,40) code(0,80,147,80) code(0,240,138,40) code(0,320,92,40)");
     row("^MUI: inches; ^MU dpi conversion doubles dots, halves them from 600, a base of 0 converts nothing",
         "^XA^MUI^FO0.5,1^GB1,0.25,0.25^FS^MUD,200,400^FO10,20^GB5,5^FS^MUD,600,300^FO600,40^GB10,10^FS^MUD,0,300^FO5,5^GB5,5^FS^MUD^XZ",
