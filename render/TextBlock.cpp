@@ -63,7 +63,10 @@ void LayOutBlock(const FieldState &field, const Font &font, const QString &text,
     const int maxLines = field.blockLines;
     int index = 0;
     qreal widest = 0;
-    for (const QString &paragraph : text.split(QStringLiteral("\\&"))) {
+    const QStringList paragraphs = text.split(QStringLiteral("\\&"));
+    const qreal space = font.advance(QStringLiteral(" "));
+    for (qsizetype p = 0; p < paragraphs.size(); ++p) {
+        const QString &paragraph = paragraphs.at(p);
         const qreal indent = index == 0 ? 0 : field.blockIndent;
         const QStringList lines = wrap(font, paragraph, width - indent, width - field.blockIndent);
         for (int i = 0; i < lines.size() && index < 10000; ++i, ++index) {
@@ -91,8 +94,10 @@ void LayOutBlock(const FieldState &field, const Font &font, const QString &text,
                 continue;
             }
             qreal x = lead;
+            // Printers centre a line as if one space followed it, unless a
+            // \& ends it.
             if (field.blockJustify == 'C')
-                x = lead + (room - advance) / 2;
+                x = lead + (room - advance - (last && p + 1 < paragraphs.size() ? 0 : space)) / 2;
             else if (field.blockJustify == 'R')
                 x = lead + room - advance;
             font.addText(path, line, x, y);

@@ -89,6 +89,7 @@ private slots:
     void fontSizes();
     void rotation_data();
     void rotation();
+    void blockCentre();
     void labelsReadBack_data();
     void labelsReadBack();
     void snapshots_data();
@@ -420,7 +421,7 @@ void TestRender::rotation_data()
     row("^FT N: baseline at y", "^FT100,130^A0N,40^FDHIH^FS", {100, 99, 62, 32}, true);
     row("^CF sets the font of fields without ^A", "^CF0,40^FO100,100^FDHIH^FS", {100, 100, 62, 31}, true);
     row("^FB with ^FT: the last line sits on y; no width, no wrapping", "^FT100,200^FB,3^A0N,40^FDHIH^FS", {100, 90, 62, 31}, true);
-    row("^FB centres a line", "^FO100,100^FB300,1,0,C^A0N,40^FDHIH^FS", {219, 100, 62, 31}, true);
+    row("^FB centres a line, half a space left of the middle", "^FO100,100^FB300,1,0,C^A0N,40^FDHIH^FS", {216, 100, 62, 31}, true);
     row("^FB puts a line right", "^FO100,100^FB300,1,0,R^A0N,40^FDHIH^FS", {337, 100, 63, 31}, true);
     row("^FB wraps at a space", "^FO100,100^FB70,2^A0N,40^FDHIH HIH^FS", {100, 100, 62, 71}, false);
     row("^FB hanging indent: lines after the first", "^FO100,100^FB300,2,0,L,20^A0N,40^FDHI\\&HIH^FS", {100, 100, 82, 71}, true);
@@ -456,6 +457,16 @@ void TestRender::rotation()
     QVERIFY2(within.contains(box) && box.width() >= within.width() - 8 && box.height() >= within.height() - 8,
              qPrintable(where));
     QCOMPARE(box.width() > box.height(), across);
+}
+
+// ^FB C centres a line as if one space followed it; a line ended by \& exactly.
+void TestRender::blockCentre()
+{
+    const auto ink60 = [](const QByteArray &field) { return ink(paintFirst("^XA^FO0,0^A0N,60,60" + field + "^FS^XZ")); };
+    const int space = ink60("^FDI I").width() - ink60("^FDII").width();
+    const QRect exact = ink60("^FB400,2,0,C^FDTEST\\&"), last = ink60("^FB400,1,0,C^FDTEST");
+    QVERIFY2(qAbs(2 * exact.x() + exact.width() - 400) <= 2, qPrintable(QString::number(exact.x())));
+    QVERIFY2(space > 6 && qAbs(exact.x() - last.x() - space / 2.0) <= 1, qPrintable(QString::number(last.x())));
 }
 
 void TestRender::labelsReadBack_data()
