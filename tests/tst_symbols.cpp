@@ -277,6 +277,9 @@ void TestSymbols::twoD_data()
     };
     // QR: 17 + 4 x version modules. Alphanumeric holds 10 characters at H in version 1, bytes only 7, numeric 17.
     const QSize v1(21, 21), v2(25, 25);
+    // Automatic input splits: a byte, then 40 digits three to 10 bits: version 2 at L (in bytes alone, 3).
+    row("QR automatic input in byte and numeric segments", 'Q', "2,2", "LA,a" + QByteArray(40, '7'), "QRCode",
+        "a" + QByteArray(40, '7'), "L", v2, {2, 2});
     row("QR manual alphanumeric, not bytes", 'Q', "2,3", "HM,AABCDEFGHIJ", "QRCode", "ABCDEFGHIJ", "H", v1, {3, 3});
     row("QR manual numeric", 'Q', "2,3", "HM,N12345678901234567", "QRCode", "12345678901234567", "H", v1, {3, 3});
     row("QR manual Kanji, Shift JIS", 'Q', "2,3", "HM,K\x8a\xbf\x8e\x9a\x8a\xbf\x8e\x9a", "QRCode",
@@ -288,13 +291,14 @@ void TestSymbols::twoD_data()
     row("QR structured append header costs room, part 2 of 9", 'Q', "2,3", "D0209A5,HM,AABCDEFGHIJ", "QRCode", "ABCDEFGHIJ", "H",
         v2, {3, 3});
     row("QR default magnification at 12 dpmm", 'Q', "2,,Q,7", "QA,1", "QRCode", "1", "Q", v1, {3, 3}, {}, 12);
-    row("QR lower case under alphanumeric; part 3 of 2 ignored", 'Q', "2,4", "D0302A5,HM,Aab#1", "QRCode", "ab#1", "H", v1, {4, 4},
-        "QR structured append header \"D0302A5\" is malformed; ignored\nQR data \"ab#1\" is invalid for alphanumeric mode");
-    row("QR unknown level letter", 'Q', "2,4", "XA,HELLO", "QRCode", "HELLO", "M", v1, {4, 4},
-        "QR error correction \"X\" is not H, Q, M or L; M used");
-    row("QR without switches: the parameter's level", 'Q', "2,4,L", "HELLO", "QRCode", "HELLO", "L", v1, {4, 4},
-        "does not start with the error correction and input switches");
-    row("QR model 1, no switches nor level: Q", 'Q', "1,4", "1", "QRCode", "1", "Q", v1, {4, 4}, "QR model 1 is not supported; drawn as model 2");
+    row("QR lower case and # dropped under alphanumeric; part 3 of 2 ignored", 'Q', "2,4", "D0302A5,HM,Aab#1 $", "QRCode",
+        "1 $", "H", v1, {4, 4}, "QR structured append header \"D0302A5\" is malformed; ignored\n"
+        "QR data \"ab#1 $\" has characters outside the alphanumeric set; they are dropped");
+    row("QR unknown level letter", 'Q', "2,4", "XA,HELLO", "QRCode", "HELLO", "H", v1, {4, 4},
+        "QR error correction \"X\" is not H, Q, M or L; H used");
+    row("QR without switches: its first three characters taken as them", 'Q', "2,4,L", "ABCDEFGH", "QRCode", "DEFGH", "H",
+        v1, {4, 4}, "does not start with the error correction and input switches");
+    row("QR model 1", 'Q', "1,4", "QA,1", "QRCode", "1", "Q", v1, {4, 4}, "QR model 1 is not supported; drawn as model 2");
     row("QR magnification out of range, mask cannot be forced, level left out", 'Q', "2,0,,3", "QA,1", "QRCode", "1", "Q", v1, {2, 2},
         "QR magnification \"0\" is not valid; 2 used\nQR mask 3 cannot be forced");
     row("QR without data", 'Q', "2,4", "QA,", "", "", "", {}, {}, "QR field has no data to encode");

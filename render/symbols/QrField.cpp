@@ -2,8 +2,12 @@
 
 #include "FieldParams.h"
 #include "QrSwitches.h"
+#include "ZintSymbol.h"
 
 #include <qrencode.h>
+#include <zint.h>
+
+#include <cstdio>
 
 #include <memory>
 
@@ -108,6 +112,27 @@ QRcode *EncodeInSequence(InputPtr input, const QrSwitches &switches)
     return code;
 }
 
+// Automatic input: zint splits the data into numeric, alphanumeric and byte
+// segments where that makes the symbol smaller, as printers do, and picks the
+// version and mask. False when the data does not fit.
+bool EncodeAutomatic(const QByteArray &data, const QrSwitches &switches, MatrixSymbol *matrix)
+{
+    ZintSymbol symbol(BARCODE_QRCODE);
+    if (zint_symbol *z = symbol.get()) {
+        z->option_1 = switches.ecLevel == 'L' ? 1 : switches.ecLevel == 'M' ? 2 : switches.ecLevel == 'Q' ? 3 : 4;
+        if (switches.sequenceCount > 1) {
+            z->structapp.index = switches.sequence;
+            z->structapp.count = switches.sequenceCount;
+            std::snprintf(z->structapp.id, sizeof z->structapp.id, "%d", switches.parity);
+        }
+    }
+    QString error;
+    if (!symbol.encode(data, &error))
+        return false;
+    *matrix = symbol.matrix();
+    return true;
+}
+
 MatrixSymbol ToMatrix(const QRcode &code)
 {
     MatrixSymbol matrix;
@@ -128,28 +153,45 @@ BarcodeResult EncodeQrField(const BarcodeRequest &request)
     if (params.number(0, "QR model", 2, 1, 2) == 1)
         result.notes << QStringLiteral("QR model 1 is not supported; drawn as model 2");
     const int magnification = params.number(1, "QR magnification", DefaultMagnification(request.dpmm), 1, 100);
-    // The manual's default: Q when empty, M when not a level.
-    const char ecDefault = params.text(2).isEmpty() ? 'Q' : params.letter(2, "QR error correction", 'M', "HQML");
+    // The field data's switches give the level; the parameter is only checked.
+    if (!params.text(2).isEmpty())
+        params.letter(2, "QR error correction", 'M', "HQML");
     if (!params.text(3).isEmpty() && params.number(3, "QR mask", 7, 0, 7) != 7)
         result.notes << QStringLiteral("QR mask %1 cannot be forced; the mask is chosen automatically")
                             .arg(QString::fromLatin1(params.text(3)));
 
-    const QrSwitches switches = ParseQrSwitches(request.data, ecDefault, &result.notes);
-    InputPtr input = BuildInput(switches, &result.notes);
-    if (!input) {
-        result.notes << QStringLiteral("QR field has no data to encode");
-        return result;
-    }
-    std::unique_ptr<QRcode, CodeDeleter> code(switches.sequenceCount > 1
-                                                  ? EncodeInSequence(std::move(input), switches)
-                                                  : QRcode_encodeInput(input.get()));
-    if (!code) {
-        result.notes << QStringLiteral("QR data does not fit a symbol at error correction level %1")
-                            .arg(QLatin1Char(switches.ecLevel));
-        return result;
+    const QrSwitches switches = ParseQrSwitches(request.data, &result.notes);
+    const QString tooLong = QStringLiteral("QR data does not fit a symbol at error correction level %1")
+                                .arg(QLatin1Char(switches.ecLevel));
+    MatrixSymbol matrix;
+    if (!switches.manual) {
+        const QByteArray data = switches.segments.front().data;
+        if (data.isEmpty()) {
+            result.notes << QStringLiteral("QR field has no data to encode");
+            return result;
+        }
+        if (!EncodeAutomatic(data, switches, &matrix)) {
+            result.notes << tooLong;
+            return result;
+        }
+    } else {
+        // Manual input: each segment in the mode it names, by libqrencode.
+        InputPtr input = BuildInput(switches, &result.notes);
+        if (!input) {
+            result.notes << QStringLiteral("QR field has no data to encode");
+            return result;
+        }
+        std::unique_ptr<QRcode, CodeDeleter> code(switches.sequenceCount > 1
+                                                      ? EncodeInSequence(std::move(input), switches)
+                                                      : QRcode_encodeInput(input.get()));
+        if (!code) {
+            result.notes << tooLong;
+            return result;
+        }
+        matrix = ToMatrix(*code);
     }
     result.ok = true;
-    result.symbol = ToMatrix(*code);
+    result.symbol = std::move(matrix);
     result.moduleWidth = result.moduleHeight = magnification;
     result.topOffset = request.by.height;
     return result;

@@ -37,6 +37,20 @@ int ParseStructuredAppend(const QByteArray &data, QrSwitches *switches, QStringL
     return comma < 0 ? data.size() : comma + 1;
 }
 
+// Printers drop what the alphanumeric set (0-9, A-Z, space, $ % * + - . / :) lacks.
+QByteArray AlphanumericOnly(const QByteArray &text, QStringList *notes)
+{
+    static const QByteArray set = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
+    QByteArray kept;
+    for (char c : text)
+        if (set.contains(c))
+            kept += c;
+    if (kept.size() < text.size())
+        notes->append(QStringLiteral("QR data \"%1\" has characters outside the alphanumeric set; they are dropped")
+                          .arg(Shown(text)));
+    return kept;
+}
+
 // Manual input: a mode letter before each comma-separated segment.
 void ParseManualSegments(const QByteArray &rest, QrSwitches *switches, QStringList *notes)
 {
@@ -59,7 +73,10 @@ void ParseManualSegments(const QByteArray &rest, QrSwitches *switches, QStringLi
                 end = n;
             const QrSegment::Mode kind = mode == 'N' ? QrSegment::Numeric
                                          : mode == 'A' ? QrSegment::Alphanumeric : QrSegment::Kanji;
-            switches->segments.push_back({kind, rest.mid(pos + 1, end - pos - 1)});
+            QByteArray text = rest.mid(pos + 1, end - pos - 1);
+            if (kind == QrSegment::Alphanumeric)
+                text = AlphanumericOnly(text, notes);
+            switches->segments.push_back({kind, text});
             pos = end;
         } else {
             notes->append(QStringLiteral("QR manual input needs a character mode (N, A, Bxxxx or K) "
@@ -74,26 +91,23 @@ void ParseManualSegments(const QByteArray &rest, QrSwitches *switches, QStringLi
 
 } // namespace
 
-QrSwitches ParseQrSwitches(const QByteArray &data, char defaultEc, QStringList *notes)
+QrSwitches ParseQrSwitches(const QByteArray &data, QStringList *notes)
 {
     QrSwitches switches;
     const int start = ParseStructuredAppend(data, &switches, notes);
     const QByteArray body = data.mid(start);
-    if (body.size() < 3 || body.at(2) != ',') {
+    // Printers take the first three characters as the switches whatever
+    // they are: ^FDABCDEFGH encodes DEFGH at level H.
+    if (body.size() < 3 || body.at(2) != ',')
         notes->append(QStringLiteral("QR field data does not start with the error correction and input "
-                                     "switches (such as \"QA,\"); encoded automatically at level %1")
-                          .arg(QLatin1Char(defaultEc)));
-        switches.ecLevel = defaultEc;
-        switches.segments.push_back({QrSegment::Automatic, body});
-        return switches;
-    }
-    switches.ecLevel = body.at(0);
+                                     "switches (such as \"QA,\"); its first three characters are taken as them"));
+    switches.ecLevel = body.isEmpty() ? 'H' : body.at(0);
     if (!QByteArray("HQML").contains(switches.ecLevel)) {
-        notes->append(QStringLiteral("QR error correction \"%1\" is not H, Q, M or L; M used")
+        notes->append(QStringLiteral("QR error correction \"%1\" is not H, Q, M or L; H used")
                           .arg(Shown(body.left(1))));
-        switches.ecLevel = 'M';
+        switches.ecLevel = 'H';
     }
-    const char input = body.at(1);
+    const char input = body.size() > 1 ? body.at(1) : 'A';
     if (input != 'A' && input != 'M')
         notes->append(QStringLiteral("QR input \"%1\" is not A or M; automatic input used")
                           .arg(Shown(body.mid(1, 1))));

@@ -7,8 +7,9 @@
 // automatic; input M (manual) puts a character mode before each segment: N
 // numeric, A alphanumeric, Bxxxx that many bytes, K Kanji; segments are
 // separated by commas.
-// Parsing never fails: what does not fit the grammar becomes an automatic
-// segment, with a note.
+// Parsing never fails: the first three characters are the switches whatever
+// they are, a level that is none is H, and what does not fit the manual
+// grammar becomes an automatic segment, with a note.
 
 #include <QByteArray>
 #include <QStringList>
@@ -31,7 +32,6 @@ struct QrSwitches {
     std::vector<QrSegment> segments;
 };
 
-// `defaultEc` applies when the data carries no switches at all.
-QrSwitches ParseQrSwitches(const QByteArray &data, char defaultEc, QStringList *notes);
+QrSwitches ParseQrSwitches(const QByteArray &data, QStringList *notes);
 
 } // namespace zpl
