@@ -308,6 +308,8 @@ void TestSymbols::twoD_data()
         {18, 18}, {4, 4},
         "Data Matrix quality 0 (ECC 000-140) is not supported; drawn as ECC 200");
     row("Data Matrix size from ^BY height", 'X', ",200", "123456", "DataMatrix", "123456", "", {10, 10}, {2, 2});
+    row("Data Matrix encodation by the standard's look-ahead, not the shortest", 'X', "2,200", "LOTQTYX1/", "DataMatrix",
+        "LOTQTYX1/", "", {16, 16}, {2, 2});
     row("Data Matrix columns and rows, escape _, no byte 256", 'X', "3,200,16,16,,_", "Hel_d108o_d256", "DataMatrix", "Hello_d256", "",
         {16, 16}, {3, 3}, "Data Matrix escape \"_d\" is not supported; kept as data");
     row("Data Matrix rectangular", 'X', "3,200,,,,,2", "Ab!cD?eF#gH$iJ%k", "DataMatrix", "Ab!cD?eF#gH$iJ%k", "",

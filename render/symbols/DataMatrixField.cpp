@@ -73,16 +73,22 @@ BarcodeResult EncodeDataMatrixField(const BarcodeRequest &request)
             result.notes << QStringLiteral("Data Matrix has no %1 x %2 size; the size is chosen automatically")
                                 .arg(columns).arg(rows);
     }
-    auto symbol = std::make_unique<ZintSymbol>(BARCODE_DATAMATRIX);
-    symbol->get()->option_2 = size;
-    symbol->get()->option_3 = aspect == 1 ? DM_SQUARE : 0;
+    // The encodation as the standard's look-ahead picks it (zint's FAST_MODE),
+    // as printers do, not zint's shortest: "LOTQTYX1/" takes 16 x 16, not 14 x 14.
+    const auto make = [aspect](int size) {
+        auto symbol = std::make_unique<ZintSymbol>(BARCODE_DATAMATRIX);
+        symbol->get()->input_mode |= FAST_MODE;
+        symbol->get()->option_2 = size;
+        symbol->get()->option_3 = aspect == 1 ? DM_SQUARE : 0;
+        return symbol;
+    };
+    auto symbol = make(size);
     QString error;
     bool encoded = symbol->encode(data, &error);
     if (!encoded && size) {
         result.notes << QStringLiteral("Data Matrix data does not fit %1 x %2; the size is chosen automatically")
                             .arg(columns).arg(rows);
-        symbol = std::make_unique<ZintSymbol>(BARCODE_DATAMATRIX);
-        symbol->get()->option_3 = aspect == 1 ? DM_SQUARE : 0;
+        symbol = make(0);
         encoded = symbol->encode(data, &error);
     }
     if (!encoded) {
