@@ -123,7 +123,14 @@ void TestSymbols::linear_data()
     row("Code 128 mode N starts in B, digits too", 'C', "", b, "Code128", QByteArray(b).replace(">0", ">"),
         QString::fromLatin1(b).replace(">0", ">"), 99 * 11 * 2 + 13 * 2);
     row(">; starts subset C", 'C', "", ">;1234", "Code128", "1234", "1234", 57 * 2, 0, {}, "211232");
-    row(">9 starts subset A: control characters", 'C', "", ">9A\tB", "Code128", "A\tB", "A\tB", 68 * 2, 0, {}, "211412");
+    // Subsets A and C take digit pairs: in A each is a code value (33 A, 73 HT, 52 T).
+    row(">9 starts subset A: pairs as code values, controls too", 'C', "", ">9337334", "Code128", "A\tB", "A\tB", 68 * 2, 0,
+        {}, "211412");
+    row(">7 switches to A: its digits are code values", 'C', "", ">:AB>752535455", "Code128", "ABTUVW", "ABTUVW", 112 * 2);
+    row("a letter before a pair is skipped, a pair with a letter dropped", 'C', "", ">;12X343X56>6A", "Code128", "123456A",
+        "123456A", 90 * 2, 0, "Code 128 subsets A and C take digit pairs; characters ignored: 3");
+    row("an odd digit before a subset change is dropped", 'C', "", ">;1234567>6A", "Code128", "123456A", "123456A", 90 * 2, 0,
+        "characters ignored: 1");
     row(">5 switches to C mid-data, >6 back to B", 'C', "", "AB>51234>6ab", "Code128", "AB1234ab", "AB1234ab", 123 * 2);
     row("odd digit in C goes to B", 'C', "", ">;123", "Code128", "123", "123", 68 * 2, 0,
         "Code 128 subset C takes digit pairs; \"3\" encoded in subset B");

@@ -19,7 +19,7 @@ bool AllDigits(const QByteArray &data)
     return !data.isEmpty() && std::all_of(data.begin(), data.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The printed character a codeword stands for in `subset`; none for controls.
+// The character a codeword stands for in `subset`; none for functions.
 QString Printed(Subset subset, int value)
 {
     if (subset == C)
@@ -28,6 +28,8 @@ QString Printed(Subset subset, int value)
         return QString(QLatin1Char(char(value + 32)));
     if (subset == B && value < 95)
         return QString(QLatin1Char(char(value + 32)));
+    if (subset == A && value < 96)
+        return QString(QLatin1Char(char(value - 64)));  // the controls NUL to US
     return QString();
 }
 
@@ -44,6 +46,7 @@ Encoded EncodeNoMode(const QByteArray &data, QStringList *notes)
     }
     out.codewords.push_back(subset == A ? StartA : subset == B ? StartB : StartC);
     bool shifted = false; // the next character comes from the other subset of A and B
+    int ignored = 0;
     auto put = [&](int value) {
         out.codewords.push_back(value);
         out.text += Printed(subset, value);
@@ -71,14 +74,35 @@ Encoded EncodeNoMode(const QByteArray &data, QStringList *notes)
             }
             continue;
         }
-        if (subset == C) {
-            const bool pair = pos + 1 < data.size() && std::isdigit(static_cast<unsigned char>(c))
-                              && std::isdigit(static_cast<unsigned char>(data.at(pos + 1)));
-            if (pair) {
-                put((c - '0') * 10 + data.at(pos + 1) - '0');
-                pos += 2;
+        // The ZPL guide: "Code 128, Subsets A and C are programmed in pairs of
+        // digits, 00 to 99 ... In Subset A, each pair of digits results in a
+        // single character being encoded in the bar code". "Nonintegers
+        // programmed as the first character of a digit pair (D2) are ignored.
+        // However, nonintegers programmed as the second character of a digit
+        // pair (2D) invalidate the entire digit pair, and the pair is ignored.
+        // An extra unpaired digit in the field data string just before a code
+        // shift is also ignored." An odd digit at the very end is kept: in A
+        // as itself, in C in subset B.
+        const auto digit = [&](int at) { return std::isdigit(static_cast<unsigned char>(data.at(at))) != 0; };
+        if ((subset == A && !shifted) || subset == C) {
+            const bool last = pos + 1 == data.size();
+            if (!last && (!digit(pos) || data.at(pos + 1) == '>' || !digit(pos + 1))) {
+                const int skipped = digit(pos) && data.at(pos + 1) != '>' ? 2 : 1;
+                ignored += skipped;
+                pos += skipped;
                 continue;
             }
+            if (!last) {
+                const int value = (c - '0') * 10 + data.at(pos + 1) - '0';
+                pos += 2;
+                if (subset == C || value < 96)
+                    put(value);
+                else    // FNC3, FNC2, SHIFT or CODE C as their code values
+                    out.codewords.push_back(value), shifted = value == Shift, subset = value == CodeC ? C : A;
+                continue;
+            }
+        }
+        if (subset == C) {
             notes->append(QStringLiteral("Code 128 subset C takes digit pairs; \"%1\" encoded in subset B")
                               .arg(QString::fromLatin1(data.mid(pos, 10))));
             out.codewords.push_back(CodeB);
@@ -103,6 +127,8 @@ Encoded EncodeNoMode(const QByteArray &data, QStringList *notes)
                               .arg(QLatin1Char(now == A ? 'A' : 'B')));
         ++pos;
     }
+    if (ignored > 0)
+        notes->append(QStringLiteral("Code 128 subsets A and C take digit pairs; characters ignored: %1").arg(ignored));
     return out;
 }
 
