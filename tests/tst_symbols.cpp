@@ -339,13 +339,15 @@ void TestSymbols::twoD_data()
         QByteArray("AZTEC").repeated(8), "", {41, 41}, {1, 1});
     row("Aztec error correction 99% beyond any symbol", 'O', "1,N,99", QByteArray("AZTEC").repeated(10), "Aztec",
         QByteArray("AZTEC").repeated(10), "", {151, 151}, {1, 1}, "the largest symbol gives 98%");
-    // MaxiCode: 30 modules of 7 dots and half a module across, 33 rows of 6 dots down: about an inch square.
-    const QSize maxi(213, 199);
+    // MaxiCode: centres 29.5 pitches of 6.70 dots apart across (198) and 32 of 5.80 down (186), plus a
+    // hexagon of 6 x 7; at 12 dots per mm pitches of 10.05 and 8.70, hexagons of 9 x 10.
+    const QSize maxi(204, 193);
     const QByteArray carrier = "[)>\x1e" "01\x1d" "96" "100450000\x1d" "840\x1d" "001\x1d" "1Z00004951\x1dUPSN";
     row("MaxiCode mode 2, carrier form with the header first", 'D', "", carrier, "MaxiCode", carrier, "2", maxi, {});
     row("MaxiCode mode 3: six-character postal code", 'D', "3", "066826B1A1A1HELLO", "MaxiCode",
         "B1A1A1\x1d" "826\x1d" "066\x1dHELLO", "3", maxi, {});
     row("MaxiCode mode 4: plain message", 'D', "4", "MaxiCode 4", "MaxiCode", "MaxiCode 4", "4", maxi, {});
+    row("MaxiCode at 12 dots per mm", 'D', "4", "MaxiCode 4", "MaxiCode", "MaxiCode 4", "4", {305, 288}, {}, {}, 12);
     row("MaxiCode mode 2 without its primary message", 'D', "2", "12", "", "", "", {}, {},
         "MaxiCode mode 2 needs class, country and postal code first");
     row("MaxiCode mode 2 with letters in the postal code", 'D', "2", "001840ABCDE0000", "", "", "", {}, {},

@@ -72,17 +72,20 @@ void AddRing(DotSymbol *symbol, double cx, double cy, double inner, double outer
 
 DotSymbol MaxiCodeDots(const MatrixSymbol &matrix, int dpmm)
 {
-    // Module pitch 0.88 mm across and 0.76 mm down: 7 x 6 dots at 8 dots per mm.
-    const int pitch = qMax(3, int(std::lround(0.88 * dpmm)));
-    const int rowPitch = qMax(3, int(std::lround(0.76 * dpmm)));
-    const int hexWidth = pitch - qMax(1, pitch / 7), hexHeight = rowPitch + 1;
+    // Hexagon centres as printers put them, measured on printed symbols:
+    // (column + half a column on odd rows) x 6.70 dots across and row x 5.80
+    // dots down at 8 dots per mm, each rounded on its own, the pitches scaled
+    // with the density; the symbol about 200 x 193 dots.
+    const double pitch = 6.70 * dpmm / 8, rowPitch = 5.80 * dpmm / 8;
+    const int hexWidth = qMax(2, int(std::lround(pitch)) - 1), hexHeight = int(std::lround(rowPitch)) + 1;
     DotSymbol symbol;
     for (int row = 0; row < matrix.rows; ++row)
         for (int column = 0; column < matrix.columns; ++column)
             if (matrix.at(column, row))
-                AddHexagon(&symbol, column * pitch + (row & 1) * pitch / 2, row * rowPitch, hexWidth, hexHeight);
-    symbol.width = matrix.columns * pitch + pitch / 2;
-    symbol.height = (matrix.rows - 1) * rowPitch + hexHeight;
+                AddHexagon(&symbol, int(std::lround((column + (row & 1) / 2.0) * pitch)),
+                           int(std::lround(row * rowPitch)), hexWidth, hexHeight);
+    symbol.width = int(std::lround((matrix.columns - 0.5) * pitch)) + hexWidth;
+    symbol.height = int(std::lround((matrix.rows - 1) * rowPitch)) + hexHeight;
     // The bullseye: three dark rings about the centre, diameters in module pitches.
     const double cx = 14.5 * pitch + hexWidth / 2.0, cy = 16 * rowPitch + hexHeight / 2.0;
     const double d[6] = {1.35, 3.12, 4.92, 6.70, 8.47, 10.23};
