@@ -190,7 +190,7 @@ void TestSymbols::linear_data()
     row("UPC-E, manufacturer ending 0", '9', "", "1234000005", "UPC-E", "01234543", "01234543", 51 * 2, 5);
     row("UPC-E without zeros to suppress, its check flag not Y or N", '9', ",,,Q", "1234567890", "", "", "", 0, 0,
         "UPC-E check digit \"Q\" is not valid; Y used\nUPC-E cannot shorten 1234567890: too few zeros");
-    row("^BZ type 3 is not drawn as POSTNET", 'Z', ",,,3", "1234", "", "", "", 0, 0, "Intelligent Mail (^BZ type 3)");
+    row("Intelligent Mail without its 20-digit tracking code", 'Z', ",,,3", "1234", "", "", "", 0, 0, "20-digit tracking code");
     row("unknown type", '~', "", "123", "", "", "", 0, 0, "barcode type ^B~ is not supported; field skipped");
 }
 
@@ -403,6 +403,12 @@ void TestSymbols::postnet_data()
         << QByteArray("T" "sTsTs" "sTsTs" "TTsss" "T") << "550";
     QTest::newRow("PLANET, type 1: tall and short swapped") << QByteArray(",,,1") << QByteArray("55")
         << QByteArray("T" "TsTsT" "TsTsT" "ssTTT" "T") << "550";
+    // The worked example of the USPS Intelligent Mail barcode specification (USPS-B-3200): F full, A ascender,
+    // D descender, T tracker.
+    QTest::newRow("Intelligent Mail, type 3") << QByteArray(",,,3") << QByteArray("01234567094987654321")
+        << QByteArray("ATTFATTDTTADTAATTDTDTATTDAFDDFADFDFTFFFFFTATFAAAATDFFTDAADFTFDTDT") << "";
+    QTest::newRow("Intelligent Mail with a 5-digit routing code") << QByteArray(",,,3") << QByteArray("0123456709498765432101234")
+        << QByteArray("DTTAFADDTTFTDTFTFDTDDADADAFADFATDDFTAAAFDTTADFAAATDFDTDFADDDTDFFT") << "";
 }
 
 void TestSymbols::postnet()
@@ -415,8 +421,13 @@ void TestSymbols::postnet()
     QVERIFY(result.ok);
     QCOMPARE(result.text, text);
     QByteArray found;
-    for (const Bar &bar : std::get<LinearSymbol>(result.symbol).bars)
-        found += bar.shortHeight == 0 ? 'T' : bar.shortHeight == 7 ? 's' : '?';   // 2/5 of 17
+    if (const auto *states = std::get_if<DotSymbol>(&result.symbol)) {
+        for (const DotRun &bar : states->runs)
+            found += bar.y > 0 ? (bar.y + bar.height == states->height ? 'D' : 'T') : bar.height == states->height ? 'F' : 'A';
+    } else {
+        for (const Bar &bar : std::get<LinearSymbol>(result.symbol).bars)
+            found += bar.shortHeight == 0 ? 'T' : bar.shortHeight == 7 ? 's' : '?';   // 2/5 of 17
+    }
     QCOMPARE(found, bars);
 }
 

@@ -1,8 +1,11 @@
 #include "PostnetField.h"
 
 #include "FieldParams.h"
+#include "ZintSymbol.h"
 
 #include <QtMath>
+
+#include <zint.h>
 
 namespace zpl {
 
@@ -11,6 +14,35 @@ namespace {
 // '1' a tall bar, per digit.
 constexpr const char *kDigits[10] = {"11000", "00011", "00101", "00110", "01001",
                                      "01010", "01100", "10001", "10010", "10100"};
+
+// USPS Intelligent Mail: a 20-digit tracking code and a routing code of 0, 5,
+// 9 or 11 digits, as 65 bars of four states (zint encodes them). Each bar has
+// the tracker, a third of the height in its middle, and reaches up, down or
+// both; bars ^BY wide at POSTNET's pitch.
+void EncodeIntelligentMail(const QByteArray &data, const BarcodeRequest &request, BarcodeResult *result)
+{
+    const QByteArray digits = DigitsOnly(data, "Intelligent Mail", &result->notes);
+    ZintSymbol symbol(BARCODE_USPS_IMAIL);
+    QString error;
+    if (!symbol.encode(digits.left(20) + (digits.size() > 20 ? "-" + digits.mid(20) : QByteArray()), &error)) {
+        result->notes << QStringLiteral("Intelligent Mail needs a 20-digit tracking code and a routing code of "
+                                        "0, 5, 9 or 11 digits: %1").arg(error);
+        return;
+    }
+    const MatrixSymbol states = symbol.matrix();   // rows: ascender, tracker, descender
+    const int bar = request.by.moduleWidth, pitch = bar + qMax(1, qRound(request.by.ratio * bar));
+    const int height = qMax(3, result->barHeight), third = height / 3, tracker = height - 2 * third;
+    DotSymbol dots;
+    for (int column = 0, x = 0; column < states.columns; column += 2, x += pitch) {
+        const bool up = states.at(column, 0), down = states.rows > 2 && states.at(column, 2);
+        dots.runs.push_back({x, up ? 0 : third, bar, tracker + (up ? third : 0) + (down ? third : 0)});
+        dots.width = x + bar;
+    }
+    dots.height = height;
+    result->symbol = dots;
+    result->textLine = TextLine::None;
+    result->ok = true;
+}
 
 } // namespace
 
@@ -23,7 +55,7 @@ BarcodeResult EncodePostnetField(const BarcodeRequest &request)
     // 3 = USPS Intelligent Mail bar code".
     const char type = params.letter(3, "postal code type", '0', "013");
     if (type == '3') {
-        result.notes << QStringLiteral("USPS Intelligent Mail (^BZ type 3) is not supported; field skipped");
+        EncodeIntelligentMail(request.data, request, &result);
         return result;
     }
     const char *name = type == '1' ? "PLANET" : "POSTNET";
