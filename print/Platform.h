@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -101,5 +102,25 @@ void IgnoreBrokenPipe();
 // Of the `handedOver` bytes written to the connected socket so far, how many
 // the other side has not acknowledged yet. False when the system cannot say.
 bool UnacknowledgedBytes(SocketHandle socket, std::uint64_t handedOver, std::uint64_t &outstanding);
+
+// Files a folder's writers have finished, as far as the system tells it
+// (Linux: inotify; the handle is a file descriptor that turns readable when
+// there is news). Where it cannot, WatchFolder gives NoFolderWatch and a file
+// counts as finished when its size stays the same for a while.
+using FolderWatchHandle = std::intptr_t;
+constexpr FolderWatchHandle NoFolderWatch = -1;
+FolderWatchHandle WatchFolder(const char *folder);
+// The names in the folder closed after writing, or moved in, since the last
+// call (`finished`), and those written to without being closed yet
+// (`writing`). Never blocks. False when the folder itself went away: stop
+// this watch and watch it again once it is back.
+bool TakeFolderEvents(FolderWatchHandle watch, std::vector<std::string> &finished, std::vector<std::string> &writing);
+void StopWatchingFolder(FolderWatchHandle watch);
+
+// Whether a program still has the file (a UTF-8 path) open for writing: on
+// Windows a file being written cannot be opened for exclusive reading;
+// elsewhere Unknown.
+enum class WriterState { Writing, Done, Unknown };
+WriterState FileWriterState(const char *path);
 
 } // namespace platform

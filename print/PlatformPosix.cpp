@@ -12,6 +12,7 @@
 #include <netdb.h>
 #include <poll.h>
 #include <csignal>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -248,6 +249,52 @@ bool UnacknowledgedBytes(SocketHandle socket, std::uint64_t /*handedOver*/, std:
     (void)outstanding;
     return false;
 #endif
+}
+
+FolderWatchHandle WatchFolder(const char *folder)
+{
+    const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd < 0)
+        return NoFolderWatch;
+    if (inotify_add_watch(fd, folder, IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE | IN_MODIFY | IN_DELETE_SELF
+                                          | IN_MOVE_SELF | IN_ONLYDIR) < 0) {
+        close(fd);
+        return NoFolderWatch;
+    }
+    return fd;
+}
+
+bool TakeFolderEvents(FolderWatchHandle watch, std::vector<std::string> &finished, std::vector<std::string> &writing)
+{
+    alignas(inotify_event) char buffer[16 * 1024];
+    bool present = true;
+    for (;;) {
+        const ssize_t n = read(int(watch), buffer, sizeof buffer);
+        if (n <= 0)
+            return present;
+        for (ssize_t at = 0; at + ssize_t(sizeof(inotify_event)) <= n;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+            const std::string name = event->len > 0 ? std::string(event->name) : std::string();
+            if (event->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT))
+                present = false;
+            else if (event->mask & (IN_CLOSE_WRITE | IN_MOVED_TO))
+                finished.push_back(name);
+            else if (event->mask & (IN_CREATE | IN_MODIFY))
+                writing.push_back(name);
+            at += ssize_t(sizeof(inotify_event)) + event->len;
+        }
+    }
+}
+
+void StopWatchingFolder(FolderWatchHandle watch)
+{
+    if (watch != NoFolderWatch)
+        close(int(watch));
+}
+
+WriterState FileWriterState(const char *)
+{
+    return WriterState::Unknown;
 }
 
 } // namespace platform

@@ -323,4 +323,34 @@ bool UnacknowledgedBytes(SocketHandle handle, std::uint64_t handedOver, std::uin
     return true;
 }
 
+// Windows tells writers by exclusive opening (FileWriterState); the folder
+// is listed for new files.
+FolderWatchHandle WatchFolder(const char *)
+{
+    return NoFolderWatch;
+}
+
+bool TakeFolderEvents(FolderWatchHandle, std::vector<std::string> &, std::vector<std::string> &)
+{
+    return true;
+}
+
+void StopWatchingFolder(FolderWatchHandle)
+{
+}
+
+WriterState FileWriterState(const char *path)
+{
+    const int length = MultiByteToWideChar(CP_UTF8, 0, path, -1, nullptr, 0);
+    std::wstring wide(std::size_t(length > 0 ? length : 1), L'\0');
+    if (length <= 0 || MultiByteToWideChar(CP_UTF8, 0, path, -1, &wide[0], length) <= 0)
+        return WriterState::Unknown;
+    const HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return WriterState::Done;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION ? WriterState::Writing : WriterState::Unknown;
+}
+
 } // namespace platform

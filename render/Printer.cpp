@@ -52,7 +52,7 @@ std::vector<Label> Printer::finish()
         diagnose(end, QStringLiteral("the job ended inside a format (no ^XZ); rendered as it stood"));
         endFormat(end);
     }
-    m_pending.clear();
+    m_stray = std::exchange(m_pending, {});
     return std::exchange(m_done, {});
 }
 

@@ -39,6 +39,8 @@ public:
     std::vector<Label> feed(const QByteArray &bytes);
     // End of the job: a format still open is rendered, with a diagnostic.
     std::vector<Label> finish();
+    // Notes that no label carries: said after the last format, up to finish().
+    const std::vector<Diagnostic> &strayNotes() const { return m_stray; }
     // Answers to host status queries (~HS ~HI ~HQES) fed so far, for the
     // same connection; each is ready as soon as its query has arrived.
     QByteArray takeReplies();
@@ -133,6 +135,7 @@ private:
     int m_fields = 0;                   // fields ended in this format
     QPoint m_nextText;                  // where a ^FT without position continues
     std::vector<Diagnostic> m_pending;  // said outside a format: go to the next label
+    std::vector<Diagnostic> m_stray;    // ... when none came
     std::vector<Label> m_done;
     QByteArray m_replies;
     HostStatus m_hostStatus;

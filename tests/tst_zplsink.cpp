@@ -93,6 +93,8 @@ private slots:
     void savesLabelImages();
     void answersQueries_data();
     void answersQueries();
+    void watchesFolder_data();
+    void watchesFolder();
 
 private:
     QTcpServer m_busy; // a port taken
@@ -351,6 +353,50 @@ void TestZplsink::answersQueries()
     const QByteArray out = sink.waitForJobs(split >= 0 ? 2 : 1);
     QCOMPARE(int(out.count("  标签 label job-")), labels);
     QVERIFY2(labels == 0 || !out.contains("条提示 notes"), out.constData()); // labels as asked, nothing skipped
+}
+
+// --watch: files there at the start, one written with a pause, one that is no
+// job, one whose name done/ has; each rendered once, moved, nothing overwritten.
+void TestZplsink::watchesFolder_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("tree");      // every file in the folder afterwards
+    const QStringList moved{"done/clash (2).zpl", "done/clash.zpl", "done/pre.zpl", "done/slow.zpl", "failed/bin.prn", "failed/bin.txt"};
+    QTest::newRow("PNGs") << QStringList() << moved + QStringList{"out/clash (2)-1.png", "out/pre-1.png", "out/slow-1.png", "out/slow-2.png"};
+    QTest::newRow("a PDF a file") << QStringList{"--pdf"} << moved + QStringList{"out/clash (2).pdf", "out/pre.pdf", "out/slow.pdf"};
+}
+
+void TestZplsink::watchesFolder()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, tree);
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    testfiles::Write(folder.filePath("pre.zpl"), Box);
+    QVERIFY(folder.mkdir("done"));
+    testfiles::Write(folder.filePath("done/clash.zpl"), "kept");
+    QProcess sink;
+    sink.start(QStringLiteral(ZPLSINK_PATH), QStringList{"--watch", dir.path()} + options);
+    QFile slow(folder.filePath("slow.zpl"));
+    QVERIFY(sink.waitForReadyRead(10000) && slow.open(QIODevice::WriteOnly));
+    slow.write("^XA^FO10,10^GB100,50,50");
+    slow.flush();
+    testfiles::Write(folder.filePath("bin.prn"), QByteArray("\x89PNG\r\n\x1a\n\0\0", 10).repeated(100));
+    testfiles::Write(folder.filePath("clash.zpl"), Box);
+    QTest::qWait(2500);     // longer than an unchanged file waits where the system cannot tell
+    slow.write("^FS^XZ^XA^FO200,10^GB10,10,10^FS^XZ");
+    slow.close();
+    QTRY_COMPARE_WITH_TIMEOUT(testfiles::Tree(dir.path()), tree, 10000);
+    QCOMPARE(testfiles::Read(folder.filePath("done/clash.zpl")), QByteArray("kept"));
+    QVERIFY(testfiles::Read(folder.filePath("failed/bin.txt")).contains("no labels"));
+    if (options.contains("--pdf")) {   // slow.zpl: two labels, two pages
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {folder.filePath("out/slow.pdf")});
+        QVERIFY(info.waitForFinished(10000));
+        QVERIFY(QString::fromLatin1(info.readAllStandardOutput()).contains(QRegularExpression("Pages: +2\n")));
+    }
+    sink.kill();
+    sink.waitForFinished();
 }
 
 QTEST_GUILESS_MAIN(TestZplsink)

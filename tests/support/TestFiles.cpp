@@ -1,5 +1,7 @@
 #include "TestFiles.h"
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 
 namespace testfiles {
@@ -15,6 +17,15 @@ QByteArray Read(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList Tree(const QString &folder)
+{
+    QStringList files;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+        files << QDir(folder).relativeFilePath(it.next());
+    files.sort();
+    return files;
 }
 
 QByteArray Config(const QByteArray &mode, const QByteArray &host, const QByteArray &port,

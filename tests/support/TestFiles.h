@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace testfiles {
@@ -15,6 +16,8 @@ namespace testfiles {
 void Write(const QString &path, const QByteArray &bytes);
 // The whole file, or an empty array when it cannot be read.
 QByteArray Read(const QString &path);
+// Every file under `folder`, as paths relative to it, sorted.
+QStringList Tree(const QString &folder);
 
 // Config.ini text with CR LF line ends for the given values, each written as it stands.
 QByteArray Config(const QByteArray &mode, const QByteArray &host, const QByteArray &port,

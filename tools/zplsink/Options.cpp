@@ -45,6 +45,8 @@ bool ReadOptions(const QStringList &arguments, Options *options, QString *error)
                                        QStringLiteral("folder"));
     const QCommandLineOption pngOption(QStringLiteral("png"), SinkTexts::PngHelp(), QStringLiteral("folder"));
     const QCommandLineOption renderOption(QStringLiteral("render"), SinkTexts::RenderHelp(), QStringLiteral("file"));
+    const QCommandLineOption watchOption(QStringLiteral("watch"), SinkTexts::WatchHelp(), QStringLiteral("folder"));
+    const QCommandLineOption pdfOption(QStringLiteral("pdf"), SinkTexts::PdfHelp());
     const QCommandLineOption mediaOption(QStringLiteral("media"), SinkTexts::MediaHelp(), QStringLiteral("size"),
                                          QStringLiteral("4x6in"));
     const QCommandLineOption dpmmOption(QStringLiteral("dpmm"), SinkTexts::DpmmHelp(), QStringLiteral("n"),
@@ -55,7 +57,7 @@ bool ReadOptions(const QStringList &arguments, Options *options, QString *error)
     const QCommandLineOption windowOption(QStringLiteral("window"), SinkTexts::WindowHelp());
     const QCommandLineOption httpOption(QStringLiteral("http"), SinkTexts::HttpHelp(), QStringLiteral("port"));
     parser.addOptions({windowOption, portOption, listenOption, configOption, httpOption, outOption, pngOption, renderOption,
-                       mediaOption, dpmmOption, paperOutOption, pausedOption});
+                       watchOption, pdfOption, mediaOption, dpmmOption, paperOutOption, pausedOption});
     parser.process(arguments);
 
     Options &o = *options;
@@ -74,6 +76,9 @@ bool ReadOptions(const QStringList &arguments, Options *options, QString *error)
         o.render = parser.value(renderOption);
         return true;
     }
+    if (parser.isSet(watchOption))
+        o.watch = parser.value(watchOption);
+    o.pdf = parser.isSet(pdfOption);
 
     const QString besideConfig = SettingsFile::Path(QCoreApplication::applicationDirPath());
     if (parser.isSet(configOption) || (o.fromDesktop && QFileInfo::exists(besideConfig))) {
@@ -91,9 +96,9 @@ bool ReadOptions(const QStringList &arguments, Options *options, QString *error)
     o.status.paperOut = parser.isSet(paperOutOption);
     o.status.paused = parser.isSet(pausedOption);
 
-    // --http alone serves HTTP only; with --port or --config, the printer too.
+    // --http or --watch alone does only that; with --port or --config, the printer too.
     o.http = parser.isSet(httpOption);
-    o.printer = !o.http || parser.isSet(portOption) || parser.isSet(configOption);
+    o.printer = (!o.http && !o.watch) || parser.isSet(portOption) || parser.isSet(configOption);
     o.listen = parser.value(listenOption);
     bool ok = false;
     const uint httpPort = parser.value(httpOption).toUInt(&ok);

@@ -26,6 +26,8 @@ struct Options
     std::optional<QString> render;  // --render FILE ("-": standard input): render it, listen to nothing
     std::optional<QString> out;     // --out FOLDER: jobs (or --render's images) saved there
     std::optional<QString> png;     // --png FOLDER: each label as PNG
+    std::optional<QString> watch;   // --watch FOLDER: render each job file put there
+    bool pdf = false;               // --pdf: --watch writes one PDF a file, not PNGs
 
     // Listening as a printer (unless --http alone) ...
     bool printer = true;

@@ -70,6 +70,19 @@ QString DpmmHelp()
     return QStringLiteral("每毫米点数：6、8（默认）、12、24 / dots per mm: 6, 8 (default), 12, 24");
 }
 
+QString WatchHelp()
+{
+    return QStringLiteral("不监听，处理放入该文件夹的 .zpl、.prn、.txt 文件：标签画成 PNG 存入 --out 文件夹（默认 FOLDER/out），"
+                          "文件移入 done/，无标签或读不出的移入 failed/ 并附原因 / do not listen: render each .zpl, .prn or .txt file "
+                          "put in this folder to PNG images in the --out folder (default: FOLDER/out), then move it to done/, "
+                          "or to failed/ with the reason when it gives no label");
+}
+
+QString PdfHelp()
+{
+    return QStringLiteral("与 --watch 同用：每个文件画成一个 PDF，每页一张标签 / with --watch: one PDF a file, a page a label");
+}
+
 QString PaperOutHelp() { return QStringLiteral("状态应答报告缺纸 / status answers say the paper is out"); }
 
 QString PausedHelp() { return QStringLiteral("状态应答报告已暂停 / status answers say the printer is paused"); }
@@ -91,6 +104,32 @@ QString InvalidAddress(const QString &value) { return QStringLiteral("地址无�
 QString InvalidHttpPort(const QString &value)
 {
     return QStringLiteral("HTTP 端口无效 / invalid HTTP port: %1").arg(value);
+}
+
+QString Watching(const QString &version, const QString &folder, const QString &out)
+{
+    return QStringLiteral("zplsink %1: 正在监视 %2，标签存入 %3，按 Ctrl+C 退出 / watching %2, labels go to %3, Ctrl+C quits")
+        .arg(version, folder, out);
+}
+
+QString WatchedFile(const QDateTime &time, const QString &name, int labels, qint64 ms, const QString &where)
+{
+    return QStringLiteral("%1 %2：%3 张标签 labels，%4 ms → %5").arg(Timestamp(time), name).arg(labels).arg(ms).arg(where);
+}
+
+QString WatchedFileFailed(const QDateTime &time, const QString &name, const QString &why, const QString &where)
+{
+    return QStringLiteral("%1 %2：失败 failed，%3 → %4").arg(Timestamp(time), name, why, where);
+}
+
+QString FolderGone(const QString &folder)
+{
+    return QStringLiteral("文件夹不见了，等它回来 / the folder is gone, waiting for it: %1").arg(folder);
+}
+
+QString FolderBack(const QString &folder)
+{
+    return QStringLiteral("文件夹又在了，继续监视 / the folder is back, watching it again: %1").arg(folder);
 }
 
 QString Listening(const QString &version, const QString &places)

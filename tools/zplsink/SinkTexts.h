@@ -23,6 +23,8 @@ QString HttpHelp();
 QString OutHelp();
 QString PngHelp();
 QString RenderHelp();
+QString WatchHelp();
+QString PdfHelp();
 QString MediaHelp();
 QString DpmmHelp();
 QString PaperOutHelp();
@@ -50,6 +52,12 @@ QString CannotSave(const QString &path, const QString &detail);
 QString CannotSaveShown(const QString &path, const QString &detail);
 // --render: a file without a format.
 QString NoLabelsIn(const QString &path);
+// --watch: watching a folder, what became of one file, the folder gone or back.
+QString Watching(const QString &version, const QString &folder, const QString &out);
+QString WatchedFile(const QDateTime &time, const QString &name, int labels, qint64 ms, const QString &where);
+QString WatchedFileFailed(const QDateTime &time, const QString &name, const QString &why, const QString &where);
+QString FolderGone(const QString &folder);
+QString FolderBack(const QString &folder);
 // A job saved by number: job-0001.zpl.
 QString JobFileName(int number);
 

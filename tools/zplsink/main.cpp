@@ -5,6 +5,7 @@
 // main() reads the options (Options.h) and starts each mode they ask for;
 // a mode is one function here.
 
+#include "FolderWatch.h"
 #include "HttpService.h"
 #include "LabelText.h"
 #include "Options.h"
@@ -127,14 +128,31 @@ HttpService *serveHttp(const Options &options, QObject *parent)
     return service;
 }
 
-// --window: the sink's jobs and the service's requests, as they come.
-std::unique_ptr<SinkWindow> showWindow(Sink &sink, HttpService *service, const Options &options)
+// --watch: the folder's job files rendered as they come, or nullptr after saying why not.
+FolderWatch *watchFolder(const Options &options, QObject *parent)
+{
+    auto *watch = new FolderWatch({*options.watch, options.out.value_or(QString()), options.pdf, options.media}, parent);
+    QString error;
+    if (!watch->start(&error)) {
+        refuse(options, error);
+        return nullptr;
+    }
+    std::printf("%s\n\n", SinkTexts::Watching(QStringLiteral(ZPLTEST_VERSION), QDir::toNativeSeparators(*options.watch),
+                                              QDir::toNativeSeparators(watch->outFolder())).toUtf8().constData());
+    return watch;
+}
+
+// --window: the sink's jobs, the service's requests and the folder's files, as they come.
+std::unique_ptr<SinkWindow> showWindow(Sink &sink, HttpService *service, FolderWatch *watch, const Options &options)
 {
     const QString shown = options.printer ? sink.where()
-                                          : QStringLiteral("http://%1:%2").arg(options.listen).arg(service->port());
+                          : service       ? QStringLiteral("http://%1:%2").arg(options.listen).arg(service->port())
+                                          : QDir::toNativeSeparators(*options.watch);
     auto window = std::make_unique<SinkWindow>(&sink, options.media, shown);
     if (service)
         QObject::connect(service, &HttpService::jobReceived, window.get(), &SinkWindow::addJob);
+    if (watch)
+        QObject::connect(watch, &FolderWatch::fileDone, window.get(), &SinkWindow::addJob);
     window->show();
     return window;
 }
@@ -189,8 +207,11 @@ int main(int argc, char *argv[])
     HttpService *service = options.http ? serveHttp(options, app.get()) : nullptr;
     if (options.http && !service)
         return 1;
+    FolderWatch *watch = options.watch ? watchFolder(options, app.get()) : nullptr;
+    if (options.watch && !watch)
+        return 1;
     std::fflush(stdout);
-    const std::unique_ptr<SinkWindow> window = options.window ? showWindow(sink, service, options) : nullptr;
+    const std::unique_ptr<SinkWindow> window = options.window ? showWindow(sink, service, watch, options) : nullptr;
     quitOnSignals(app.get());
     return app->exec();
 }
