@@ -1,5 +1,6 @@
 #include "Font.h"
 
+#include "FontAdvances.h"
 #include "Typeface.h"
 
 #include <QtMath>
@@ -129,6 +130,8 @@ qreal Font::advanceOf(char32_t c) const
         return m_cellAdvance;
     if (c == U'-' || c == U'=')
         return HyphenAdvance * m_width;
+    if (const qreal advance = m_cellAdvance == 0 ? FontZeroAdvance(c) : 0; advance > 0)   // font 0's face: 0, P-V
+        return advance * m_width;
     return m_face->glyph(c).advance * m_scaleX;
 }
 
@@ -156,9 +159,13 @@ void Font::addText(QPainterPath &to, const QString &text, qreal x, qreal y, cons
                                                          0.12 * m_height))));
             to.closeSubpath();
         } else if (c != U' ') {
-            // Bitmap fonts: the glyph in its cell, the gap after it.
-            const QTransform t = QTransform(m_scaleX, 0, 0, m_scaleY, x, baseline) * placement;
-            to.addPath(t.map(m_face->glyph(c).path));
+            // Bitmap fonts: the glyph in its cell, the gap after it. Font 0's
+            // face: the glyph stretched or squeezed across to its advance.
+            const Typeface::Glyph &glyph = m_face->glyph(c);
+            const qreal sx = m_cellAdvance == 0 && glyph.advance > 0 && FontZeroAdvance(c) > 0 ? advance / glyph.advance
+                                                                                                : m_scaleX;
+            const QTransform t = QTransform(sx, 0, 0, m_scaleY, x, baseline) * placement;
+            to.addPath(t.map(glyph.path));
         }
         x += advance;
     }
