@@ -13,4 +13,13 @@ namespace zpl {
 // the face's own advance).
 qreal FontZeroAdvance(char32_t c);
 
+// A character the printer prints as a small mark on the cap line rather than
+// as a letter: its ink box (of the font's width across, its height down) from
+// the cap line, centred in its advance.
+struct FontZeroMark
+{
+    qreal advance = 0, width = 0, height = 0;
+};
+const FontZeroMark *FontZeroMarkOf(char32_t c);   // nullptr: not a mark
+
 } // namespace zpl

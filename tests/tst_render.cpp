@@ -359,8 +359,10 @@ void TestRender::fontZero_data()
     QTest::newRow("the hyphen is wide") << QByteArray("H-H") << 60 << 60 << 0.61 + 0.90 + 0.61 << caps;
     QTest::newRow("TEST at 100: 200 dots of ink") << QByteArray("TEST") << 100 << 100 << 0.50 + 0.50 + 0.53 + 0.50
                                                   << QSizeF(2.00, 0.75);
-    // Measured at h = 50 in dots: lower case, and & (no entry of its own: the face's advance is the printer's).
+    // Measured at h = 50 in dots: lower case, the registered mark (23 x 23 dots of ink on the cap line), and
+    // & (no entry of its own: the face's advance is the printer's).
     QTest::newRow("lower case") << QByteArray("Moon") << 50 << 50 << (38 + 24 + 24 + 25) / 50.0 << caps;
+    QTest::newRow("registered mark") << QByteArray("\xa9") << 50 << 50 << 25 / 50.0 << QSizeF(23 / 50.0, 23 / 50.0);
     QTest::newRow("& as the face draws it") << QByteArray("&") << 50 << 50 << 31 / 50.0 << caps;
 }
 
