@@ -1,5 +1,6 @@
 #include "Font.h"
 
+#include "FontAdvances.h"
 #include "Typeface.h"
 
 #include <QtMath>
@@ -129,6 +130,12 @@ qreal Font::advanceOf(char32_t c) const
         return m_cellAdvance;
     if (c == U'-' || c == U'=')
         return HyphenAdvance * m_width;
+    if (m_cellAdvance == 0) {   // font 0's face: font 0, P-V
+        if (const FontZeroMark *mark = FontZeroMarkOf(c))
+            return mark->advance * m_width;
+        if (const qreal advance = FontZeroAdvance(c); advance > 0)
+            return advance * m_width;
+    }
     return m_face->glyph(c).advance * m_scaleX;
 }
 
@@ -155,10 +162,24 @@ void Font::addText(QPainterPath &to, const QString &text, qreal x, qreal y, cons
             to.addPolygon(placement.map(QPolygonF(QRectF(x + (advance - inkWidth) / 2, y + 0.37 * m_height, inkWidth,
                                                          0.12 * m_height))));
             to.closeSubpath();
+        } else if (const FontZeroMark *mark = m_cellAdvance == 0 ? FontZeroMarkOf(c) : nullptr) {
+            // A mark such as the registered sign: the face's glyph shrunk into
+            // its box on the cap line, centred in its advance.
+            const QPainterPath &path = m_face->glyph(c).path;
+            const QRectF ink = path.boundingRect();
+            if (!ink.isEmpty()) {
+                const qreal sx = mark->width * m_width / ink.width(), sy = mark->height * m_height / ink.height();
+                const qreal left = x + (advance - mark->width * m_width) / 2;
+                to.addPath((QTransform(sx, 0, 0, sy, left - ink.left() * sx, y - ink.top() * sy) * placement).map(path));
+            }
         } else if (c != U' ') {
-            // Bitmap fonts: the glyph in its cell, the gap after it.
-            const QTransform t = QTransform(m_scaleX, 0, 0, m_scaleY, x, baseline) * placement;
-            to.addPath(t.map(m_face->glyph(c).path));
+            // Bitmap fonts: the glyph in its cell, the gap after it. Font 0's
+            // face: the glyph stretched or squeezed across to its advance.
+            const Typeface::Glyph &glyph = m_face->glyph(c);
+            const qreal sx = m_cellAdvance == 0 && glyph.advance > 0 && FontZeroAdvance(c) > 0 ? advance / glyph.advance
+                                                                                                : m_scaleX;
+            const QTransform t = QTransform(sx, 0, 0, m_scaleY, x, baseline) * placement;
+            to.addPath(t.map(glyph.path));
         }
         x += advance;
     }

@@ -3,12 +3,14 @@
 // A printer font at a field's size, laid out upright with the cell's top-left
 // at (0, 0). Font 0 is scalable: its cap tops at y = 0, its baseline at 0.75 h
 // (the face scaled so that its capitals are that high), w/h stretching it
-// across; the hyphen is 0.90 h wide, as the printer's. The bitmap fonts A-H
-// have the ZPL guide's cells (height x width, gap after each character,
-// baseline), magnified by whole numbers: a monospace face's capitals run from
-// the cell's top to its baseline. P-V are proportional bitmap fonts at fixed
-// matrices, drawn with font 0's face at a whole magnification of theirs. Any
-// other name prints in font A (see fallback()).
+// across. Its letters, digits and some punctuation advance as the printer's
+// (FontAdvances.h), each glyph scaled across to its advance; the hyphen is
+// 0.90 h wide, as the printer's, and the registered sign a small mark on the
+// cap line. The bitmap fonts A-H have the ZPL guide's cells (height x width,
+// gap after each character, baseline), magnified by whole numbers: a
+// monospace face's capitals run from the cell's top to its baseline. P-V are
+// proportional bitmap fonts at fixed matrices, drawn as font 0 at a whole
+// magnification of theirs. Any other name prints in font A (see fallback()).
 
 #include <QPainterPath>
 #include <QString>

@@ -33,7 +33,9 @@ Typeface &Typeface::scalable()
     // Apache 2.0) comes closest to the printer's advances once its capitals are
     // scaled to 3/4 of the cell: its capitals about 4 % narrower, its digits 1 %
     // wider, its lower case as wide as Nimbus Sans Narrow Bold's, whose
-    // capitals are 6 % too wide (DejaVu Sans Condensed Bold: 26 %).
+    // capitals are 6 % too wide (DejaVu Sans Condensed Bold: 26 %). The
+    // characters FontAdvances.h lists are scaled across to the printer's
+    // advances, so of those only the face's shapes are kept.
     static Typeface face(fontFiles(ZPLRENDER_SCALABLE_FONTS));
     return face;
 }

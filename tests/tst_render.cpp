@@ -306,9 +306,9 @@ void TestRender::geometry_data()
     row("~DY binary read by its byte count, carets and all", "~DYR:LOGO,B,G,2,1,^~^FO5,6^XGR:LOGO.GRF^FS", {6, 6, 6, 2}, 11);
     // FFFF 0000 8001 as Python's zlib.compress gives it, the CRC-16/XMODEM of the base64 text from its binascii.crc_hqx.
     row("^GF :Z64:", "^FO0,0^GFA,30,6,2,:Z64:eJz7/5+BoYERAAv8AoA=:FF57^FS", {0, 0, 16, 3}, -1, {f + f, o + o, "1" + o + "0000001"});
-    row("^FPV with a gap of 10 between characters", "^FO10,10^A0,40^FPV,10^FDHH^FS", {13, 10, 18, 80});
-    row("^FPH with a gap of 10 between characters", "^FO10,10^A0,40^FPH,10^FDHH^FS", {13, 10, 52, 30});
-    row("^TB keeps the lines that fit its height", "^FO10,10^TBN,60,45^A0,20^FDHH HH HH HH^FS", {11, 10, 51, 35});
+    row("^FPV with a gap of 10 between characters", "^FO10,10^A0,40^FPV,10^FDHH^FS", {13, 10, 19, 80});
+    row("^FPH with a gap of 10 between characters", "^FO10,10^A0,40^FPH,10^FDHH^FS", {13, 10, 54, 30});
+    row("^TB keeps the lines that fit its height", "^FO10,10^TBN,60,45^A0,20^FDHH HH HH HH^FS", {11, 10, 52, 35});
     row("^BDm,n,t: mode 4 first, no orientation, upright under ^FWR", "^FWR^FO10,10^BD4,1,1^FDMaxiCode^FS",
         {10, 10, 200, 193});
     row("^BO at 50%: compact with 3 layers before full range with 2, both 23 x 23", "^FO0,0^BON,1,N,50^FDABCDEFGHIJKLMNOPQRSTUVWX^FS",
@@ -346,15 +346,25 @@ void TestRender::geometry()
 
 void TestRender::fontZero_data()
 {
-    // Font 0 against the printer's measured advances (in h): within max(2 dots, 5 %) of their sum; width w stretches by w / h.
+    // Font 0 against the printer's measured advances (in h): within max(2 dots, 5 %) of their sum; width w stretches
+    // by w / h. The ink from the cap line as high as `ink` (in h), and as wide when that is given.
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("h");
     QTest::addColumn<int>("w");
     QTest::addColumn<double>("advances");
-    QTest::newRow("zpltest's AB12 at 89") << QByteArray("AB12") << 89 << 89 << 0.55 + 0.55 + 0.48 + 0.48;
-    QTest::newRow("digits stretched twice as wide") << QByteArray("1234") << 40 << 80 << 4 * 0.48;
-    QTest::newRow("capitals squeezed to half") << QByteArray("HEH") << 80 << 40 << 0.61 + 0.50 + 0.61;
-    QTest::newRow("the hyphen is wide") << QByteArray("H-H") << 60 << 60 << 0.61 + 0.90 + 0.61;
+    QTest::addColumn<QSizeF>("ink");
+    const QSizeF caps(0, 0.75);
+    QTest::newRow("zpltest's AB12 at 89") << QByteArray("AB12") << 89 << 89 << 0.55 + 0.55 + 0.48 + 0.48 << caps;
+    QTest::newRow("digits stretched twice as wide") << QByteArray("1234") << 40 << 80 << 4 * 0.48 << caps;
+    QTest::newRow("capitals squeezed to half") << QByteArray("REST") << 60 << 30 << 0.59 + 0.50 + 0.53 + 0.50 << caps;
+    QTest::newRow("the hyphen is wide") << QByteArray("H-H") << 60 << 60 << 0.61 + 0.90 + 0.61 << caps;
+    QTest::newRow("TEST at 100: 200 dots of ink") << QByteArray("TEST") << 100 << 100 << 0.50 + 0.50 + 0.53 + 0.50
+                                                  << QSizeF(2.00, 0.75);
+    // Measured at h = 50 in dots: lower case, the registered mark (23 x 23 dots of ink on the cap line), and
+    // & (no entry of its own: the face's advance is the printer's).
+    QTest::newRow("lower case") << QByteArray("Moon") << 50 << 50 << (38 + 24 + 24 + 25) / 50.0 << caps;
+    QTest::newRow("registered mark") << QByteArray("\xa9") << 50 << 50 << 25 / 50.0 << QSizeF(23 / 50.0, 23 / 50.0);
+    QTest::newRow("& as the face draws it") << QByteArray("&") << 50 << 50 << 31 / 50.0 << caps;
 }
 
 void TestRender::fontZero()
@@ -363,17 +373,20 @@ void TestRender::fontZero()
     QFETCH(int, h);
     QFETCH(int, w);
     QFETCH(double, advances);
+    QFETCH(QSizeF, ink);
     const auto inkAt = [&](int width, const QByteArray &shown) {
-        return ink(paintFirst(QStringLiteral("^XA^FO100,100^A0N,%1,%2^FD").arg(h).arg(width).toLatin1() + shown + "^FS^XZ"));
+        return ::ink(paintFirst(QStringLiteral("^XA^FO100,100^A0N,%1,%2^FD").arg(h).arg(width).toLatin1() + shown + "^FS^XZ"));
     };
     const QRect box = inkAt(w, text);
     QCOMPARE(box.top(), 100);
-    QVERIFY2(qAbs(box.height() - qRound(0.75 * h)) <= 2, qPrintable(QString::number(box.height())));
+    QVERIFY2(qAbs(box.height() - qRound(ink.height() * h)) <= 2, qPrintable(QString::number(box.height())));
+    QVERIFY2(ink.width() == 0 || qAbs(box.width() - ink.width() * w) <= qMax(2.0, 0.05 * ink.width() * w),
+             qPrintable(QStringLiteral("%1 dots of ink across").arg(box.width())));
     // Advances as the printer's were measured, from one copy's start to the
     // next: the text and its first character again, less that character.
     const QRect upright = inkAt(h, text);
-    const int measured = inkAt(h, text + text.left(1)).width() - inkAt(h, text.left(1)).width();
-    const double expected = advances * h;
+    const int measured = inkAt(w, text + text.left(1)).width() - inkAt(w, text.left(1)).width();
+    const double expected = advances * w;
     QVERIFY2(qAbs(measured - expected) <= qMax(2.0, 0.05 * expected),
              qPrintable(QStringLiteral("%1 dots of advance, %2 expected").arg(measured).arg(expected)));
     QVERIFY2(qAbs(box.width() - upright.width() * double(w) / h) <= 2,
