@@ -44,6 +44,11 @@ flock -n 9 || { echo "another run uses $tree" >&2 && exit 2; }
 (cd "$root" && git ls-files -co --exclude-standard) | while IFS= read -r f; do
     if [[ -f $root/$f ]] && ! cmp -s "$root/$f" "$tree/$f"; then mkdir -p "$(dirname "$tree/$f")" && cp "$root/$f" "$tree/$f"; fi
 done
+# ... and loses what the working tree lost: a deleted source would still be
+# read by the generator, and its mutants, never built, would survive.
+(cd "$tree" && find bench print render scripts tests tools ui -type f 2>/dev/null) | while IFS= read -r f; do
+    [[ -e $root/$f ]] || rm -f "$tree/$f"
+done
 # Optimised as the real build, without debug information: faster to compile and link.
 [[ -f $build/CTestTestfile.cmake ]] || cmake -S "$tree" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" >"$logs/configure.log"
