@@ -58,6 +58,14 @@ std::vector<Label> Printer::finish()
 
 QByteArray Printer::takeReplies()
 {
+    QByteArray all;
+    for (const Reply &reply : std::exchange(m_replies, {}))
+        all += reply.answer;
+    return all;
+}
+
+std::vector<Printer::Reply> Printer::takeRepliesByQuery()
+{
     return std::exchange(m_replies, {});
 }
 
@@ -399,11 +407,11 @@ void Printer::query(const Token &token)
     ++m_queries;
     const int length = qMin(m_state.labelLength > 0 ? m_state.labelLength : m_media.lengthDots(), m_media.lengthDots());
     if (token.name == "HS")
-        m_replies += HostStatusAnswer(m_hostStatus, length, m_inFormat);
+        m_replies.push_back({"~HS", HostStatusAnswer(m_hostStatus, length, m_inFormat)});
     else if (token.name == "HI")
-        m_replies += HostIdentificationAnswer(m_media.dpmm);
+        m_replies.push_back({"~HI", HostIdentificationAnswer(m_media.dpmm)});
     else if (token.args.trimmed().toUpper() == "ES")
-        m_replies += ExtendedStatusAnswer(m_hostStatus);
+        m_replies.push_back({"~HQES", ExtendedStatusAnswer(m_hostStatus)});
     else
         diagnose(token, QStringLiteral("only ~HQES is answered, skipped"));
 }

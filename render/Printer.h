@@ -44,6 +44,9 @@ public:
     // Answers to host status queries (~HS ~HI ~HQES) fed so far, for the
     // same connection; each is ready as soon as its query has arrived.
     QByteArray takeReplies();
+    // The same, each with its query as a printer takes it ("~HS", "~HI", "~HQES").
+    struct Reply { QByteArray query, answer; };
+    std::vector<Reply> takeRepliesByQuery();
     // The clock ^FC fields read; the system's unless set (tests fix it).
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
     int queries() const { return m_queries; }
@@ -137,7 +140,7 @@ private:
     std::vector<Diagnostic> m_pending;  // said outside a format: go to the next label
     std::vector<Diagnostic> m_stray;    // ... when none came
     std::vector<Label> m_done;
-    QByteArray m_replies;
+    std::vector<Reply> m_replies;
     HostStatus m_hostStatus;
     int m_queries = 0;
     int m_made = 0, m_skipped = 0;

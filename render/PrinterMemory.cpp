@@ -100,7 +100,7 @@ void Printer::directory(const Token &token)
         diagnose(token, QStringLiteral("not a valid object name; no answer"));
         return;
     }
-    m_replies += m_storage->directory(pattern);
+    m_replies.push_back({token.command() + token.args, m_storage->directory(pattern)});
 }
 
 // ~DGd:o.x,t,w,data: t bytes of image, w bytes a row, data as ^GFA reads it.

@@ -57,7 +57,9 @@ public:
     // Output until `count` jobs have been reported whole.
     QByteArray waitForJobs(int count)
     {
-        readUntil([&] { return output.count(" 字节 bytes") >= count && output.endsWith("\n\n"); });
+        readUntil([&] {     // the last report whole (other lines may follow it)
+            return output.count(" 字节 bytes") >= count && output.indexOf("\n\n", output.lastIndexOf(" 字节 bytes")) >= 0;
+        });
         return output;
     }
 
@@ -75,6 +77,37 @@ public:
             output += process.readAllStandardOutput();
         }
     }
+};
+
+// A printer for --forward: keeps each connection's bytes as it ends and
+// answers ~HS with an answer of its own.
+class PrinterStandIn : public QObject
+{
+public:
+    static constexpr char Answer[] = "\x02STAND\x03\x02IN\x03\x02HS\x03\r\n";
+    PrinterStandIn()
+    {
+        connect(&server, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket *socket = server.nextPendingConnection();
+            auto bytes = std::make_shared<QByteArray>();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, bytes] {
+                *bytes += socket->readAll();
+                if (bytes->endsWith("~HS"))
+                    socket->write(Answer);
+            });
+            const auto ended = [this, socket, bytes] { jobs << *bytes + socket->readAll(), socket->deleteLater(); };
+            connect(socket, &QTcpSocket::disconnected, this, ended);
+            if (socket->state() != QAbstractSocket::ConnectedState) // closed before it was taken
+                ended();
+        });
+    }
+    void listen(quint16 port = 0)
+    {
+        if (!server.listen(QHostAddress::LocalHost, port))
+            qFatal("the stand-in cannot listen");
+    }
+    QTcpServer server;
+    QByteArrayList jobs;
 };
 
 } // namespace
@@ -95,6 +128,7 @@ private slots:
     void answersQueries();
     void watchesFolder_data();
     void watchesFolder();
+    void forwardsJobs();
 
 private:
     QTcpServer m_busy; // a port taken
@@ -397,6 +431,43 @@ void TestZplsink::watchesFolder()
     }
     sink.kill();
     sink.waitForFinished();
+}
+
+// --forward: the printer gets every job byte for byte and in order, its ~HS
+// answer reaches the sender; a job sent while it is down arrives once when it
+// is back, also when zplsink was restarted meanwhile.
+void TestZplsink::forwardsJobs()
+{
+    PrinterStandIn printer;
+    printer.listen();
+    const quint16 port = printer.server.serverPort();
+    QTemporaryDir out;
+    const QStringList options{"--forward", QStringLiteral("127.0.0.1:%1").arg(port), "--out", out.path()};
+    auto sink = std::make_unique<RunningSink>(options);
+    const QByteArray one = Box + "\r\n\x01\xff", two = "^XA^FDtwo^FS^XZ~HS";
+    sink->send(one);
+    const auto asking = sink->open(two);
+    QByteArray answer;
+    QTRY_COMPARE_WITH_TIMEOUT((answer += asking->readAll()), QByteArray(PrinterStandIn::Answer), 5000);
+    asking->disconnectFromHost();
+    QTRY_COMPARE_WITH_TIMEOUT(printer.jobs, (QByteArrayList{one, "~HS", two}), 5000);
+
+    printer.server.close();
+    const QByteArray three = "^XA^FDthree^FS^XZ", four = "^XA^FDfour^FS^XZ";
+    sink->send(three);
+    QTest::qWait(500);
+    printer.listen(port);
+    QTRY_COMPARE_WITH_TIMEOUT(printer.jobs.count(three), 1, 8000);
+
+    printer.server.close();
+    sink->send(four);
+    QTRY_VERIFY_WITH_TIMEOUT((sink->output += sink->process.readAllStandardOutput()).count("转发失败") == 2, 5000);
+    sink.reset();
+    printer.listen(port);
+    sink = std::make_unique<RunningSink>(options);
+    QTRY_COMPARE_WITH_TIMEOUT(printer.jobs.count(four), 1, 5000);
+    QTest::qWait(500);
+    QCOMPARE(printer.jobs, (QByteArrayList{one, "~HS", two, three, four}));
 }
 
 QTEST_GUILESS_MAIN(TestZplsink)

@@ -47,6 +47,7 @@ bool ReadOptions(const QStringList &arguments, Options *options, QString *error)
     const QCommandLineOption renderOption(QStringLiteral("render"), SinkTexts::RenderHelp(), QStringLiteral("file"));
     const QCommandLineOption watchOption(QStringLiteral("watch"), SinkTexts::WatchHelp(), QStringLiteral("folder"));
     const QCommandLineOption pdfOption(QStringLiteral("pdf"), SinkTexts::PdfHelp());
+    const QCommandLineOption forwardOption(QStringLiteral("forward"), SinkTexts::ForwardHelp(), QStringLiteral("host[:port]"));
     const QCommandLineOption mediaOption(QStringLiteral("media"), SinkTexts::MediaHelp(), QStringLiteral("size"),
                                          QStringLiteral("4x6in"));
     const QCommandLineOption dpmmOption(QStringLiteral("dpmm"), SinkTexts::DpmmHelp(), QStringLiteral("n"),
@@ -57,7 +58,7 @@ bool ReadOptions(const QStringList &arguments, Options *options, QString *error)
     const QCommandLineOption windowOption(QStringLiteral("window"), SinkTexts::WindowHelp());
     const QCommandLineOption httpOption(QStringLiteral("http"), SinkTexts::HttpHelp(), QStringLiteral("port"));
     parser.addOptions({windowOption, portOption, listenOption, configOption, httpOption, outOption, pngOption, renderOption,
-                       watchOption, pdfOption, mediaOption, dpmmOption, paperOutOption, pausedOption});
+                       watchOption, pdfOption, forwardOption, mediaOption, dpmmOption, paperOutOption, pausedOption});
     parser.process(arguments);
 
     Options &o = *options;
@@ -92,6 +93,20 @@ bool ReadOptions(const QStringList &arguments, Options *options, QString *error)
         o.where = {{QHostAddress(parser.value(listenOption))}, quint16(port)};
         if (o.where.addresses.front().isNull())
             return refused(error, SinkTexts::InvalidAddress(parser.value(listenOption)));
+    }
+    if (parser.isSet(forwardOption)) {
+        // HOST, HOST:PORT, [IPv6]:PORT or a bare IPv6 address.
+        const QString value = parser.value(forwardOption).trimmed();
+        const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
+        const bool bracketed = value.startsWith(QLatin1Char('['));
+        const bool hasPort = colon > 0 && (bracketed ? value.at(colon - 1) == QLatin1Char(']') : value.count(QLatin1Char(':')) == 1);
+        o.forwardHost = hasPort ? value.left(colon) : value;
+        o.forwardHost.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
+        bool ok = true;
+        const uint port = hasPort ? value.mid(colon + 1).toUInt(&ok) : 9100;
+        if (o.forwardHost.isEmpty() || !ok || port == 0 || port > 65535)
+            return refused(error, SinkTexts::InvalidForward(value));
+        o.forwardPort = quint16(port);
     }
     o.status.paperOut = parser.isSet(paperOutOption);
     o.status.paused = parser.isSet(pausedOption);

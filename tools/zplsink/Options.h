@@ -28,6 +28,8 @@ struct Options
     std::optional<QString> png;     // --png FOLDER: each label as PNG
     std::optional<QString> watch;   // --watch FOLDER: render each job file put there
     bool pdf = false;               // --pdf: --watch writes one PDF a file, not PNGs
+    QString forwardHost;            // --forward HOST[:PORT]: every job passed on to that printer
+    quint16 forwardPort = 9100;
 
     // Listening as a printer (unless --http alone) ...
     bool printer = true;

@@ -1,11 +1,13 @@
 #include "Sink.h"
 
+#include "Forwarder.h"
 #include "LabelText.h"
 #include "Renderer.h"
 #include "SinkTexts.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTimer>
@@ -181,6 +183,8 @@ void Sink::accept(QTcpServer *server)
         job.printer->setHostStatus(m_hostStatus);
         job.printer->setStorage(m_storage); // one memory for all connections, as a printer has
         job.peer = QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort());
+        if (m_forwarder)
+            job.spool = m_forwarder->openJob();
         job.idle = new QTimer(socket);
         job.idle->setSingleShot(true);
         job.idle->start(IdleMs);
@@ -202,15 +206,34 @@ void Sink::receive(QTcpSocket *socket)
     } else {
         job.data += chunk;
     }
+    if (job.spool)
+        job.spool->write(chunk);    // whole, beyond what is kept to show
     if (!chunk.isEmpty()) {
         job.idle->start(IdleMs);
         print(job, job.printer->feed(chunk.left(room)));
-        const QByteArray answers = job.printer->takeReplies();
-        if (!answers.isEmpty() && socket->bytesToWrite() < MaxUnreadAnswers && socket->write(answers) > 0) {
-            job.answers += answers.left(KeptAnswerBytes - job.answers.size());
-            job.answered += answers.size();
-        }
+        answer(socket, job);
     }
+}
+
+// Status answers on the connection as the queries arrive: zplsink's own, or,
+// forwarding, the printer's (in the order asked).
+void Sink::answer(QTcpSocket *socket, Job &job)
+{
+    const auto send = [this, socket = QPointer<QTcpSocket>(socket)](const QByteArray &answers) {
+        if (!socket || answers.isEmpty() || socket->bytesToWrite() >= MaxUnreadAnswers || socket->write(answers) <= 0)
+            return;
+        const auto it = m_jobs.find(socket);
+        if (it == m_jobs.end())
+            return;
+        it->answers += answers.left(KeptAnswerBytes - it->answers.size());
+        it->answered += answers.size();
+    };
+    if (!m_forwarder) {
+        send(job.printer->takeReplies());
+        return;
+    }
+    for (const zpl::Printer::Reply &reply : job.printer->takeRepliesByQuery())
+        m_forwarder->ask(reply.query, reply.answer, send);
 }
 
 void Sink::print(Job &job, const std::vector<zpl::Label> &labels)
@@ -236,6 +259,10 @@ void Sink::finish(QTcpSocket *socket)
     receive(socket);
     Job job = m_jobs.take(socket);
     socket->deleteLater();
+    if (m_forwarder && job.spool) {
+        job.spool->close();
+        m_forwarder->send(job.spool->fileName());
+    }
     print(job, job.printer->finish());
     if (job.printer->skippedLabels() > 0)
         job.labels.append(DescribeSkipped(job.printer->skippedLabels()));

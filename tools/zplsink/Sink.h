@@ -12,6 +12,8 @@
 
 #include <memory>
 
+class Forwarder;
+class QFile;
 class QTcpSocket;
 class QTimer;
 
@@ -58,6 +60,9 @@ public:
     bool setImageFolder(const QString &path);
     // For the connections that come next.
     void setMedia(const zpl::Media &media) { m_media = media; }
+    // Passes every job on to a printer, which answers the status queries
+    // (--forward); the Sink does not own it.
+    void setForwarder(Forwarder *forwarder) { m_forwarder = forwarder; }
     // What status answers say, from now on, on every connection.
     void setHostStatus(const zpl::HostStatus &status);
     const zpl::HostStatus &hostStatus() const { return m_hostStatus; }
@@ -88,6 +93,7 @@ private:
         std::vector<zpl::Label> printed;
         QByteArray answers;
         qint64 answered = 0;
+        std::shared_ptr<QFile> spool;   // --forward: every byte, for the printer
     };
 
     void accept(QTcpServer *server);
@@ -95,6 +101,7 @@ private:
     void finish(QTcpSocket *socket);
     QString save(const QByteArray &data, int number);
     void print(Job &job, const std::vector<zpl::Label> &labels);
+    void answer(QTcpSocket *socket, Job &job);
     void numberAfter(const QDir &folder, const QString &pattern);
 
     std::vector<std::unique_ptr<QTcpServer>> m_servers;
@@ -108,5 +115,6 @@ private:
     zpl::PrinterState m_persisting;
     std::shared_ptr<zpl::Storage> m_storage = std::make_shared<zpl::Storage>(); // ^DF, ~DG ... while it runs
     zpl::HostStatus m_hostStatus;
+    Forwarder *m_forwarder = nullptr;
     int m_next = 1;
 };

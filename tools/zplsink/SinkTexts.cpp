@@ -132,6 +132,40 @@ QString FolderBack(const QString &folder)
     return QStringLiteral("文件夹又在了，继续监视 / the folder is back, watching it again: %1").arg(folder);
 }
 
+QString Forwarding(const QString &printer, const QString &spool)
+{
+    return QStringLiteral("每个任务转发给打印机 %1，未送达的留在 %2 / every job goes on to the printer at %1; "
+                          "those it did not take wait in %2").arg(printer, spool);
+}
+
+QString ForwardFailed(const QString &printer, const QString &why)
+{
+    return QStringLiteral("转发失败 / forwarding to %1 failed: %2; 任务留在队列中，每 5 秒重试 / the job waits, tried "
+                          "again every 5 s").arg(printer, why);
+}
+
+QString SpoolLeft(int jobs, const QString &spool)
+{
+    return QStringLiteral("上次留下 %1 个任务，先发送 / %1 job(s) left in %2 are sent first").arg(jobs).arg(spool);
+}
+
+QString AnsweredForPrinter(const QString &printer, const QString &query)
+{
+    return QStringLiteral("打印机 %1 2 秒内未应答 %2，由 zplsink 应答 / the printer at %1 did not answer %2 within "
+                          "2 s: zplsink answered").arg(printer, query);
+}
+
+QString ForwardHelp()
+{
+    return QStringLiteral("把收到的每个任务原样转发给该打印机（端口默认 9100），状态查询也问它 / pass every job received "
+                          "on, unchanged, to the printer at HOST[:PORT] (9100 by default), and ask it the status queries");
+}
+
+QString InvalidForward(const QString &value)
+{
+    return QStringLiteral("转发地址无效 / invalid printer to forward to: %1 (HOST or HOST:PORT)").arg(value);
+}
+
 QString Listening(const QString &version, const QString &places)
 {
     return QStringLiteral("zplsink %1: 正在监听 %2，按 Ctrl+C 退出 / listening on %2, Ctrl+C quits").arg(version, places);

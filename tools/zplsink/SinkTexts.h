@@ -58,6 +58,14 @@ QString WatchedFile(const QDateTime &time, const QString &name, int labels, qint
 QString WatchedFileFailed(const QDateTime &time, const QString &name, const QString &why, const QString &where);
 QString FolderGone(const QString &folder);
 QString FolderBack(const QString &folder);
+// --forward: starting, a job the printer did not take, the spool an earlier
+// run left, a status answer zplsink gave in the printer's stead.
+QString Forwarding(const QString &printer, const QString &spool);
+QString ForwardFailed(const QString &printer, const QString &why);
+QString SpoolLeft(int jobs, const QString &spool);
+QString AnsweredForPrinter(const QString &printer, const QString &query);
+QString ForwardHelp();
+QString InvalidForward(const QString &value);
 // A job saved by number: job-0001.zpl.
 QString JobFileName(int number);
 

@@ -208,6 +208,11 @@ void SinkWindow::applyMedia()
     }
 }
 
+void SinkWindow::showNotice(const QString &text)
+{
+    statusBar()->showMessage(text);
+}
+
 void SinkWindow::addJob(const ReceivedJob &job)
 {
     m_received.push_front(job);

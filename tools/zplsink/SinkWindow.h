@@ -37,6 +37,8 @@ public:
 
     // Lists a job; the Sink's come by themselves, the HTTP service's through this.
     void addJob(const ReceivedJob &job);
+    // A line for the status bar that stays until the next (--forward's failures).
+    void showNotice(const QString &text);
 
 private:
     void showNewest();

@@ -6,6 +6,7 @@
 // a mode is one function here.
 
 #include "FolderWatch.h"
+#include "Forwarder.h"
 #include "HttpService.h"
 #include "LabelText.h"
 #include "Options.h"
@@ -21,6 +22,7 @@
 #include <QGuiApplication>
 #include <QHostAddress>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <csignal>
@@ -88,6 +90,23 @@ int renderFile(const Options &options)
         std::printf("%s\n", DescribeSkipped(printer.skippedLabels()).toUtf8().constData());
     std::fflush(stdout);
     return status;
+}
+
+// --forward: the printer every job goes on to, or nullptr after saying why
+// not. Its spool is the --out folder's spool/, else one in zplsink's data folder.
+Forwarder *forwardTo(Sink &sink, const Options &options, QObject *parent)
+{
+    const QString spool = QDir(options.out.value_or(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)))
+                              .filePath(QStringLiteral("spool"));
+    auto *forwarder = new Forwarder(options.forwardHost, options.forwardPort, spool, parent);
+    QString error;
+    if (!forwarder->start(&error)) {
+        refuse(options, error);
+        return nullptr;
+    }
+    sink.setForwarder(forwarder);
+    std::printf("%s\n", SinkTexts::Forwarding(forwarder->printer(), QDir::toNativeSeparators(spool)).toUtf8().constData());
+    return forwarder;
 }
 
 // The printer: the sink set up as the options say (the window shows its jobs
@@ -202,6 +221,9 @@ int main(int argc, char *argv[])
         return renderFile(options);
 
     Sink sink;
+    Forwarder *forwarder = options.forwardHost.isEmpty() ? nullptr : forwardTo(sink, options, app.get());
+    if (!options.forwardHost.isEmpty() && !forwarder)
+        return 1;
     if (const int status = listenAsPrinter(sink, options))
         return status;
     HttpService *service = options.http ? serveHttp(options, app.get()) : nullptr;
@@ -212,6 +234,8 @@ int main(int argc, char *argv[])
         return 1;
     std::fflush(stdout);
     const std::unique_ptr<SinkWindow> window = options.window ? showWindow(sink, service, watch, options) : nullptr;
+    if (window && forwarder)
+        QObject::connect(forwarder, &Forwarder::notice, window.get(), &SinkWindow::showNotice);
     quitOnSignals(app.get());
     return app->exec();
 }
