@@ -103,6 +103,17 @@ top=$(convert "$out/render/windows/ab12-1.png" -crop 400x200+150+0 +repage -trim
 [[ $qr == 84x84+40+40 && $top == +50 ]] || fail "zpltest's label: QR code $qr, cap tops at y = $top"
 ok "zpltest's label: QR code 84 x 84 dots at (40, 40), cap tops at y = 50"
 
+echo "== zplsink.exe --watch"
+mkdir -p "$out/watched"
+(cd "$out" && exec wine "$app/zplsink.exe" --watch watched >"$out/zplsink-watch.log" 2>&1) &
+until_true 30 grep -q 'Ctrl+C quits' "$out/zplsink-watch.log" || fail "zplsink.exe --watch did not start: $(cat "$out/zplsink-watch.log")"
+cp "$out/render/ab12.zpl" "$out/watched/"
+until_true 20 test -s "$out/watched/done/ab12.zpl" || fail "zplsink.exe --watch took no file: $(cat "$out/zplsink-watch.log")"
+cmp "$out/watched/out/ab12-1.png" <("$linbuild/tools/zplsink/zplsink" --render - --out "$out/watched-linux" <"$out/render/ab12.zpl" >/dev/null &&
+    cat "$out/watched-linux/stdin-1.png") || fail "zplsink.exe --watch drew another PNG than the Linux zplsink"
+ok "zplsink.exe --watch rendered a file copied in, moved it to done\\ and drew the Linux zplsink's PNG"
+wineserver -k
+
 echo "== zpltest.exe"
 # A printer on this machine: the Linux zplsink, saving every job it receives.
 "$linbuild/tools/zplsink/zplsink" --port 0 --out "$out/printer" >"$out/printer.log" 2>&1 & sink=$!
