@@ -33,7 +33,7 @@ QString Shown(const QDir &folder, const QString &path)
 } // namespace
 
 FolderWatch::FolderWatch(Settings settings, QObject *parent)
-    : QObject(parent), m_settings(std::move(settings)), m_folder(m_settings.folder),
+    : QObject(parent), m_settings(std::move(settings)), m_folder(QFileInfo(m_settings.folder).absoluteFilePath()),
       m_out(m_settings.out.isEmpty() ? m_folder.filePath(QStringLiteral("out")) : m_settings.out),
       m_done(m_folder.filePath(QStringLiteral("done"))), m_failed(m_folder.filePath(QStringLiteral("failed")))
 {
