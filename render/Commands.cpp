@@ -63,6 +63,7 @@ const Printer::Command *Printer::find(const Token &token)
         // The printer's memory
         {"^DF", {&Printer::defineFormat}},       {"^XF", {&Printer::recallFormat}},
         {"~DG", {&Printer::downloadGraphic}},    {"~DY", {&Printer::downloadObject}},
+        {"~DU", {&Printer::downloadFont}},
         {"^XG", {&Printer::recallGraphic}},      {"^IM", {&Printer::recallGraphic}},
         {"^IL", {&Printer::recallGraphic}},      {"^ID", {&Printer::deleteObject}},
         {"^HW", {&Printer::directory}},          {"^IS", {&Printer::storeLabelImage}},

@@ -126,8 +126,10 @@ QPoint FieldRenderer::text(const FieldState &field, QPoint next)
     if (!field.hasData)
         return next;
     const char name = field.hasFont ? field.font : m_state.font;
-    const Font font(name, field.hasFont ? field.fontHeight : m_state.fontHeight,
-                    field.hasFont ? field.fontWidth : m_state.fontWidth, m_dpmm);
+    const int height = field.hasFont ? field.fontHeight : m_state.fontHeight;
+    const int width = field.hasFont ? field.fontWidth : m_state.fontWidth;
+    const Font font = field.hasFont && field.downloaded ? Font(field.downloaded, height, width)
+                                                        : Font(name, height, width, m_dpmm);
     if (font.fallback())
         note(field, QStringLiteral("font %1 is not built in; font A is used").arg(QLatin1Char(name)));
     if (!font.available())

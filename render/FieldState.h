@@ -12,7 +12,11 @@
 #include <QMap>
 #include <QPoint>
 
+#include <memory>
+
 namespace zpl {
+
+class Typeface;
 
 enum class Rotation { N, R, I, B };
 
@@ -50,6 +54,7 @@ struct FieldState
 
     bool hasFont = false;           // ^A
     char font = '0';
+    std::shared_ptr<Typeface> downloaded;   // ^A@ or a ^CW letter naming a stored font
     bool fontRotated = false;
     Rotation fontRotation = Rotation::N;
     int fontHeight = 0, fontWidth = 0;   // 0: in proportion to the other

@@ -84,6 +84,19 @@ Font::Font(char name, int height, int width, int dpmm)
     m_scaleX = faceAdvance > 0 ? m_width / faceAdvance : 0;
 }
 
+Font::Font(std::shared_ptr<Typeface> downloaded, int height, int width) : m_downloaded(std::move(downloaded))
+{
+    m_face = m_downloaded.get();
+    m_name = '@';
+    if (height <= 0 && width <= 0)
+        height = width = 15;
+    m_height = qBound(1, height > 0 ? height : width, 32000);
+    m_width = qBound(1, width > 0 ? width : height, 32000);
+    m_scaleY = m_height / Typeface::ReferenceSize;
+    m_scaleX = m_scaleY * m_width / m_height;
+    m_baseline = m_face->ascent() * m_scaleY;
+}
+
 // Font 0 (and P-V at their magnified matrices): one of height and width
 // missing or 0 is the other.
 void Font::scalable(int height, int width)
@@ -128,9 +141,9 @@ qreal Font::advanceOf(char32_t c) const
 {
     if (m_cellAdvance > 0)
         return m_cellAdvance;
-    if (c == U'-' || c == U'=')
+    if (printerFace() && (c == U'-' || c == U'='))
         return HyphenAdvance * m_width;
-    if (m_cellAdvance == 0) {   // font 0's face: font 0, P-V
+    if (printerFace()) {   // font 0's face: font 0, P-V
         if (const FontZeroMark *mark = FontZeroMarkOf(c))
             return mark->advance * m_width;
         if (const qreal advance = FontZeroAdvance(c); advance > 0)
@@ -156,13 +169,13 @@ void Font::addText(QPainterPath &to, const QString &text, qreal x, qreal y, cons
     const qreal baseline = y + m_baseline;
     for (const char32_t c : shown(text).toUcs4()) {
         const qreal advance = advanceOf(c);
-        if (m_cellAdvance == 0 && c == U'-') {
+        if (printerFace() && c == U'-') {
             // The printer's hyphen is a wide bar: 0.58 h of ink, 0.12 h thick.
             const qreal inkWidth = 0.58 * m_width;
             to.addPolygon(placement.map(QPolygonF(QRectF(x + (advance - inkWidth) / 2, y + 0.37 * m_height, inkWidth,
                                                          0.12 * m_height))));
             to.closeSubpath();
-        } else if (const FontZeroMark *mark = m_cellAdvance == 0 ? FontZeroMarkOf(c) : nullptr) {
+        } else if (const FontZeroMark *mark = printerFace() ? FontZeroMarkOf(c) : nullptr) {
             // A mark such as the registered sign: the face's glyph shrunk into
             // its box on the cap line, centred in its advance.
             const QPainterPath &path = m_face->glyph(c).path;
@@ -176,7 +189,7 @@ void Font::addText(QPainterPath &to, const QString &text, qreal x, qreal y, cons
             // Bitmap fonts: the glyph in its cell, the gap after it. Font 0's
             // face: the glyph stretched or squeezed across to its advance.
             const Typeface::Glyph &glyph = m_face->glyph(c);
-            const qreal sx = m_cellAdvance == 0 && glyph.advance > 0 && FontZeroAdvance(c) > 0 ? advance / glyph.advance
+            const qreal sx = printerFace() && glyph.advance > 0 && FontZeroAdvance(c) > 0 ? advance / glyph.advance
                                                                                                 : m_scaleX;
             const QTransform t = QTransform(sx, 0, 0, m_scaleY, x, baseline) * placement;
             to.addPath(t.map(glyph.path));

@@ -16,6 +16,8 @@
 #include <QString>
 #include <QTransform>
 
+#include <memory>
+
 namespace zpl {
 
 class Typeface;
@@ -26,6 +28,9 @@ public:
     // name: the character after ^A ('0', 'A'...'Z'). height, width: in dots;
     // 0 (or less) when not given, the other then sets both in proportion.
     Font(char name, int height, int width, int dpmm);
+    // A downloaded TrueType font: its em square h dots high, stretched across
+    // by w/h, its baseline at its ascent, its own advances.
+    Font(std::shared_ptr<Typeface> downloaded, int height, int width);
 
     char name() const { return m_name; }
     bool fallback() const { return m_fallback; }   // the name was not one we have: font A
@@ -43,9 +48,11 @@ public:
 
 private:
     void scalable(int height, int width);
+    bool printerFace() const { return m_cellAdvance == 0 && !m_downloaded; }  // font 0's rules apply
     qreal advanceOf(char32_t c) const;
 
     Typeface *m_face = nullptr;
+    std::shared_ptr<Typeface> m_downloaded;
     char m_name = '0';
     bool m_fallback = false;
     int m_height = 0, m_width = 0;

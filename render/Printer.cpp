@@ -321,7 +321,9 @@ void Printer::font(const Token &token)
     m_field.font = token.name.size() > 1 ? token.name.at(1) : '0';
     const QByteArray named = m_field.font == '@' ? token.param(3).trimmed().toUpper()
                                                  : m_state.fontAliases.value(m_field.font);
-    if (!named.isEmpty() || m_field.font == '@') {
+    // A font a job downloaded draws with itself; one not there in font 0, as on a printer.
+    m_field.downloaded = named.isEmpty() ? nullptr : m_storage->font(Storage::objectName(named, "TTF"));
+    if (!m_field.downloaded && (!named.isEmpty() || m_field.font == '@')) {
         diagnose(token, QStringLiteral("font %1 is not in this printer; font 0 is used")
                             .arg(QString::fromLatin1(named.isEmpty() ? QByteArray("@") : named)));
         m_field.font = '0';

@@ -114,6 +114,8 @@ private:
     void directory(const Token &token);
     void downloadGraphic(const Token &token);
     void downloadObject(const Token &token);
+    void downloadFont(const Token &token);
+    void storeFont(const Token &token, const QByteArray &name, const QByteArray &file);
     void recallGraphic(const Token &token);
     QImage storedImage(const Token &token, const QByteArray &name);
     void units(const Token &token);

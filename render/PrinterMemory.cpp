@@ -125,18 +125,23 @@ void Printer::downloadGraphic(const Token &token)
         diagnose(token, error);
 }
 
-// ~DYd:f,b,x,t,w,data: GRF images (x = G) in hex as ~DG; PNG files (x = P) in hex or binary.
+// ~DYd:f,b,x,t,w,data: GRF images (x = G) in hex as ~DG; PNG files (x = P)
+// and TrueType fonts (x = T) in hex or binary.
 void Printer::downloadObject(const Token &token)
 {
     const QList<QByteArray> p = token.args.split(token.delimiter);
     const QByteArray format = p.value(1).trimmed().toUpper(), kind = p.value(2).trimmed().toUpper();
-    const QByteArray name = Storage::objectName(p.value(0), kind == "P" ? "PNG" : "GRF");
+    const QByteArray name = Storage::objectName(p.value(0), kind == "P" ? "PNG" : kind == "T" ? "TTF" : "GRF");
     const qsizetype dataAt = p.size() >= 6 ? p.mid(0, 5).join(token.delimiter).size() + 1 : -1;
-    if (name.isEmpty() || dataAt < 0 || (kind != "G" && kind != "P") || (format != "A" && format != "B")) {
-        diagnose(token, QStringLiteral("only GRF and PNG images, in hex (A) or binary (B), are stored; skipped"));
+    if (name.isEmpty() || dataAt < 0 || (kind != "G" && kind != "P" && kind != "T") || (format != "A" && format != "B")) {
+        diagnose(token, QStringLiteral("only GRF and PNG images and TrueType fonts, in hex (A) or binary (B), are stored; skipped"));
         return;
     }
     const QByteArray data = token.args.mid(dataAt);
+    if (kind == "T") {
+        storeFont(token, name, format == "A" ? QByteArray::fromHex(data) : data);
+        return;
+    }
     QImage image;
     QStringList notes;
     if (kind == "P") {
@@ -157,6 +162,25 @@ void Printer::downloadObject(const Token &token)
     if (image.isNull())
         diagnose(token, QStringLiteral("the image cannot be read; not stored"));
     else if (!m_storage->storeImage(name, image, &error))
+        diagnose(token, error);
+}
+
+// ~DUd:o.x,s,data: a font file of s bytes, in hex.
+void Printer::downloadFont(const Token &token)
+{
+    const QList<QByteArray> p = token.args.split(token.delimiter);
+    const QByteArray name = Storage::objectName(p.value(0), "TTF");
+    if (name.isEmpty() || p.size() < 3) {
+        diagnose(token, QStringLiteral("expects ~DUd:o.x,s,data; skipped"));
+        return;
+    }
+    storeFont(token, name, QByteArray::fromHex(token.args.mid(p.mid(0, 2).join(token.delimiter).size() + 1)));
+}
+
+void Printer::storeFont(const Token &token, const QByteArray &name, const QByteArray &file)
+{
+    QString error;
+    if (!m_storage->storeFont(name, file, &error))
         diagnose(token, error);
 }
 

@@ -52,6 +52,18 @@ bool Storage::storeImage(const QByteArray &name, const QImage &image, QString *e
     return store(name, std::move(object), error);
 }
 
+bool Storage::storeFont(const QByteArray &name, const QByteArray &file, QString *error)
+{
+    Object object;
+    object.font = Typeface::fromData(file);
+    object.bytes = file.size();
+    if (!object.font) {
+        *error = QStringLiteral("%1 is no TrueType font a printer could use; not stored").arg(QString::fromLatin1(name));
+        return false;
+    }
+    return store(name, std::move(object), error);
+}
+
 bool Storage::store(const QByteArray &name, Object object, QString *error)
 {
     const auto old = m_objects.constFind(name);
@@ -76,6 +88,11 @@ const std::vector<Token> *Storage::format(const QByteArray &name) const
 QImage Storage::image(const QByteArray &name) const
 {
     return m_objects.value(name).image;
+}
+
+std::shared_ptr<Typeface> Storage::font(const QByteArray &name) const
+{
+    return m_objects.value(name).font;
 }
 
 int Storage::remove(const QByteArray &pattern)

@@ -46,6 +46,14 @@ Typeface &Typeface::monospace()
     return face;
 }
 
+std::shared_ptr<Typeface> Typeface::fromData(const QByteArray &fontFile)
+{
+    auto face = std::make_shared<Typeface>(QStringList());
+    face->m_font.loadFromData(fontFile, ReferenceSize, QFont::PreferNoHinting);
+    face->m_tried = QStringLiteral("downloaded font");
+    return face->m_font.isValid() ? face : nullptr;
+}
+
 Typeface::Typeface(const QStringList &candidates)
 {
     for (const QString &path : candidates) {
@@ -57,6 +65,8 @@ Typeface::Typeface(const QStringList &candidates)
             break;
     }
     m_tried = candidates.join(QStringLiteral(", "));
+    if (candidates.isEmpty())
+        return;     // fromData() fills it
     if (!m_font.isValid()) {
         std::fprintf(stderr, "zplrender: %s\n", qPrintable(missingText()));
         return;

@@ -11,6 +11,8 @@
 #include <QRawFont>
 #include <QString>
 
+#include <memory>
+
 namespace zpl {
 
 class Typeface
@@ -29,10 +31,14 @@ public:
     static Typeface &monospace();
 
     explicit Typeface(const QStringList &candidates);
+    // A font file a job downloaded (~DY, ~DU), drawn as it is (no flattening
+    // of overshoot as for the printer's own faces).
+    static std::shared_ptr<Typeface> fromData(const QByteArray &fontFile);
     bool isLoaded() const { return m_font.isValid(); }
     QString missingText() const;        // what to tell the user when it is not
     const Glyph &glyph(char32_t c);
     qreal capHeight() const { return m_capHeight; }    // of H's ink, at the reference size
+    qreal ascent() const { return m_font.isValid() ? m_font.ascent() : 0; }
 
 private:
     QRawFont m_font;

@@ -90,6 +90,7 @@ private slots:
     void rotation_data();
     void rotation();
     void blockCentre();
+    void downloadedFont();
     void labelsReadBack_data();
     void labelsReadBack();
     void snapshots_data();
@@ -480,6 +481,24 @@ void TestRender::blockCentre()
     const QRect exact = ink60("^FB400,2,0,C^FDTEST\\&"), last = ink60("^FB400,1,0,C^FDTEST");
     QVERIFY2(qAbs(2 * exact.x() + exact.width() - 400) <= 2, qPrintable(QString::number(exact.x())));
     QVERIFY2(space > 6 && qAbs(exact.x() - last.x() - space / 2.0) <= 1, qPrintable(QString::number(last.x())));
+}
+
+// A TrueType font a job stores (~DY in hex, ~DU) draws with its own glyphs
+// where ^A@ or a ^CW letter names it: DejaVu Sans Mono's advance, 1233/2048
+// of the em, is 60 dots at h = 100; a name not stored prints in font 0 (X: 0.56 h).
+void TestRender::downloadedFont()
+{
+    QFile file(QStringLiteral(TRUETYPE_FONT));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray hex = file.readAll().toHex(), size = QByteArray::number(hex.size() / 2);
+    const QByteArray stored = "~DYE:MONO,A,T," + size + ",0," + hex + "~DUR:DU.TTF," + size + "," + hex;
+    const auto advance = [&](const QByteArray &font) {
+        return ink(paintFirst(stored + "^XA^FO0,0" + font + "^FDXX^FS^XZ")).width()
+             - ink(paintFirst(stored + "^XA^FO0,0" + font + "^FDX^FS^XZ")).width();
+    };
+    QCOMPARE(advance("^A@N,100,100,E:MONO.TTF"), 60);
+    QCOMPARE(advance("^CWQ,R:DU.TTF^AQN,100,50"), 30);
+    QCOMPARE(advance("^A@N,100,100,E:NONE.TTF"), 56);
 }
 
 void TestRender::labelsReadBack_data()
