@@ -172,6 +172,9 @@ std::unique_ptr<SinkWindow> showWindow(Sink &sink, HttpService *service, FolderW
         QObject::connect(service, &HttpService::jobReceived, window.get(), &SinkWindow::addJob);
     if (watch)
         QObject::connect(watch, &FolderWatch::fileDone, window.get(), &SinkWindow::addJob);
+    if (watch && !options.printer && !service)  // said instead of where it listens
+        window->showNotice(SinkTexts::Watching(QStringLiteral(ZPLTEST_VERSION), shown,
+                                               QDir::toNativeSeparators(watch->outFolder())));
     window->show();
     return window;
 }
