@@ -403,7 +403,7 @@ void TestSymbols::postnet_data()
         << QByteArray("T" "sTsTs" "sTsTs" "TTsss" "T") << "550";
     QTest::newRow("PLANET, type 1: tall and short swapped") << QByteArray(",,,1") << QByteArray("55")
         << QByteArray("T" "TsTsT" "TsTsT" "ssTTT" "T") << "550";
-    // The worked example of the USPS Intelligent Mail barcode specification (USPS-B-3200): F full, A ascender,
+    // USPS's published worked examples of the Intelligent Mail barcode (USPS-B-3200): F full, A ascender,
     // D descender, T tracker.
     QTest::newRow("Intelligent Mail, type 3") << QByteArray(",,,3") << QByteArray("01234567094987654321")
         << QByteArray("ATTFATTDTTADTAATTDTDTATTDAFDDFADFDFTFFFFFTATFAAAATDFFTDAADFTFDTDT") << "";
