@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
     cmake g++ make           # the build
     qt6-base-dev             # Qt 6 Core, Network, Widgets, Test
-    qt6-httpserver-dev qt6-websockets-dev  # zplsink's HTTP service (Qt's CMake package for it needs WebSockets')
+    libcpp-httplib-dev       # zplsink's HTTP service
     qt6-translations-l10n    # Qt's own texts in Chinese
     fonts-wqy-microhei       # a CJK font, so that no character shows as a box
     pkg-config libqrencode-dev libzint-dev  # the renderer's QR, Data Matrix and PDF417 encoders

@@ -15,13 +15,14 @@ constexpr qint64 HeadMs = 10000;                    // for the whole head to arr
 constexpr qint64 RequestMs = 60000;                 // for head and body to arrive (408)
 constexpr qint64 StallMs = 10000;                   // without a byte while reading or writing
 constexpr qint64 IdleMs = 30000;                    // a kept-alive connection waits for the next request
+constexpr int MaxRequestsPerConnection = 100;       // then it closes (the client opens another)
 // After a refusal: how long, and how much, the client's bytes are dropped
 // before the connection is closed.
 constexpr qint64 LingerMs = 2000;
 constexpr qint64 MaxDrainedBytes = 1024 * 1024;
 
 // All clients together
-constexpr int MaxConnections = 256;                 // past it the longest-waiting head is closed
+constexpr int MaxConnections = 256;                 // past it the one waiting longest for a request is closed (503)
 constexpr qint64 MaxHeldBytes = 64 * 1024 * 1024;   // request bodies being received (503)
 // Answers not yet taken by their clients, and requests being rendered (503).
 constexpr qint64 MaxUnsentBytes = 64 * 1024 * 1024;

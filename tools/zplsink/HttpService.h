@@ -1,17 +1,11 @@
 #pragma once
 
 // zplsink's label-rendering web service (--http): LabelService's interface on
-// Qt's HTTP server, on the event loop zplsink already runs. Every request is
+// cpp-httplib, which serves each connection on a thread of its own; the
+// labels render on as many at once as the machine has cores. Every request is
 // printed on the terminal as one line (time, peer, method, path, status,
-// labels, milliseconds) and reported as a job for the window.
-//
-// Qt's HTTP server (6.4) reads whatever arrives and keeps connections for as
-// long as clients like; a guard in front of it on every connection, and this
-// service over all of them, hold the limits of HttpLimits.h. The guard answers
-// those itself and closes the connection.
-//
-// Built only where Qt HttpServer is (CMake decides, once); elsewhere start()
-// says that this build has no HTTP service.
+// labels, milliseconds) and reported as a job for the window, on the thread
+// this object lives on. The limits are those of HttpLimits.h.
 
 #include "Sink.h"
 

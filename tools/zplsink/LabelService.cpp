@@ -1,7 +1,6 @@
 #include "LabelService.h"
 
 #include "HttpLimits.h"
-#include "FormData.h"
 #include "MediaText.h"
 #include "Pdf.h"
 #include "Renderer.h"
@@ -217,13 +216,14 @@ bool orderOf(const ServiceRequest &request, const Route &route, Order *order, Se
                                                .arg(QString::fromLatin1(QByteArray::fromPercentEncoding(first).left(40))));
         return false;
     } else {
-        const QByteArray type = request.header("content-type");
-        if (type.trimmed().toLower().startsWith("multipart/form-data")) {
-            QString why;
-            if (!FormDataPart(type, request.body, "file", &order->zpl, &why)) {
-                *failure = error(400, why);
+        if (request.form) {
+            const FormPart *file = request.part("file");
+            if (!file) {
+                *failure = error(400, QStringLiteral("multipart/form-data 正文无效 / malformed multipart/form-data "
+                                                     "body: it has no part named \"file\""));
                 return false;
             }
+            order->zpl = file->content;
         } else {
             order->zpl = request.body;
         }
@@ -273,6 +273,14 @@ QByteArray ServiceRequest::header(const QByteArray &name) const
         if (h.first.compare(name, Qt::CaseInsensitive) == 0)
             return h.second;
     return {};
+}
+
+const FormPart *ServiceRequest::part(const QByteArray &name) const
+{
+    for (const FormPart &p : parts)
+        if (p.name == name)
+            return &p;
+    return nullptr;
 }
 
 ServiceAnswer ServiceError(int status, const QString &text)

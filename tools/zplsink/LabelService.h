@@ -25,14 +25,27 @@
 
 #include <vector>
 
+// One part of a multipart/form-data body (RFC 7578), as the HTTP server has
+// read it: what a browser form or `curl -F file=@label.zpl` sends.
+struct FormPart
+{
+    QByteArray name;
+    QByteArray filename;
+    QByteArray contentType;
+    QByteArray content;
+};
+
 struct ServiceRequest
 {
     QByteArray method;          // "GET", "POST", ...
     QByteArray path;            // as sent: percent-encoded, "?query" included
     QList<QPair<QByteArray, QByteArray>> headers;
-    QByteArray body;
+    QByteArray body;            // empty when the body was a form: then its parts
+    bool form = false;
+    std::vector<FormPart> parts;
 
     QByteArray header(const QByteArray &name) const;    // any case; empty if absent
+    const FormPart *part(const QByteArray &name) const; // the first of that name, or nullptr
 };
 
 struct ServiceAnswer

@@ -1,0 +1,22 @@
+#pragma once
+
+// The few socket calls the web service makes itself, beside what cpp-httplib
+// does, on one connected socket. One file per platform: NetSocketPosix.cpp,
+// NetSocketWindows.cpp.
+
+#include <httplib.h>
+
+#include <string>
+
+namespace NetSocket {
+
+// 1 when `socket` has bytes (or an end) to read, 0 after `ms` without, -1 on an error.
+int WaitReadable(socket_t socket, int ms);
+// 1 when a write to `socket` would not block, 0 after `ms`, -1 on an error.
+int WaitWritable(socket_t socket, int ms);
+// Sends the end of the stream (a FIN) after what was written; reading goes on.
+void ShutdownSending(socket_t socket);
+// "address:port" of the other end, or of this end; empty if unknown.
+std::string PeerOf(socket_t socket, bool local = false);
+
+} // namespace NetSocket

@@ -1,0 +1,49 @@
+// NetSocket on Windows (Winsock 2, which cpp-httplib has started).
+
+#include "NetSocket.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+namespace NetSocket {
+
+namespace {
+
+int waitFor(socket_t socket, short events, int ms)
+{
+    WSAPOLLFD one{socket, events, 0};
+    const int ready = ::WSAPoll(&one, 1, ms);
+    return ready == SOCKET_ERROR ? -1 : ready > 0 ? 1 : 0;
+}
+
+} // namespace
+
+int WaitReadable(socket_t socket, int ms)
+{
+    return waitFor(socket, POLLRDNORM, ms);
+}
+
+int WaitWritable(socket_t socket, int ms)
+{
+    return waitFor(socket, POLLWRNORM, ms);
+}
+
+void ShutdownSending(socket_t socket)
+{
+    ::shutdown(socket, SD_SEND);
+}
+
+std::string PeerOf(socket_t socket, bool local)
+{
+    sockaddr_storage address{};
+    int length = sizeof address;
+    const int got = local ? ::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &length)
+                          : ::getpeername(socket, reinterpret_cast<sockaddr *>(&address), &length);
+    char host[NI_MAXHOST], port[NI_MAXSERV];
+    if (got != 0 || ::getnameinfo(reinterpret_cast<sockaddr *>(&address), length, host, sizeof host, port,
+                                  sizeof port, NI_NUMERICHOST | NI_NUMERICSERV) != 0)
+        return {};
+    return std::string(host) + ':' + port;
+}
+
+} // namespace NetSocket
