@@ -27,6 +27,8 @@ constexpr qint64 MaxHeldBytes = 64 * 1024 * 1024;   // request bodies being rece
 // Answers not yet taken by their clients, and requests being rendered (503).
 constexpr qint64 MaxUnsentBytes = 64 * 1024 * 1024;
 constexpr int MaxWorking = 64;
+// Requests reported but not yet shown on the terminal and in the window.
+constexpr int MaxPendingReports = 1000;
 
 // One answer
 constexpr double MaxInches = 15;                    // a label's width or length (400)

@@ -145,6 +145,8 @@ private:
     quint16 m_port = 0;
     QSemaphore m_cores{qMax(1, QThread::idealThreadCount())};
     int m_next = 1;             // on this object's thread
+    std::atomic<int> m_pendingReports{0};
+    std::atomic<int> m_unlisted{0};
 };
 
 LabelHttpService::LabelHttpService(QObject *parent)
@@ -154,6 +156,7 @@ LabelHttpService::LabelHttpService(QObject *parent)
       })
 {
     m_server.new_task_queue = [this] { return new ConnectionQueue(&m_connections); };
+    m_server.set_tcp_nodelay(true);   // an answer is written in two parts: no waiting between
     m_server.set_payload_max_length(MaxBodyBytes);
     m_server.set_read_timeout(StallMs / 1000, 0);
     m_server.set_write_timeout(StallMs / 1000, 0);
@@ -320,10 +323,21 @@ bool Server::process_and_close_socket(socket_t socket)
 void LabelHttpService::report(const std::string &peer, const QByteArray &method, const QByteArray &path,
                               int status, const QString &text, ServiceAnswer answer, double ms)
 {
+    // The requests go on while the terminal is blocked (a console paused for
+    // selecting text, a pipe nobody reads): past a limit their reports are
+    // counted, not kept.
+    if (m_pendingReports.fetch_add(1) >= MaxPendingReports) {
+        --m_pendingReports;
+        ++m_unlisted;
+        return;
+    }
     QMetaObject::invokeMethod(
         this,
         [this, peer = QString::fromStdString(peer), method, path, status, text, answer = std::move(answer),
          ms]() mutable {
+            --m_pendingReports;
+            if (const int unlisted = m_unlisted.exchange(0))
+                std::printf("%s\n", SinkTexts::RequestsNotListed(unlisted).toLocal8Bit().constData());
             const QDateTime now = QDateTime::currentDateTime();
             const QByteArray shown = path.size() > 120 ? path.left(117) + "..." : path;
             // One arg() for all: a path's "%5E" must not be taken for a placeholder.

@@ -231,4 +231,10 @@ QString ContentLengthNotNumber()
 
 QString ZoomPercent(int percent) { return QStringLiteral("%1 %").arg(percent); }
 
+QString RequestsNotListed(int count)
+{
+    return QStringLiteral("（另有 %1 个请求已回答，终端没有跟上，未列出）/ (%1 more requests answered, not listed: the "
+                          "terminal did not keep up)").arg(count);
+}
+
 } // namespace SinkTexts

@@ -75,6 +75,8 @@ QString Timestamp(const QDateTime &time);
 // The web service: methods other than GET, POST and OPTIONS, an HTTP version
 // other than 1.0 and 1.1, a Content-Length that is not a number.
 QString MethodNotAllowed(const QString &method);
+// Web service requests answered while the terminal did not take their lines.
+QString RequestsNotListed(int count);
 QString HttpVersionNotSupported();
 QString ContentLengthNotNumber();
 
