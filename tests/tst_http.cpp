@@ -61,6 +61,14 @@ QRect inkOf(const QImage &image)
     return ink;
 }
 
+// A program's standard output, once it has finished.
+QByteArray run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStandardPaths::findExecutable(program), arguments);
+    return process.waitForFinished(20000) ? process.readAllStandardOutput() : QByteArray("did not finish");
+}
+
 // A running `zplsink --http 0`.
 class HttpSink
 {
@@ -128,6 +136,8 @@ private slots:
     void answers_data();
     void answers();
     void pdf();
+    void pdfPages_data();
+    void pdfPages();
     void requestsAreIndependent();
     void robustness_data();
     void robustness();
@@ -170,6 +180,17 @@ void TestHttp::answers_data()
     row("percent-encoded bytes that are not UTF-8, raw UTF-8 at its bounds", request("GET", Label + "%5EXA%5EFO9,9%5EA0,30"
         "%5EFD%FF%FE\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF%5EFS%5EXZ"), 200, "1", "");
     row("OPTIONS preflight", request("OPTIONS", Label), 204, "0", "Access-Control-Allow-Methods: GET, POST, OPTIONS");
+    const QByteArray pdf = "Accept: application/pdf\r\n";
+    row("X-Page-Size it does not know", request("POST", Label, Box, pdf + "X-Page-Size: B5\r\n"), 400, "0",
+        "X-Page-Size 无效 / bad X-Page-Size \"B5\": Letter, Legal, A4, A5 or A6");
+    row("X-Label-Border it does not know", request("POST", Label, Box, pdf + "X-Label-Border: Dotted\r\n"), 400, "0",
+        "bad X-Label-Border \"Dotted\": Dashed, Solid or None");
+    row("X-Page-Layout of no columns", request("POST", Label, Box, pdf + "X-Page-Layout: 0x2\r\n"), 400, "0",
+        "bad X-Page-Layout \"0x2\": {columns}x{rows}, each 1 to 99");
+    row("a 4 x 6 in label on A6", request("POST", Label, Box, pdf + "X-Page-Size: A6\r\n"), 400, "1",
+        "the label (4.00 x 6.00 in) is larger than the page (4.13 x 5.83 in)");
+    row("2x6 labels of 2 x 1 in on A6, where 2x5 fit", request("POST", "/v1/printers/8dpmm/labels/2x1/", Box,
+        pdf + "X-Page-Size: A6\r\nX-Page-Layout: 2x6\r\n"), 400, "1", "2x6 labels of 2.00 x 1.00 in do not fit on the page (4.13 x 5.83 in)");
     row("bad density, its control byte quoted as a blank", request("POST", "/v1/printers/7%7Fdpmm/labels/4x6/0/", Box), 400, "0", "bad density \"7 dpmm\"");
     row("size over 15 in", request("POST", "/v1/printers/8dpmm/labels/4x15.5/0/", Box), 400, "0", "bad label size");
     row("size of 0", request("POST", "/v1/printers/8dpmm/labels/0x6/0/", Box), 400, "0", "bad label size");
@@ -228,9 +249,7 @@ void TestHttp::answers()
 
 void TestHttp::pdf()
 {
-    const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
-    const QString pdfimages = QStandardPaths::findExecutable(QStringLiteral("pdfimages"));
-    QVERIFY2(!pdfinfo.isEmpty() && !pdfimages.isEmpty(), "poppler-utils is needed");
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdfimages")).isEmpty(), "poppler-utils is needed");
     const QByteArray job = Box + "^XA^FO0,0^A0N,60^FDSECOND^FS^XZ";
     const Reply reply = m_sink->exchange(request("POST", "/v1/printers/8dpmm/labels/4x6/", job, "Accept: application/pdf, image/png\r\n"));
     QCOMPARE(reply.status, 200);
@@ -239,17 +258,12 @@ void TestHttp::pdf()
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("labels.pdf"));
     testfiles::Write(file, reply.body);
-    const auto run = [](const QString &program, const QStringList &arguments) {
-        QProcess process;
-        process.start(program, arguments);
-        return process.waitForFinished(20000) ? process.readAllStandardOutput() : QByteArray("did not finish");
-    };
-    const QByteArray text = run(pdfinfo, {file});
+    const QByteArray text = run(QStringLiteral("pdfinfo"), {file});
     // 813 x 1219 dots at 8 dots per mm: 101.625 x 152.375 mm.
     QVERIFY2(QString::fromLatin1(text).contains(QRegularExpression(QStringLiteral("Pages: +2\n.*Page size: +288.071 x 431.929 pts"),
                                                                    QRegularExpression::DotMatchesEverythingOption)),
              text.constData());
-    run(pdfimages, {QStringLiteral("-png"), file, dir.filePath(QStringLiteral("page"))});
+    run(QStringLiteral("pdfimages"), {QStringLiteral("-png"), file, dir.filePath(QStringLiteral("page"))});
     for (int i = 0; i < 2; ++i) {
         const QByteArray path = "/v1/printers/8dpmm/labels/4x6/" + QByteArray::number(i) + "/";
         const QImage png = QImage::fromData(m_sink->exchange(request("POST", path, job)).body, "PNG");
@@ -257,6 +271,74 @@ void TestHttp::pdf()
         QCOMPARE(page.size(), png.size());
         QCOMPARE(page.convertToFormat(QImage::Format_Grayscale8), png.convertToFormat(QImage::Format_Grayscale8));
     }
+}
+
+// Labels on paper, read back with pdfinfo and drawn by pdftoppm at the printer's 203.2 dpi: 1 pixel a dot.
+void TestHttp::pdfPages_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QByteArray>("job");
+    QTest::addColumn<QByteArray>("headers");
+    QTest::addColumn<QByteArray>("pages");      // pdfinfo's "Pages:" and "Page size:"
+    QTest::addColumn<QRect>("ink");             // page 1's, within a dot
+    QTest::addColumn<QByteArray>("edge");       // the ink's top row: "solid", "dashed" (about 2 of 3 dots), or ""
+    const auto row = [](const char *name, const QByteArray &path, const QByteArray &job, const QByteArray &headers,
+                        const QByteArray &pages, QRect ink, const QByteArray &edge = {}) {
+        QTest::newRow(name) << path << job << headers << pages << ink << edge;
+    };
+    const QByteArray twoByOne = "/v1/printers/8dpmm/labels/2x1/", frame = "^XA^FO0,0^GB406,203,2^FS^XZ";
+    const QByteArray none = "X-Label-Border: None\r\n";
+    row("A4, left and top: the label at the corner, at its size", Label, Box,
+        "X-Page-Size: A4\r\nX-Page-Align: Left\r\nX-Page-Vertical-Align: Top\r\n" + none, "1 595.276 x 841.89",
+        QRect(100, 100, 200, 100));
+    row("Letter landscape, right and bottom, names in any case", Label, Box,
+        "x-page-size: letter\r\nX-Page-Orientation: LANDSCAPE\r\nX-Page-Align: Right\r\nX-Page-Vertical-Align: Bottom\r\n"
+            + none, "1 792 x 612", QRect(2235 - 813 + 100, 1727 - 1219 + 100, 200, 100));
+    row("2x2 justified on Letter: 5 labels on 2 pages, edge to edge", twoByOne, frame + frame + frame + frame + frame,
+        "X-Page-Size: Letter\r\nX-Page-Layout: 2x2\r\nX-Page-Align: Justify\r\nX-Page-Vertical-Align: Justify\r\n",
+        "2 612 x 792", QRect(0, 0, 1727, 2235));
+    row("A6 by default: centred, a dashed border around the label", twoByOne, "^XA^FO100,100^GB10,10,10^FS^XZ",
+        "X-Page-Size: A6\r\n", "1 297.638 x 419.528", QRect(217, 490, 406, 203), "dashed");
+    row("a column of 3 centred on A5, solid borders", twoByOne, "^XA^FO100,0^GB10,10,10^FS^XZ",
+        "X-Page-Size: A5\r\nX-Page-Layout: 1x3\r\nX-Label-Border: Solid\r\n", "1 419.528 x 595.276",
+        QRect(389, 535, 406, 203), "solid");
+    row("a Letter label on Letter paper: no border to cut along", "/v1/printers/8dpmm/labels/8.5x11/",
+        "^XA^FO800,1100^GB10,10,10^FS^XZ", "X-Page-Size: Letter\r\n", "1 612 x 792", QRect(800, 1100, 10, 10));
+}
+
+void TestHttp::pdfPages()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(QByteArray, job);
+    QFETCH(QByteArray, headers);
+    const Reply reply = m_sink->exchange(request("POST", path, job, "Accept: application/pdf\r\n" + headers));
+    QCOMPARE(reply.status, 200);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("sheet.pdf"));
+    testfiles::Write(file, reply.body);
+    static const QRegularExpression info(QStringLiteral("Pages: +(\\d+)\n.*Page size: +([\\d.]+ x [\\d.]+) pts"),
+                                         QRegularExpression::DotMatchesEverythingOption);
+    const auto found = info.match(QString::fromLatin1(run(QStringLiteral("pdfinfo"), {file})));
+    QTEST((found.captured(1) + ' ' + found.captured(2)).toLatin1(), "pages");
+    run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("203.2"), QStringLiteral("-aa"), QStringLiteral("no"),
+                                     QStringLiteral("-aaVector"), QStringLiteral("no"), QStringLiteral("-singlefile"),
+                                     QStringLiteral("-png"), file, dir.filePath(QStringLiteral("page"))});
+    const QImage page(dir.filePath(QStringLiteral("page.png")));
+    const QRect got = inkOf(page);
+    QFETCH(QRect, ink);
+    for (const auto &[a, b] : {std::pair(got.left(), ink.left()), {got.top(), ink.top()}, {got.right(), ink.right()},
+                               {got.bottom(), ink.bottom()}})
+        QVERIFY2(qAbs(a - b) <= 1, qPrintable(QStringLiteral("ink %1,%2 %3x%4").arg(got.x()).arg(got.y())
+                                                  .arg(got.width()).arg(got.height())));
+    QFETCH(QByteArray, edge);
+    int dark = 0;
+    for (int x = got.left(); x <= got.right(); ++x)
+        dark += qGray(page.pixel(x, got.top())) < 128;
+    const double share = double(dark) / got.width();
+    if (edge == "solid")
+        QVERIFY2(share > 0.97, qPrintable(QString::number(share)));
+    else if (edge == "dashed")
+        QVERIFY2(share > 0.55 && share < 0.8, qPrintable(QString::number(share)));
 }
 
 // Nothing a request sets or stores reaches the next one.

@@ -3,7 +3,7 @@
 #include "HttpLimits.h"
 #include "FormData.h"
 #include "MediaText.h"
-#include "Pdf.h"
+#include "PdfPages.h"
 #include "Renderer.h"
 #include "SinkTexts.h"
 
@@ -24,6 +24,7 @@ struct Order
     bool pdf = false;
     int rotation = 0;           // clockwise degrees
     bool linter = false;
+    zpl::PdfSheet sheet;        // X-Page-*: the paper of a PDF
     QByteArray zpl;
 };
 
@@ -262,6 +263,11 @@ bool orderOf(const ServiceRequest &request, const Route &route, Order *order, Se
         return false;
     }
     order->linter = linter == "on";
+    QString why;
+    if (!PageSheetOf(request, &order->sheet, &why)) {
+        *failure = error(400, why);
+        return false;
+    }
     return true;
 }
 
@@ -291,7 +297,9 @@ ServiceAnswer AnswerLabelRequest(const ServiceRequest &request)
         answer.body.clear();
         answer.contentType.clear();
         answer.headers.emplaceBack("Access-Control-Allow-Methods", "GET, POST, OPTIONS");
-        answer.headers.emplaceBack("Access-Control-Allow-Headers", "Accept, Content-Type, X-Rotation, X-Quality, X-Linter");
+        answer.headers.emplaceBack("Access-Control-Allow-Headers", "Accept, Content-Type, X-Rotation, X-Quality, X-Linter, "
+                                                             "X-Page-Size, X-Page-Orientation, X-Page-Layout, X-Page-Align, "
+                                                             "X-Page-Vertical-Align, X-Label-Border");
         answer.headers.emplaceBack("Access-Control-Max-Age", "86400");
         return answer;
     }
@@ -351,10 +359,21 @@ ServiceAnswer AnswerLabelRequest(const ServiceRequest &request)
                                                "%2 million one answer may hold: ask for one label by its index")
                                     .arg(dots / 1000000).arg(MaxAnswerDots / 1000000),
                                 count));
+    if (order.pdf && !order.sheet.page.isEmpty()) {
+        const double points = 72.0 / 25.4 / order.media.dpmm;
+        QSizeF cell;
+        for (const zpl::Label *label : chosen) {
+            QSizeF size(qBound(1, label->width, zpl::MaxMediaDots), qBound(1, label->length, zpl::MaxMediaDots));
+            cell = cell.expandedTo((order.rotation % 180 ? size.transposed() : size) * points);
+        }
+        QString why;
+        if (!FitOnSheet(&order.sheet, cell, &why))
+            return answerWith(error(400, why, count));
+    }
     const auto image = [&](int i) { return rotated(zpl::Paint(*chosen[std::size_t(i)]), order.rotation); };
     ServiceAnswer answer;
     answer.contentType = order.pdf ? "application/pdf" : "image/png";
-    answer.body = order.pdf ? zpl::EncodePdf(int(chosen.size()), order.media.dpmm, image) : zpl::EncodePng(image(0));
+    answer.body = order.pdf ? zpl::EncodePdf(int(chosen.size()), order.media.dpmm, image, order.sheet) : zpl::EncodePng(image(0));
     addCommonHeaders(answer, count);
     if (order.linter)
         answer.headers.emplaceBack("X-Warnings", warningsOf(chosen, order.zpl));
