@@ -6,6 +6,7 @@
 #include "TestFiles.h"
 
 #include <QImage>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -138,6 +139,8 @@ private slots:
     void pdf();
     void pdfPages_data();
     void pdfPages();
+    void json_data();
+    void json();
     void requestsAreIndependent();
     void robustness_data();
     void robustness();
@@ -339,6 +342,35 @@ void TestHttp::pdfPages()
         QVERIFY2(share > 0.97, qPrintable(QString::number(share)));
     else if (edge == "dashed")
         QVERIFY2(share > 0.55 && share < 0.8, qPrintable(QString::number(share)));
+}
+
+void TestHttp::json_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QByteArray>("job");
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray two = "^XA^LH10,20^FO50,50^A0N,30^FDHello^FS^BY2^FO10,300^BCN,50^FD123^FS^FO0,0^GB5,5,5^FS"
+                           "^FT100,200^FH^FDa_5Fb^FS^CI28^FO5,5^FH^FDgr\xc3\xbc_C3_9Fe^FS^XZ^XA^FO1,2^FD^FS^XZ";
+    QTest::newRow("text fields of two labels: ^FO and ^FT after ^LH, ^FH then ^CI decoded, no barcode or box")
+        << QByteArray("/v1/printers/8dpmm/labels/4x6/") << two
+        << QByteArray(R"({"labels":[{"fields":[{"x":60,"y":70,"data":"Hello"},{"x":110,"y":220,"data":"a_b"},)"
+                      R"({"x":15,"y":25,"data":"grüße"}]},{"fields":[{"x":11,"y":22,"data":""}]}]})");
+    QTest::newRow("the label of the index, one without text") << QByteArray("/v1/printers/8dpmm/labels/4x6/1/")
+        << QByteArray("^XA^FO0,0^A0^FDfirst^FS^XZ^XA^FO0,0^GB9,9,9^FS^XZ") << QByteArray(R"({"labels":[{"fields":[]}]})");
+}
+
+// Accept: application/json, read with Qt's JSON parser.
+void TestHttp::json()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(QByteArray, job);
+    const Reply reply = m_sink->exchange(request("POST", path, job, "Accept: application/json\r\n"));
+    QCOMPARE(reply.status, 200);
+    QCOMPARE(reply.headers.value("content-type"), QByteArray("application/json"));
+    QFETCH(QByteArray, expected);
+    QJsonParseError error;
+    QCOMPARE(QJsonDocument::fromJson(reply.body, &error).toJson(), QJsonDocument::fromJson(expected).toJson());
+    QCOMPARE(error.error, QJsonParseError::NoError);
 }
 
 // Nothing a request sets or stores reaches the next one.

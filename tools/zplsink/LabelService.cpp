@@ -2,6 +2,7 @@
 
 #include "HttpLimits.h"
 #include "FormData.h"
+#include "LabelFields.h"
 #include "MediaText.h"
 #include "PdfPages.h"
 #include "Renderer.h"
@@ -21,14 +22,14 @@ struct Order
 {
     zpl::Media media;
     int index = -1;             // none: every label (PDF) or the only one (PNG)
-    bool pdf = false;
+    QByteArray format;          // "png", "pdf" or "json"
     int rotation = 0;           // clockwise degrees
     bool linter = false;
     zpl::PdfSheet sheet;        // X-Page-*: the paper of a PDF
     QByteArray zpl;
 };
 
-// The format Accept asks for: "png", "pdf", or empty when neither is acceptable.
+// The format Accept asks for: "png", "pdf", "json", or empty when none is acceptable.
 // The first listed of the highest quality wins; q=0 refuses a type.
 QByteArray acceptedFormat(const QByteArray &accept)
 {
@@ -47,6 +48,7 @@ QByteArray acceptedFormat(const QByteArray &accept)
         }
         const QByteArray format = type == "image/png" || type == "image/*" || type == "*/*" ? "png"
                                 : type == "application/pdf" || type == "application/*" ? "pdf"
+                                : type == "application/json"                           ? "json"
                                                                                        : QByteArray();
         if (!format.isEmpty() && quality > bestQuality) {
             best = format;
@@ -237,12 +239,12 @@ bool orderOf(const ServiceRequest &request, const Route &route, Order *order, Se
 
     const QByteArray format = acceptedFormat(request.header("accept"));
     if (format.isEmpty()) {
-        *failure = error(406, QStringLiteral("无法提供所要的格式 / cannot answer Accept \"%1\": only image/png or "
-                                             "application/pdf")
+        *failure = error(406, QStringLiteral("无法提供所要的格式 / cannot answer Accept \"%1\": only image/png, "
+                                             "application/pdf or application/json")
                                   .arg(QString::fromLatin1(request.header("accept").left(80))));
         return false;
     }
-    order->pdf = format == "pdf";
+    order->format = format;
     const QByteArray rotation = request.header("x-rotation").trimmed();
     order->rotation = rotation.isEmpty() ? 0 : rotation.toInt();
     if (!rotation.isEmpty() && (!isNumber(rotation) || order->rotation % 90 != 0 || order->rotation > 270)) {
@@ -338,10 +340,10 @@ ServiceAnswer AnswerLabelRequest(const ServiceRequest &request)
                                 QStringLiteral("没有这个标签 / label %1 is beyond this job's %2 label(s), 0 to %3")
                                     .arg(order.index).arg(count).arg(count - 1),
                                 count));
-    if (!order.pdf && order.index < 0 && count > 1)
+    if (order.format == "png" && order.index < 0 && count > 1)
         return answerWith(error(400,
                                 QStringLiteral("这个任务有 %1 个标签 / this job has %1 labels: add the index of one "
-                                               "(0 to %2) to the path, or ask for application/pdf")
+                                               "(0 to %2) to the path, or ask for application/pdf or application/json")
                                     .arg(count).arg(count - 1),
                                 count));
 
@@ -349,31 +351,38 @@ ServiceAnswer AnswerLabelRequest(const ServiceRequest &request)
     for (std::size_t i = 0; i < count; ++i)
         if (order.index < 0 || int(i) == order.index)
             chosen.push_back(&labels[i]);
-    // Pages are painted one at a time; together they stay within a bound.
-    qint64 dots = 0;
-    for (const zpl::Label *label : chosen)
-        dots += qint64(qBound(1, label->width, zpl::MaxMediaDots)) * qBound(1, label->length, zpl::MaxMediaDots);
-    if (dots > MaxAnswerDots)
-        return answerWith(error(400,
-                                QStringLiteral("回答太大 / the labels asked for come to %1 million dots, over the "
-                                               "%2 million one answer may hold: ask for one label by its index")
-                                    .arg(dots / 1000000).arg(MaxAnswerDots / 1000000),
-                                count));
-    if (order.pdf && !order.sheet.page.isEmpty()) {
-        const double points = 72.0 / 25.4 / order.media.dpmm;
-        QSizeF cell;
-        for (const zpl::Label *label : chosen) {
-            QSizeF size(qBound(1, label->width, zpl::MaxMediaDots), qBound(1, label->length, zpl::MaxMediaDots));
-            cell = cell.expandedTo((order.rotation % 180 ? size.transposed() : size) * points);
-        }
-        QString why;
-        if (!FitOnSheet(&order.sheet, cell, &why))
-            return answerWith(error(400, why, count));
-    }
-    const auto image = [&](int i) { return rotated(zpl::Paint(*chosen[std::size_t(i)]), order.rotation); };
     ServiceAnswer answer;
-    answer.contentType = order.pdf ? "application/pdf" : "image/png";
-    answer.body = order.pdf ? zpl::EncodePdf(int(chosen.size()), order.media.dpmm, image, order.sheet) : zpl::EncodePng(image(0));
+    if (order.format == "json") {
+        answer.contentType = "application/json";
+        answer.body = LabelFieldsJson(chosen);
+    } else {
+        // Pages are painted one at a time; together they stay within a bound.
+        qint64 dots = 0;
+        for (const zpl::Label *label : chosen)
+            dots += qint64(qBound(1, label->width, zpl::MaxMediaDots)) * qBound(1, label->length, zpl::MaxMediaDots);
+        if (dots > MaxAnswerDots)
+            return answerWith(error(400,
+                                    QStringLiteral("回答太大 / the labels asked for come to %1 million dots, over the "
+                                                   "%2 million one answer may hold: ask for one label by its index")
+                                        .arg(dots / 1000000).arg(MaxAnswerDots / 1000000),
+                                    count));
+        const bool pdf = order.format == "pdf";
+        if (pdf && !order.sheet.page.isEmpty()) {
+            const double points = 72.0 / 25.4 / order.media.dpmm;
+            QSizeF cell;
+            for (const zpl::Label *label : chosen) {
+                QSizeF size(qBound(1, label->width, zpl::MaxMediaDots), qBound(1, label->length, zpl::MaxMediaDots));
+                cell = cell.expandedTo((order.rotation % 180 ? size.transposed() : size) * points);
+            }
+            QString why;
+            if (!FitOnSheet(&order.sheet, cell, &why))
+                return answerWith(error(400, why, count));
+        }
+        const auto image = [&](int i) { return rotated(zpl::Paint(*chosen[std::size_t(i)]), order.rotation); };
+        answer.contentType = pdf ? "application/pdf" : "image/png";
+        answer.body = pdf ? zpl::EncodePdf(int(chosen.size()), order.media.dpmm, image, order.sheet)
+                          : zpl::EncodePng(image(0));
+    }
     addCommonHeaders(answer, count);
     if (order.linter)
         answer.headers.emplaceBack("X-Warnings", warningsOf(chosen, order.zpl));

@@ -10,9 +10,11 @@
 // {d}: 6, 8, 12 or 24 dots per mm; {W}, {H}: the label in inches (above 0, at
 // most 15, decimals allowed); {i}: the 0-based label of the job, optional.
 // The body is the raw ZPL, or a multipart/form-data part named "file". Accept
-// picks image/png (also none or */*) or application/pdf; X-Rotation (0, 90,
-// 180, 270 clockwise), X-Quality (Grayscale or Bitonal: the image is bitonal
-// either way) and X-Linter (On: an X-Warnings header) are optional. Every
+// picks image/png (also none or */*), application/pdf (on paper with the
+// X-Page-* headers: PdfPages.h) or application/json (the text fields:
+// LabelFields.h); X-Rotation (0, 90, 180, 270 clockwise), X-Quality (Grayscale
+// or Bitonal: the image is bitonal either way) and X-Linter (On: an X-Warnings
+// header) are optional. Every
 // answer has X-Total-Count (the labels of the job) and CORS headers; an error
 // is its status with one line of text. Each request renders on a printer of
 // its own, so nothing of one request reaches the next.
