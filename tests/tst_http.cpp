@@ -5,6 +5,8 @@
 #include "Bytes.h"
 #include "TestFiles.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QImage>
 #include <QJsonDocument>
 #include <QProcess>
@@ -123,6 +125,26 @@ public:
     quint16 port = 0;
 };
 
+// A multipart/form-data body of the parts (name, file name, content), and its Content-Type header.
+const QByteArray Multipart = "Content-Type: multipart/form-data; boundary=XyZ\r\n";
+QByteArray formBody(const QList<std::array<QByteArray, 3>> &parts)
+{
+    QByteArray body;
+    for (const auto &[name, fileName, content] : parts)
+        body += "--XyZ\r\nContent-Disposition: form-data; name=\"" + name + '"'
+              + (fileName.isEmpty() ? QByteArray() : "; filename=\"" + fileName + '"') + "\r\n\r\n" + content + "\r\n";
+    return body + "--XyZ--\r\n";
+}
+
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
 const QByteArray Box = "^XA^FO100,100^GB200,100,100^FS^XZ";   // ink at (100, 100), 200 x 100
 const QByteArray Label = "/v1/printers/8dpmm/labels/4x6/0/";
 
@@ -141,6 +163,10 @@ private slots:
     void pdfPages();
     void json_data();
     void json();
+    void graphics_data();
+    void graphics();
+    void fonts_data();
+    void fonts();
     void requestsAreIndependent();
     void robustness_data();
     void robustness();
@@ -194,6 +220,19 @@ void TestHttp::answers_data()
         "the label (4.00 x 6.00 in) is larger than the page (4.13 x 5.83 in)");
     row("2x6 labels of 2 x 1 in on A6, where 2x5 fit", request("POST", "/v1/printers/8dpmm/labels/2x1/", Box,
         pdf + "X-Page-Size: A6\r\nX-Page-Layout: 2x6\r\n"), 400, "1", "2x6 labels of 2.00 x 1.00 in do not fit on the page (4.13 x 5.83 in)");
+    QImage wide(8001, 1, QImage::Format_Mono);
+    wide.fill(0);
+    row("graphics: no part file", request("POST", "/v1/graphics", formBody({{"image", "a.png", encoded(wide, "PNG")}}), Multipart),
+        400, "0", "没有图像 / no image: send it as the multipart/form-data part \"file\"");
+    row("graphics: a file that is no image", request("POST", "/v1/graphics", formBody({{"file", "a.png", Box}}), Multipart),
+        400, "0", "the part \"file\" is no image this service reads (PNG, JPEG, BMP or GIF)");
+    row("graphics: 8001 dots wide", request("POST", "/v1/graphics", formBody({{"file", "a.png", encoded(wide, "PNG")}}), Multipart),
+        400, "0", "the image is 8001 x 1 dots, over the 8000 dots a side");
+    row("graphics: a raw body", request("POST", "/v1/graphics", encoded(wide, "PNG")), 400, "0",
+        "send the file as a multipart/form-data body");
+    row("graphics: GET", request("GET", "/v1/graphics"), 405, "0", "method GET not allowed here: POST or OPTIONS");
+    row("fonts: a PNG", request("POST", "/v1/fonts", formBody({{"file", "a.ttf", encoded(wide, "PNG")}}), Multipart), 400, "0",
+        "不是 TrueType 字体 / the part \"file\" is no TrueType font (.ttf)");
     row("bad density, its control byte quoted as a blank", request("POST", "/v1/printers/7%7Fdpmm/labels/4x6/0/", Box), 400, "0", "bad density \"7 dpmm\"");
     row("size over 15 in", request("POST", "/v1/printers/8dpmm/labels/4x15.5/0/", Box), 400, "0", "bad label size");
     row("size of 0", request("POST", "/v1/printers/8dpmm/labels/0x6/0/", Box), 400, "0", "bad label size");
@@ -371,6 +410,106 @@ void TestHttp::json()
     QJsonParseError error;
     QCOMPARE(QJsonDocument::fromJson(reply.body, &error).toJson(), QJsonDocument::fromJson(expected).toJson());
     QCOMPARE(error.error, QJsonParseError::NoError);
+}
+
+void TestHttp::graphics_data()
+{
+    QTest::addColumn<QImage>("image");
+    QTest::addColumn<QByteArray>("format");
+    QTest::addColumn<QByteArray>("label");      // the path it is drawn on
+    const QByteArray label = "/v1/printers/8dpmm/labels/10x2/0/";
+    QImage odd(13, 7, QImage::Format_RGB32);
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 13; ++x)
+            odd.setPixel(x, y, (x * 3 + y) % 5 ? qRgb(255, 255, 255) : qRgb(20, 30, 10));
+    odd.setPixel(1, 1, qRgb(127, 127, 127));    // dark: below half
+    odd.setPixel(2, 1, qRgb(128, 128, 128));    // light
+    odd.setPixel(3, 1, qRgb(255, 0, 0));        // 0.299: dark
+    odd.setPixel(4, 1, qRgb(0, 255, 0));        // 0.587: light
+    QTest::newRow("13 x 7 PNG: grey 127 and red dark, grey 128 and green white") << odd << QByteArray("PNG") << label;
+    QImage clear(20, 4, QImage::Format_ARGB32);
+    const int alpha[] = {0, 255, 128, 127};     // black seen over white: 128 is dark, 127 not
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 20; ++x)
+            clear.setPixel(x, y, qRgba(0, 0, 0, x % 3 ? alpha[y] : 0));
+    QTest::newRow("transparent PNG: see-through is white paper") << clear << QByteArray("PNG") << label;
+    QImage blocks(41, 24, QImage::Format_RGB32);
+    blocks.fill(Qt::white);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 41; ++x)
+            if ((x / 8 + y / 8) % 2)
+                blocks.setPixel(x, y, qRgb(0, 0, 0));
+    QTest::newRow("JPEG") << blocks << QByteArray("JPG") << label;
+    QTest::newRow("BMP") << blocks << QByteArray("BMP") << label;
+    QImage dot(1, 1, QImage::Format_RGB32);
+    dot.fill(Qt::black);
+    QTest::newRow("one pixel") << dot << QByteArray("PNG") << label;
+    QImage wide(1700, 3, QImage::Format_RGB32);     // rows of 425 hex digits
+    wide.fill(Qt::white);
+    wide.setPixel(0, 0, qRgb(0, 0, 0));
+    wide.setPixel(1699, 0, qRgb(0, 0, 0));
+    for (int x = 0; x < 1700; ++x)
+        wide.setPixel(x, 2, qRgb(0, 0, 0));
+    QTest::newRow("runs over 400 digits: white, black") << wide << QByteArray("PNG") << label;
+    QImage most(8000, 2, QImage::Format_RGB32);
+    most.fill(Qt::white);
+    most.setPixel(7999, 1, qRgb(0, 0, 0));
+    QTest::newRow("8000 dots wide, the most") << most << QByteArray("PNG") << QByteArray("/v1/printers/24dpmm/labels/13.2x0.1/0/");
+}
+
+// The ZPL answered for an image, drawn by the service itself, dot for dot.
+void TestHttp::graphics()
+{
+    QFETCH(QImage, image);
+    QFETCH(QByteArray, format);
+    QFETCH(QByteArray, label);
+    const QByteArray file = encoded(image, format);
+    const Reply reply = m_sink->exchange(request("POST", "/v1/graphics", formBody({{"file", "logo." + format, file}}), Multipart));
+    QCOMPARE(reply.status, 200);
+    QCOMPARE(reply.headers.value("content-type"), QByteArray("text/plain"));
+    QVERIFY2(reply.body.startsWith("^XA^FO0,0^GFA,") && reply.body.endsWith("^FS^XZ"), reply.body.left(200).constData());
+    const Reply drawn = m_sink->exchange(request("POST", label, reply.body, "X-Linter: On\r\n"));
+    QCOMPARE(drawn.headers.value("x-warnings"), QByteArray());
+    const QImage dots = QImage::fromData(drawn.body, "PNG");
+    const QImage read = QImage::fromData(file).convertToFormat(QImage::Format_ARGB32);    // as JPEG gives it back
+    QVERIFY(dots.width() >= image.width() && dots.height() >= image.height());
+    for (int y = 0; y < dots.height(); ++y)
+        for (int x = 0; x < dots.width(); ++x) {
+            const QColor c = read.rect().contains(x, y) ? read.pixelColor(x, y) : QColor(Qt::white);
+            const double luminance = (0.299 * c.redF() + 0.587 * c.greenF() + 0.114 * c.blueF()) * c.alphaF() + 1 - c.alphaF();
+            QVERIFY2((qGray(dots.pixel(x, y)) < 128) == (luminance < 0.5), qPrintable(QStringLiteral("dot %1,%2").arg(x).arg(y)));
+        }
+}
+
+void TestHttp::fonts_data()
+{
+    QTest::addColumn<QByteArray>("path");       // the part, none when empty
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("no path: drive E:, the file's name upper-cased") << QByteArray() << QByteArray("E:DEJAVUSANSMONO.TTF");
+    QTest::newRow("a path of its own") << QByteArray("R:MONO.TTF") << QByteArray("R:MONO.TTF");
+    QTest::newRow("a path without drive or extension") << QByteArray("mono") << QByteArray("E:MONO.TTF");
+}
+
+// The ~DU answered stores the font: a label with it draws as with the font in the job itself (~DY), unlike font 0.
+void TestHttp::fonts()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(QByteArray, name);
+    QFile file(QStringLiteral(TRUETYPE_FONT));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray font = file.readAll(), size = QByteArray::number(font.size());
+    QList<std::array<QByteArray, 3>> parts{{"file", "fonts/DejaVuSansMono.ttf", font}};
+    if (!path.isEmpty())
+        parts.append({"path", {}, path});
+    const Reply reply = m_sink->exchange(request("POST", "/v1/fonts", formBody(parts), Multipart));
+    QCOMPARE(reply.status, 200);
+    QCOMPARE(reply.body, "~DU" + name + ',' + size + ',' + font.toHex().toUpper());
+    const auto draw = [&](const QByteArray &stored, const QByteArray &field) {
+        return m_sink->exchange(request("POST", Label, stored + "^XA^FO20,20" + field + "^FDHg2^FS^XZ")).body;
+    };
+    const QByteArray downloaded = draw(reply.body, "^A@N,60,60," + name);
+    QCOMPARE(downloaded, draw("~DYR:DIRECT,A,T," + size + ",0," + font.toHex(), "^A@N,60,60,R:DIRECT.TTF"));
+    QVERIFY(downloaded != draw({}, "^A0N,60,60"));
 }
 
 // Nothing a request sets or stores reaches the next one.

@@ -36,8 +36,7 @@ QByteArray partHeader(const QByteArray &block, const QByteArray &name)
 
 } // namespace
 
-bool FormDataPart(const QByteArray &contentType, const QByteArray &body, const QByteArray &name, QByteArray *part,
-                  QString *error)
+bool FormDataParts(const QByteArray &contentType, const QByteArray &body, QList<FormPart> *parts, QString *error)
 {
     const auto fail = [error](const QString &text) {
         *error = QStringLiteral("multipart/form-data 正文无效 / malformed multipart/form-data body: %1").arg(text);
@@ -54,14 +53,10 @@ bool FormDataPart(const QByteArray &contentType, const QByteArray &body, const Q
         return fail(QStringLiteral("its boundary never occurs"));
     if (at > 0)
         at += 2;
-    bool found = false;
     for (;;) {
         at += delimiter.size();
-        if (body.mid(at, 2) == "--") {
-            if (!found)
-                return fail(QStringLiteral("it has no part named \"%1\"").arg(QString::fromLatin1(name)));
+        if (body.mid(at, 2) == "--")
             return true;
-        }
         // Blanks may pad the delimiter line.
         while (at < body.size() && (body[at] == ' ' || body[at] == '\t'))
             ++at;
@@ -74,12 +69,32 @@ bool FormDataPart(const QByteArray &contentType, const QByteArray &body, const Q
             return fail(QStringLiteral("it ends without its closing delimiter"));
         if (headersEnd < 0 || headersEnd > next)
             return fail(QStringLiteral("a part has no blank line after its headers"));
-        const QByteArray headers = body.mid(at, headersEnd - at);
-        const QByteArray disposition = partHeader(headers, "content-disposition");
-        if (!found && parameter(disposition, "name") == name) {
-            *part = body.mid(headersEnd + 4, next - headersEnd - 4);
-            found = true;
-        }
+        const QByteArray disposition = partHeader(body.mid(at, headersEnd - at), "content-disposition");
+        parts->append({parameter(disposition, "name"), parameter(disposition, "filename"),
+                       body.mid(headersEnd + 4, next - headersEnd - 4)});
         at = next + 2;
     }
+}
+
+const FormPart *FindFormPart(const QList<FormPart> &parts, const QByteArray &name)
+{
+    for (qsizetype i = 0; i < parts.size(); ++i)
+        if (parts[i].name == name)
+            return &parts[i];
+    return nullptr;
+}
+
+bool FormDataPart(const QByteArray &contentType, const QByteArray &body, const QByteArray &name, QByteArray *part,
+                  QString *error)
+{
+    QList<FormPart> parts;
+    if (!FormDataParts(contentType, body, &parts, error))
+        return false;
+    if (const FormPart *found = FindFormPart(parts, name)) {
+        *part = found->content;
+        return true;
+    }
+    *error = QStringLiteral("multipart/form-data 正文无效 / malformed multipart/form-data body: it has no part named "
+                            "\"%1\"").arg(QString::fromLatin1(name));
+    return false;
 }

@@ -1,8 +1,11 @@
 #include "LabelService.h"
 
 #include "HttpLimits.h"
+#include "FontDownload.h"
 #include "FormData.h"
+#include "GraphicZpl.h"
 #include "LabelFields.h"
+#include "LabelWarnings.h"
 #include "MediaText.h"
 #include "PdfPages.h"
 #include "Renderer.h"
@@ -84,46 +87,6 @@ QImage rotated(const QImage &image, int degrees)
     case 270: return quarterTurn(image).mirrored(true, true);
     default: return image;
     }
-}
-
-// One warning: byte offset|byte length|command|parameter|message. The length
-// runs to the next command; the parameter is the position a note names
-// ("parameter 2 ..."), empty for the command as a whole.
-QByteArray warning(const zpl::Diagnostic &d, const QByteArray &job)
-{
-    qsizetype end = d.offset + 1;
-    while (end < job.size() && job[end] != '^' && job[end] != '~')
-        ++end;
-    static const QRegularExpression numbered(QStringLiteral("^parameter (\\d+)"));
-    const auto match = numbered.match(d.text);
-    QByteArray text = d.text.toUtf8();
-    for (char &c : text)
-        if (c == '|' || uchar(c) < 0x20 || c == 0x7f)
-            c = c == '|' ? '/' : ' ';
-    QByteArray command = d.command;
-    for (char &c : command)
-        if (c == '|' || uchar(c) < 0x20 || uchar(c) >= 0x7f)
-            c = '?';
-    return QByteArray::number(d.offset) + '|' + QByteArray::number(qMax<qint64>(0, end - d.offset)) + '|' + command
-           + '|' + (match.hasMatch() ? match.captured(1).toLatin1() : QByteArray()) + '|' + text;
-}
-
-QByteArray warningsOf(const std::vector<const zpl::Label *> &labels, const QByteArray &job)
-{
-    QByteArray all;
-    int left = 0;
-    for (const zpl::Label *label : labels)
-        for (const zpl::Diagnostic &d : label->diagnostics) {
-            const QByteArray one = warning(d, job);
-            if (left > 0 || all.size() + one.size() + 1 > MaxWarningsBytes) {
-                ++left;
-                continue;
-            }
-            all += (all.isEmpty() ? "" : "|") + one;
-        }
-    if (left > 0)
-        all += (all.isEmpty() ? "" : "|") + QByteArray("0|0|||") + QByteArray::number(left) + " more warnings left out";
-    return all;
 }
 
 void addCommonHeaders(ServiceAnswer &answer, std::size_t labels)
@@ -273,6 +236,40 @@ bool orderOf(const ServiceRequest &request, const Route &route, Order *order, Se
     return true;
 }
 
+ServiceAnswer preflight(const QByteArray &methods)
+{
+    ServiceAnswer answer = error(204, QString());
+    answer.body.clear();
+    answer.contentType.clear();
+    answer.headers.emplaceBack("Access-Control-Allow-Methods", methods);
+    answer.headers.emplaceBack("Access-Control-Allow-Headers", "Accept, Content-Type, X-Rotation, X-Quality, X-Linter, "
+                                                             "X-Page-Size, X-Page-Orientation, X-Page-Layout, X-Page-Align, "
+                                                             "X-Page-Vertical-Align, X-Label-Border");
+    answer.headers.emplaceBack("Access-Control-Max-Age", "86400");
+    return answer;
+}
+
+// POST /v1/graphics and /v1/fonts: a multipart/form-data body, answered by `answer`.
+ServiceAnswer upload(const ServiceRequest &request, ServiceAnswer (*answer)(const QList<FormPart> &))
+{
+    if (request.method == "OPTIONS")
+        return preflight("POST, OPTIONS");
+    if (request.method != "POST") {
+        ServiceAnswer refusal = error(405, QStringLiteral("不支持的方法 / method %1 not allowed here: POST or OPTIONS")
+                                               .arg(QString::fromLatin1(request.method.left(20))));
+        refusal.headers.emplaceBack("Allow", "POST, OPTIONS");
+        return refusal;
+    }
+    const QByteArray type = request.header("content-type");
+    if (!type.trimmed().toLower().startsWith("multipart/form-data"))
+        return error(400, QStringLiteral("需要表单 / send the file as a multipart/form-data body, its part \"file\""));
+    QList<FormPart> parts;
+    QString why;
+    if (!FormDataParts(type, request.body, &parts, &why))
+        return error(400, why);
+    return answer(parts);
+}
+
 } // namespace
 
 QByteArray ServiceRequest::header(const QByteArray &name) const
@@ -288,23 +285,25 @@ ServiceAnswer ServiceError(int status, const QString &text)
     return error(status, text);
 }
 
+ServiceAnswer ServiceResult(const QByteArray &contentType, const QByteArray &body)
+{
+    ServiceAnswer answer;
+    answer.contentType = contentType;
+    answer.body = body;
+    addCommonHeaders(answer, 0);
+    return answer;
+}
+
 ServiceAnswer AnswerLabelRequest(const ServiceRequest &request)
 {
     Route route;
     const QByteArray path = request.path.left(request.path.indexOf('?') < 0 ? request.path.size() : request.path.indexOf('?'));
+    if (path == "/v1/graphics" || path == "/v1/fonts")
+        return upload(request, path == "/v1/fonts" ? AnswerFontUpload : AnswerGraphicUpload);
     if (!routeOf(request.method == "GET" ? request.path : path, &route))
         return error(404, QStringLiteral("没有这个路径 / no such path: use /v1/printers/{d}dpmm/labels/{W}x{H}/{i}/"));
-    if (request.method == "OPTIONS") {
-        ServiceAnswer answer = error(204, QString());
-        answer.body.clear();
-        answer.contentType.clear();
-        answer.headers.emplaceBack("Access-Control-Allow-Methods", "GET, POST, OPTIONS");
-        answer.headers.emplaceBack("Access-Control-Allow-Headers", "Accept, Content-Type, X-Rotation, X-Quality, X-Linter, "
-                                                             "X-Page-Size, X-Page-Orientation, X-Page-Layout, X-Page-Align, "
-                                                             "X-Page-Vertical-Align, X-Label-Border");
-        answer.headers.emplaceBack("Access-Control-Max-Age", "86400");
-        return answer;
-    }
+    if (request.method == "OPTIONS")
+        return preflight("GET, POST, OPTIONS");
     if (request.method != "GET" && request.method != "POST") {
         ServiceAnswer answer = error(405, SinkTexts::MethodNotAllowed(QString::fromLatin1(request.method.left(20))));
         answer.headers.emplaceBack("Allow", "GET, POST, OPTIONS");
@@ -385,6 +384,6 @@ ServiceAnswer AnswerLabelRequest(const ServiceRequest &request)
     }
     addCommonHeaders(answer, count);
     if (order.linter)
-        answer.headers.emplaceBack("X-Warnings", warningsOf(chosen, order.zpl));
+        answer.headers.emplaceBack("X-Warnings", LabelWarnings(chosen, order.zpl));
     return answerWith(std::move(answer));
 }

@@ -6,6 +6,8 @@
 //
 //   POST /v1/printers/{d}dpmm/labels/{W}x{H}/{i}/         the ZPL as the body
 //   GET  /v1/printers/{d}dpmm/labels/{W}x{H}/{i}/{zpl}    the ZPL percent-encoded
+//   POST /v1/graphics      an image to ZPL (GraphicZpl.h)
+//   POST /v1/fonts         a TrueType font to its ~DU download (FontDownload.h)
 //
 // {d}: 6, 8, 12 or 24 dots per mm; {W}, {H}: the label in inches (above 0, at
 // most 15, decimals allowed); {i}: the 0-based label of the job, optional.
@@ -52,5 +54,8 @@ struct ServiceAnswer
 // Thread-safe: requests may be answered side by side.
 ServiceAnswer AnswerLabelRequest(const ServiceRequest &request);
 
-// An answer of `status` with one line of text, and the headers every answer has.
+// An answer of `status` with one line of text, "ERROR: " first, and the
+// headers every answer has.
 ServiceAnswer ServiceError(int status, const QString &text);
+// A 200 answer of `body`, with the headers every answer has.
+ServiceAnswer ServiceResult(const QByteArray &contentType, const QByteArray &body);
