@@ -101,7 +101,8 @@ ServiceAnswer error(int status, const QString &text, std::size_t labels = 0)
     ServiceAnswer answer;
     answer.status = status;
     answer.contentType = "text/plain; charset=utf-8";
-    answer.body = text.toUtf8();
+    // Clients of the online services show what follows "ERROR: ".
+    answer.body = "ERROR: " + text.toUtf8();
     for (char &c : answer.body)
         if (uchar(c) < 0x20 || c == 0x7f)
             c = ' ';    // one line, whatever a request quoted into it
