@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <array>
 #include <memory>
 #include <vector>
 

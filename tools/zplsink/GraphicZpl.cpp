@@ -8,14 +8,18 @@
 
 QImage DotsOfImage(const QImage &image)
 {
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    QImage dots(argb.size(), QImage::Format_Mono);
+    QImage dots(image.size(), QImage::Format_Mono);
     dots.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
     dots.fill(0);
-    for (int y = 0; y < argb.height(); ++y) {
-        const QRgb *in = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
+    // In bands of rows: a large grey or indexed image is not held again at 4 bytes a pixel.
+    constexpr int Band = 256;
+    QImage argb;
+    for (int y = 0; y < image.height(); ++y) {
+        if (y % Band == 0)
+            argb = image.copy(0, y, image.width(), Band).convertToFormat(QImage::Format_ARGB32);
+        const QRgb *in = reinterpret_cast<const QRgb *>(argb.constScanLine(y % Band));
         uchar *out = dots.scanLine(y);
-        for (int x = 0; x < argb.width(); ++x) {
+        for (int x = 0; x < image.width(); ++x) {
             // Luminance in thousandths of a level, over white paper.
             const qint64 alpha = qAlpha(in[x]);
             const qint64 luma = 299 * qRed(in[x]) + 587 * qGreen(in[x]) + 114 * qBlue(in[x]);
@@ -35,6 +39,7 @@ ServiceAnswer AnswerGraphicUpload(const QList<FormPart> &parts)
     QByteArray bytes = file->content;
     QBuffer buffer(&bytes);
     QImageReader reader(&buffer);
+    reader.setAllocationLimit(256);     // MB: 8000 x 8000 dots at 4 bytes each, the largest taken
     const QSize size = reader.size();
     const auto tooLarge = [](QSize size) {
         return ServiceError(400, QStringLiteral("图像太大 / the image is %1 x %2 dots, over the %3 dots a side that a "

@@ -8,7 +8,9 @@
 // data is compressed as EncodeGraphicField() writes it. An image wider or
 // taller than 8000 dots is refused: no label the renderer prints is longer
 // than that (zpl::MaxMediaDots, 15 in at 24 dots per mm cut there), so such
-// a graphic could never print whole.
+// a graphic could never print whole. (The ZPL guide gives ^GF's byte counts
+// "Accepted Values: 1 to 99999"; the renderer reads larger ones, as the
+// answers for images above about 800 x 1000 dots need.)
 
 #include "FormData.h"
 #include "LabelService.h"
