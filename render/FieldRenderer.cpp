@@ -137,7 +137,10 @@ QPoint FieldRenderer::text(const FieldState &field, QPoint next)
     const Rotation rotation = field.hasFont && field.fontRotated ? field.fontRotation
                               : field.blockRotated             ? field.blockRotation
                                                                : m_state.rotation;
-    QString shown = printableText(DecodeFieldData(field.data, m_state.codePage));
+    const QString data = DecodeFieldData(field.data, m_state.codePage);
+    if (m_label.texts.size() < MaxOps)
+        m_label.texts.push_back({field.at, data});
+    QString shown = printableText(data);
     if (field.symbols) {
         QString marks;
         for (const QChar c : std::as_const(shown)) {

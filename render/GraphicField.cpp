@@ -121,7 +121,77 @@ QByteArray decodeHex(const QByteArray &data, qsizetype total, int row, QStringLi
     return out.left(qMin(total, (at + line - 1) / line * row));
 }
 
+// A repeat count as its letters. The ZPL guide: G to Y "represent the repeat
+// counts 1, 2, 3, 4, 5, ...., 19 on a subsequent Hexadecimal value", g to z
+// "the repeat counts 20, 40, 60, 80,....400", and "Several repeat values can
+// be used together to achieve any desired value. vMB or MvB will send 327
+// hexadecimal B's to the printer". A run longer than 400 takes z more than once.
+QByteArray repeatLetters(qsizetype count)
+{
+    QByteArray letters(count / 400, 'z');
+    count %= 400;
+    if (count >= 20)
+        letters += char('g' + count / 20 - 1);
+    if (count % 20)
+        letters += char('G' + count % 20 - 1);
+    return letters;
+}
+
+// One row's hex digits, compressed. The guide: "a comma (,) fills the line, to
+// the right, with zeros (0) until the specified line byte is filled", "an
+// exclamation mark (!) fills the line, to the right, with ones (1)", and "If
+// the HEX string ends in an even number of zeros (0's), a single comma (,) can
+// be substituted for ALL of the zeros. If the HEX string ends in an odd number
+// of zeros, one zero and a single comma is required". A run of two or more
+// digits takes its repeat letters.
+QByteArray compressRow(const QByteArray &hex)
+{
+    qsizetype end = hex.size();
+    QByteArray fill;
+    const char last = hex.back();
+    if (last == '0' || last == 'F') {
+        qsizetype start = end;
+        while (start > 0 && hex[start - 1] == last)
+            --start;
+        if (end - start >= 2) {
+            fill = last == '0' ? "," : "!";
+            end = start + (end - start) % 2;
+        }
+    }
+    QByteArray out;
+    for (qsizetype at = 0; at < end;) {
+        qsizetype run = 1;
+        while (at + run < end && hex[at + run] == hex[at])
+            ++run;
+        if (run > 1)
+            out += repeatLetters(run);
+        out += hex[at];
+        at += run;
+    }
+    return out + fill;
+}
+
 } // namespace
+
+QByteArray EncodeGraphicField(const QImage &image)
+{
+    const int row = (image.width() + 7) / 8;
+    QByteArray data, previous;
+    QByteArray bytes(row, '\0');
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar *line = image.constScanLine(y);
+        bytes.fill('\0');
+        for (int x = 0; x < image.width(); ++x)     // the bits past the width stay 0
+            if (line[x >> 3] & (0x80 >> (x & 7)))
+                bytes[x >> 3] = char(bytes[x >> 3] | (0x80 >> (x & 7)));
+        const QByteArray hex = bytes.toHex().toUpper();
+        // The guide: "a colon (:) denotes repetition of the previous line".
+        data += y > 0 && hex == previous ? QByteArray(":") : compressRow(hex);
+        previous = hex;
+    }
+    const QByteArray total = QByteArray::number(qlonglong(row) * image.height());
+    return "^GFA," + total + ',' + total + ',' + QByteArray::number(row) + ',' + data;
+}
 
 quint16 Crc16(const QByteArray &data)
 {
@@ -165,7 +235,10 @@ QImage DecodeGraphicField(const QByteArray &args, char delimiter, QStringList *n
         bytes = data.startsWith(":Z64:") || data.startsWith(":B64:")
                     ? decodeBase64Form(data, total, notes)
                     : decodeHex(data, total, int(row), notes);
-        if (okB && count != data.size())
+        // The ZPL guide's b: "For ASCII download, the parameter should match
+        // parameter c"; image encoders often write the data's length there.
+        // Either is taken.
+        if (okB && count != data.size() && count != total)
             notes->append(QStringLiteral("%1 data bytes declared, %2 received").arg(count).arg(data.size()));
     } else if (kind == "B") {
         bytes = data.left(total);

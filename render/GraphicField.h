@@ -17,6 +17,9 @@ namespace zpl {
 
 // args: the command's parameters as received, after "^GF".
 QImage DecodeGraphicField(const QByteArray &args, char delimiter, QStringList *notes);
+// `image` (Format_Mono, index 1 = black) as "^GFA,b,b,r,data", the data in
+// hex with the ZPL guide's compression, each row complete in itself.
+QByteArray EncodeGraphicField(const QImage &image);
 // CRC-16/XMODEM (polynomial 0x1021, initial 0), as ^GF's :Z64: and :B64: use.
 quint16 Crc16(const QByteArray &data);
 

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QPainterPath>
+#include <QPoint>
 #include <QRect>
 #include <QString>
 
@@ -58,6 +59,15 @@ struct DrawOp
     QString text;               // text and barcode fields: what they show, for reports and tests
 };
 
+// A text field (^A, ^FD) as the job gave it, for clients that read a label's
+// words: the point ^FO or ^FT named (^LH included) and the data after ^FH and
+// ^CI. Barcodes and their interpretation lines are not among them.
+struct TextField
+{
+    QPoint at;
+    QString data;
+};
+
 struct Label
 {
     int width = 0, length = 0;  // dots
@@ -70,6 +80,7 @@ struct Label
     bool invert = false;        // ^POI: the finished label turns 180 degrees
     qint64 offset = 0;          // where its ^XA stands in the job
     std::vector<DrawOp> ops;
+    std::vector<TextField> texts;   // in the job's order, at most MaxOps
     std::vector<Diagnostic> diagnostics;
 };
 

@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source=$PWD
 
-scripts/setup.sh g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix ninja-build dpkg-dev \
+scripts/setup.sh g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix ninja-build dpkg-dev patch \
     libz-mingw-w64-dev xz-utils bzip2 curl ca-certificates
 
 sudo=()
@@ -44,11 +44,14 @@ gcc_version=$(x86_64-w64-mingw32-gcc-posix -dumpversion)
 qt_version=$(version_of qt6-base)
 zint_version=$(version_of zint)
 qrencode_version=$(version_of qrencode)
+httplib_version=$(version_of cpp-httplib)
 # Bump the recipe when the configure options below change.
 # 2: no tablet support (Debian's source package leaves out the wintab header
 #    that the windows platform plugin needs for it), and the plugin's fix below.
-recipe=2
-key="qt${qt_version%%+*}-zint${zint_version%%-*}-qrencode${qrencode_version%%-*}-mingw${gcc_version}-r${recipe}"
+# 3: JPEG and GIF images (the web service's /v1/graphics reads them), and
+#    cpp-httplib's header.
+recipe=3
+key="qt${qt_version%%+*}-zint${zint_version%%-*}-qrencode${qrencode_version%%-*}-httplib${httplib_version%%+*}-mingw${gcc_version}-r${recipe}"
 cache=${ZPLTEST_WINDOWS_CACHE:-/var/cache/zpltest}
 prefix=$cache/windows-$key
 work=$cache/work-$key
@@ -99,7 +102,7 @@ if [[ ! -f $prefix/.qtbase-done ]]; then
             -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
             -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF -DFEATURE_vulkan=OFF \
             -DFEATURE_concurrent=OFF -DFEATURE_printsupport=OFF -DFEATURE_xml=OFF -DINPUT_openssl=no \
-            -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_ico=OFF -DFEATURE_tabletevent=OFF \
+            -DFEATURE_jpeg=ON -DFEATURE_system_jpeg=OFF -DFEATURE_gif=ON -DFEATURE_ico=OFF -DFEATURE_tabletevent=OFF \
             -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_freetype=OFF \
             -DFEATURE_system_harfbuzz=OFF >"$work/qtbase-configure.log"
     timed "Qt $qt_version for Windows: build" ninja -C "$work/qtbase-build" -j"$(nproc)" >"$work/qtbase-build.log" ||
@@ -129,6 +132,22 @@ if [[ ! -f $prefix/.zint-done ]]; then
         ninja -C "$1/build-windows" >/dev/null && cmake --install "$1/build-windows" >/dev/null' \
         _ "$src" "$toolchain" "$prefix"
     touch "$prefix/.zint-done"
+    rm -rf "$src"
+fi
+# cpp-httplib is one header that holds the library too; Debian's own patches
+# (security fixes) are applied to it as Debian's build applies them.
+if [[ ! -f $prefix/.httplib-done ]]; then
+    src=$(fetch cpp-httplib)
+    debian=$work/$(basename "$(apt-cache showsrc cpp-httplib | awk -v v="$httplib_version" '
+        /^Version: / { take = ($2 == v) } take && / [^ ]+\.debian\.tar\.xz$/ { print $3; exit }')")
+    [[ -s $debian ]] || curl -fsSL --retry 3 -o "$debian" \
+        "http://deb.debian.org/debian/$(dirname "$(orig_of cpp-httplib "$httplib_version")")/$(basename "$debian")"
+    tar -xf "$debian" -C "$src"
+    while read -r patch; do
+        [[ -z $patch || $patch == \#* ]] || patch -d "$src" -p1 -s <"$src/debian/patches/$patch"
+    done <"$src/debian/patches/series"
+    install -D -m 644 "$src/httplib.h" "$prefix/include/httplib.h"
+    touch "$prefix/.httplib-done"
     rm -rf "$src"
 fi
 echo "$prefix"

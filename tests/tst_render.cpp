@@ -3,6 +3,7 @@
 
 #include "Bytes.h"
 #include "BarcodeReader.h"
+#include "GraphicField.h"
 #include "Renderer.h"
 #include "TestFiles.h"
 
@@ -83,6 +84,8 @@ private slots:
     void storedObjects();
     void geometry_data();
     void geometry();
+    void graphicEncoder_data();
+    void graphicEncoder();
     void fontZero_data();
     void fontZero();
     void fontSizes_data();
@@ -343,6 +346,40 @@ void TestRender::geometry()
             QVERIFY2(image.pixelIndex(x, y) == (dots[y][x] == '1'), qPrintable(QStringLiteral("dot %1,%2").arg(x).arg(y)));
     if (QTest::currentDataTag() == QLatin1String("rounded box keeps its corners clear"))
         QVERIFY(image.pixelIndex(10, 10) == 0 && image.pixelIndex(109, 69) == 0 && image.pixelIndex(60, 10) == 1);
+}
+
+// The web service's images as ^GF: the ZPL guide's compression written by hand, read back by our decoder.
+void TestRender::graphicEncoder_data()
+{
+    QTest::addColumn<QStringList>("dots");      // rows, 1 = black
+    QTest::addColumn<QByteArray>("expected");
+    const QString o(32, '0'), f(32, '1');
+    QTest::newRow("3 dots wide: a byte a row, its last 5 bits white, one 0 written out") << QStringList{"101", "111"}
+                                                                                         << QByteArray("^GFA,2,2,1,A0E0");
+    QTest::newRow("a white row is a comma, a black one !, the same again :, an odd run of 0s or Fs ends in one")
+        << QStringList{o, f, f, "1111" + o.mid(4), "0000" + f.mid(4), "1111111100000000" + f.mid(16)}
+        << QByteArray("^GFA,24,24,4,,!:F0,0F!HFH0!");
+    // 1000 hex digits: 8, then 998 zeros (400 + 400 + 180 + 18), then 1.
+    QTest::newRow("a run over 400 digits") << QStringList{'1' + QString(3998, '0') + '1'} << QByteArray("^GFA,500,500,500,8zzoX01");
+}
+
+void TestRender::graphicEncoder()
+{
+    QFETCH(QStringList, dots);
+    QImage image(int(dots[0].size()), int(dots.size()), QImage::Format_Mono);
+    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    image.fill(1);      // the bits past the width are set: the encoder must leave them out
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, dots[y][x] == '1');
+    const QByteArray zpl = EncodeGraphicField(image);
+    QTEST(zpl, "expected");
+    QStringList notes;
+    const QImage back = DecodeGraphicField(zpl.mid(3), ',', &notes);
+    QCOMPARE(notes, QStringList());
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < back.width(); ++x)
+            QVERIFY2(back.pixelIndex(x, y) == (x < image.width() && dots[y][x] == '1'), qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
 }
 
 void TestRender::fontZero_data()

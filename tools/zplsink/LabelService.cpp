@@ -1,8 +1,12 @@
 #include "LabelService.h"
 
 #include "HttpLimits.h"
+#include "FontDownload.h"
+#include "GraphicZpl.h"
+#include "LabelFields.h"
+#include "LabelWarnings.h"
 #include "MediaText.h"
-#include "Pdf.h"
+#include "PdfPages.h"
 #include "Renderer.h"
 #include "SinkTexts.h"
 
@@ -20,13 +24,14 @@ struct Order
 {
     zpl::Media media;
     int index = -1;             // none: every label (PDF) or the only one (PNG)
-    bool pdf = false;
+    QByteArray format;          // "png", "pdf" or "json"
     int rotation = 0;           // clockwise degrees
     bool linter = false;
+    zpl::PdfSheet sheet;        // X-Page-*: the paper of a PDF
     QByteArray zpl;
 };
 
-// The format Accept asks for: "png", "pdf", or empty when neither is acceptable.
+// The format Accept asks for: "png", "pdf", "json", or empty when none is acceptable.
 // The first listed of the highest quality wins; q=0 refuses a type.
 QByteArray acceptedFormat(const QByteArray &accept)
 {
@@ -45,6 +50,7 @@ QByteArray acceptedFormat(const QByteArray &accept)
         }
         const QByteArray format = type == "image/png" || type == "image/*" || type == "*/*" ? "png"
                                 : type == "application/pdf" || type == "application/*" ? "pdf"
+                                : type == "application/json"                           ? "json"
                                                                                        : QByteArray();
         if (!format.isEmpty() && quality > bestQuality) {
             best = format;
@@ -82,46 +88,6 @@ QImage rotated(const QImage &image, int degrees)
     }
 }
 
-// One warning: byte offset|byte length|command|parameter|message. The length
-// runs to the next command; the parameter is the position a note names
-// ("parameter 2 ..."), empty for the command as a whole.
-QByteArray warning(const zpl::Diagnostic &d, const QByteArray &job)
-{
-    qsizetype end = d.offset + 1;
-    while (end < job.size() && job[end] != '^' && job[end] != '~')
-        ++end;
-    static const QRegularExpression numbered(QStringLiteral("^parameter (\\d+)"));
-    const auto match = numbered.match(d.text);
-    QByteArray text = d.text.toUtf8();
-    for (char &c : text)
-        if (c == '|' || uchar(c) < 0x20 || c == 0x7f)
-            c = c == '|' ? '/' : ' ';
-    QByteArray command = d.command;
-    for (char &c : command)
-        if (c == '|' || uchar(c) < 0x20 || uchar(c) >= 0x7f)
-            c = '?';
-    return QByteArray::number(d.offset) + '|' + QByteArray::number(qMax<qint64>(0, end - d.offset)) + '|' + command
-           + '|' + (match.hasMatch() ? match.captured(1).toLatin1() : QByteArray()) + '|' + text;
-}
-
-QByteArray warningsOf(const std::vector<const zpl::Label *> &labels, const QByteArray &job)
-{
-    QByteArray all;
-    int left = 0;
-    for (const zpl::Label *label : labels)
-        for (const zpl::Diagnostic &d : label->diagnostics) {
-            const QByteArray one = warning(d, job);
-            if (left > 0 || all.size() + one.size() + 1 > MaxWarningsBytes) {
-                ++left;
-                continue;
-            }
-            all += (all.isEmpty() ? "" : "|") + one;
-        }
-    if (left > 0)
-        all += (all.isEmpty() ? "" : "|") + QByteArray("0|0|||") + QByteArray::number(left) + " more warnings left out";
-    return all;
-}
-
 void addCommonHeaders(ServiceAnswer &answer, std::size_t labels)
 {
     answer.headers.emplaceBack("X-Total-Count", QByteArray::number(qulonglong(labels)));
@@ -134,7 +100,8 @@ ServiceAnswer error(int status, const QString &text, std::size_t labels = 0)
     ServiceAnswer answer;
     answer.status = status;
     answer.contentType = "text/plain; charset=utf-8";
-    answer.body = text.toUtf8();
+    // Clients of the online services show what follows "ERROR: ".
+    answer.body = "ERROR: " + text.toUtf8();
     for (char &c : answer.body)
         if (uchar(c) < 0x20 || c == 0x7f)
             c = ' ';    // one line, whatever a request quoted into it
@@ -236,12 +203,12 @@ bool orderOf(const ServiceRequest &request, const Route &route, Order *order, Se
 
     const QByteArray format = acceptedFormat(request.header("accept"));
     if (format.isEmpty()) {
-        *failure = error(406, QStringLiteral("无法提供所要的格式 / cannot answer Accept \"%1\": only image/png or "
-                                             "application/pdf")
+        *failure = error(406, QStringLiteral("无法提供所要的格式 / cannot answer Accept \"%1\": only image/png, "
+                                             "application/pdf or application/json")
                                   .arg(QString::fromLatin1(request.header("accept").left(80))));
         return false;
     }
-    order->pdf = format == "pdf";
+    order->format = format;
     const QByteArray rotation = request.header("x-rotation").trimmed();
     order->rotation = rotation.isEmpty() ? 0 : rotation.toInt();
     if (!rotation.isEmpty() && (!isNumber(rotation) || order->rotation % 90 != 0 || order->rotation > 270)) {
@@ -262,7 +229,41 @@ bool orderOf(const ServiceRequest &request, const Route &route, Order *order, Se
         return false;
     }
     order->linter = linter == "on";
+    QString why;
+    if (!PageSheetOf(request, &order->sheet, &why)) {
+        *failure = error(400, why);
+        return false;
+    }
     return true;
+}
+
+ServiceAnswer preflight(const QByteArray &methods)
+{
+    ServiceAnswer answer = error(204, QString());
+    answer.body.clear();
+    answer.contentType.clear();
+    answer.headers.emplaceBack("Access-Control-Allow-Methods", methods);
+    answer.headers.emplaceBack("Access-Control-Allow-Headers", "Accept, Content-Type, X-Rotation, X-Quality, X-Linter, "
+                                                             "X-Page-Size, X-Page-Orientation, X-Page-Layout, X-Page-Align, "
+                                                             "X-Page-Vertical-Align, X-Label-Border");
+    answer.headers.emplaceBack("Access-Control-Max-Age", "86400");
+    return answer;
+}
+
+// POST /v1/graphics and /v1/fonts: a multipart/form-data body, answered by `answer`.
+ServiceAnswer upload(const ServiceRequest &request, ServiceAnswer (*answer)(const ServiceRequest &))
+{
+    if (request.method == "OPTIONS")
+        return preflight("POST, OPTIONS");
+    if (request.method != "POST") {
+        ServiceAnswer refusal = error(405, QStringLiteral("不支持的方法 / method %1 not allowed here: POST or OPTIONS")
+                                               .arg(QString::fromLatin1(request.method.left(20))));
+        refusal.headers.emplaceBack("Allow", "POST, OPTIONS");
+        return refusal;
+    }
+    if (!request.form)
+        return error(400, QStringLiteral("需要表单 / send the file as a multipart/form-data body, its part \"file\""));
+    return answer(request);
 }
 
 } // namespace
@@ -288,21 +289,25 @@ ServiceAnswer ServiceError(int status, const QString &text)
     return error(status, text);
 }
 
+ServiceAnswer ServiceResult(const QByteArray &contentType, const QByteArray &body)
+{
+    ServiceAnswer answer;
+    answer.contentType = contentType;
+    answer.body = body;
+    addCommonHeaders(answer, 0);
+    return answer;
+}
+
 ServiceAnswer AnswerLabelRequest(const ServiceRequest &request)
 {
     Route route;
     const QByteArray path = request.path.left(request.path.indexOf('?') < 0 ? request.path.size() : request.path.indexOf('?'));
+    if (path == "/v1/graphics" || path == "/v1/fonts")
+        return upload(request, path == "/v1/fonts" ? AnswerFontUpload : AnswerGraphicUpload);
     if (!routeOf(request.method == "GET" ? request.path : path, &route))
         return error(404, QStringLiteral("没有这个路径 / no such path: use /v1/printers/{d}dpmm/labels/{W}x{H}/{i}/"));
-    if (request.method == "OPTIONS") {
-        ServiceAnswer answer = error(204, QString());
-        answer.body.clear();
-        answer.contentType.clear();
-        answer.headers.emplaceBack("Access-Control-Allow-Methods", "GET, POST, OPTIONS");
-        answer.headers.emplaceBack("Access-Control-Allow-Headers", "Accept, Content-Type, X-Rotation, X-Quality, X-Linter");
-        answer.headers.emplaceBack("Access-Control-Max-Age", "86400");
-        return answer;
-    }
+    if (request.method == "OPTIONS")
+        return preflight("GET, POST, OPTIONS");
     if (request.method != "GET" && request.method != "POST") {
         ServiceAnswer answer = error(405, SinkTexts::MethodNotAllowed(QString::fromLatin1(request.method.left(20))));
         answer.headers.emplaceBack("Allow", "GET, POST, OPTIONS");
@@ -338,10 +343,10 @@ ServiceAnswer AnswerLabelRequest(const ServiceRequest &request)
                                 QStringLiteral("没有这个标签 / label %1 is beyond this job's %2 label(s), 0 to %3")
                                     .arg(order.index).arg(count).arg(count - 1),
                                 count));
-    if (!order.pdf && order.index < 0 && count > 1)
+    if (order.format == "png" && order.index < 0 && count > 1)
         return answerWith(error(400,
                                 QStringLiteral("这个任务有 %1 个标签 / this job has %1 labels: add the index of one "
-                                               "(0 to %2) to the path, or ask for application/pdf")
+                                               "(0 to %2) to the path, or ask for application/pdf or application/json")
                                     .arg(count).arg(count - 1),
                                 count));
 
@@ -349,22 +354,40 @@ ServiceAnswer AnswerLabelRequest(const ServiceRequest &request)
     for (std::size_t i = 0; i < count; ++i)
         if (order.index < 0 || int(i) == order.index)
             chosen.push_back(&labels[i]);
-    // Pages are painted one at a time; together they stay within a bound.
-    qint64 dots = 0;
-    for (const zpl::Label *label : chosen)
-        dots += qint64(qBound(1, label->width, zpl::MaxMediaDots)) * qBound(1, label->length, zpl::MaxMediaDots);
-    if (dots > MaxAnswerDots)
-        return answerWith(error(400,
-                                QStringLiteral("回答太大 / the labels asked for come to %1 million dots, over the "
-                                               "%2 million one answer may hold: ask for one label by its index")
-                                    .arg(dots / 1000000).arg(MaxAnswerDots / 1000000),
-                                count));
-    const auto image = [&](int i) { return rotated(zpl::Paint(*chosen[std::size_t(i)]), order.rotation); };
     ServiceAnswer answer;
-    answer.contentType = order.pdf ? "application/pdf" : "image/png";
-    answer.body = order.pdf ? zpl::EncodePdf(int(chosen.size()), order.media.dpmm, image) : zpl::EncodePng(image(0));
+    if (order.format == "json") {
+        answer.contentType = "application/json";
+        answer.body = LabelFieldsJson(chosen);
+    } else {
+        // Pages are painted one at a time; together they stay within a bound.
+        qint64 dots = 0;
+        for (const zpl::Label *label : chosen)
+            dots += qint64(qBound(1, label->width, zpl::MaxMediaDots)) * qBound(1, label->length, zpl::MaxMediaDots);
+        if (dots > MaxAnswerDots)
+            return answerWith(error(400,
+                                    QStringLiteral("回答太大 / the labels asked for come to %1 million dots, over the "
+                                                   "%2 million one answer may hold: ask for one label by its index")
+                                        .arg(dots / 1000000).arg(MaxAnswerDots / 1000000),
+                                    count));
+        const bool pdf = order.format == "pdf";
+        if (pdf && !order.sheet.page.isEmpty()) {
+            const double points = 72.0 / 25.4 / order.media.dpmm;
+            QSizeF cell;
+            for (const zpl::Label *label : chosen) {
+                QSizeF size(qBound(1, label->width, zpl::MaxMediaDots), qBound(1, label->length, zpl::MaxMediaDots));
+                cell = cell.expandedTo((order.rotation % 180 ? size.transposed() : size) * points);
+            }
+            QString why;
+            if (!FitOnSheet(&order.sheet, cell, &why))
+                return answerWith(error(400, why, count));
+        }
+        const auto image = [&](int i) { return rotated(zpl::Paint(*chosen[std::size_t(i)]), order.rotation); };
+        answer.contentType = pdf ? "application/pdf" : "image/png";
+        answer.body = pdf ? zpl::EncodePdf(int(chosen.size()), order.media.dpmm, image, order.sheet)
+                          : zpl::EncodePng(image(0));
+    }
     addCommonHeaders(answer, count);
     if (order.linter)
-        answer.headers.emplaceBack("X-Warnings", warningsOf(chosen, order.zpl));
+        answer.headers.emplaceBack("X-Warnings", LabelWarnings(chosen, order.zpl));
     return answerWith(std::move(answer));
 }

@@ -6,13 +6,17 @@
 //
 //   POST /v1/printers/{d}dpmm/labels/{W}x{H}/{i}/         the ZPL as the body
 //   GET  /v1/printers/{d}dpmm/labels/{W}x{H}/{i}/{zpl}    the ZPL percent-encoded
+//   POST /v1/graphics      an image to ZPL (GraphicZpl.h)
+//   POST /v1/fonts         a TrueType font to its ~DU download (FontDownload.h)
 //
 // {d}: 6, 8, 12 or 24 dots per mm; {W}, {H}: the label in inches (above 0, at
 // most 15, decimals allowed); {i}: the 0-based label of the job, optional.
 // The body is the raw ZPL, or a multipart/form-data part named "file". Accept
-// picks image/png (also none or */*) or application/pdf; X-Rotation (0, 90,
-// 180, 270 clockwise), X-Quality (Grayscale or Bitonal: the image is bitonal
-// either way) and X-Linter (On: an X-Warnings header) are optional. Every
+// picks image/png (also none or */*), application/pdf (on paper with the
+// X-Page-* headers: PdfPages.h) or application/json (the text fields:
+// LabelFields.h); X-Rotation (0, 90, 180, 270 clockwise), X-Quality (Grayscale
+// or Bitonal: the image is bitonal either way) and X-Linter (On: an X-Warnings
+// header) are optional. Every
 // answer has X-Total-Count (the labels of the job) and CORS headers; an error
 // is its status with one line of text. Each request renders on a printer of
 // its own, so nothing of one request reaches the next.
@@ -30,7 +34,7 @@
 struct FormPart
 {
     QByteArray name;
-    QByteArray filename;
+    QByteArray fileName;
     QByteArray contentType;
     QByteArray content;
 };
@@ -63,5 +67,8 @@ struct ServiceAnswer
 // Thread-safe: requests may be answered side by side.
 ServiceAnswer AnswerLabelRequest(const ServiceRequest &request);
 
-// An answer of `status` with one line of text, and the headers every answer has.
+// An answer of `status` with one line of text, "ERROR: " first, and the
+// headers every answer has.
 ServiceAnswer ServiceError(int status, const QString &text);
+// A 200 answer of `body`, with the headers every answer has.
+ServiceAnswer ServiceResult(const QByteArray &contentType, const QByteArray &body);
