@@ -20,6 +20,8 @@ install(FILES $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> $<TARGET_FILE:Qt6::QOffscreenIntegrationPlugin>
     DESTINATION platforms)
 install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
+# The images the web service's /v1/graphics reads besides PNG and BMP.
+install(FILES $<TARGET_FILE:Qt6::QJpegPlugin> $<TARGET_FILE:Qt6::QGifPlugin> DESTINATION imageformats)
 # Qt's own texts in Chinese (qt6-translations-l10n: the same on every system).
 find_file(ZPLTEST_QTBASE_ZH_CN qtbase_zh_CN.qm PATHS /usr/share/qt6/translations NO_CMAKE_FIND_ROOT_PATH
     NO_DEFAULT_PATH REQUIRED)

@@ -5,7 +5,8 @@
 # against the Linux zplsink, dot for dot; 4. zpltest.exe's window: "打印" over the network and
 # to LPT1:, the job bytes exact at the printer and in the port; zplsink.exe started as a
 # double-click starts it, in its window, as that printer; 5. zplsink.exe receiving a job from
-# the Linux zpltest: the same PNG as the Linux zplsink's. Needs a display (xvfb-run gives one).
+# the Linux zpltest: the same PNG as the Linux zplsink's; zplsink.exe --http answering as the Linux one
+# does (PNG, PDF, a JPEG turned to ^GFA, an error). Needs a display (xvfb-run gives one).
 # The screenshots, images and jobs stay in OUT.
 #   test_windows.sh ZIP WINDOWS_BUILD LINUX_BUILD QT_PREFIX OUT
 set -euo pipefail
@@ -112,6 +113,42 @@ until_true 20 test -s "$out/watched/done/ab12.zpl" || fail "zplsink.exe --watch 
 cmp "$out/watched/out/ab12-1.png" <("$linbuild/tools/zplsink/zplsink" --render - --out "$out/watched-linux" <"$out/render/ab12.zpl" >/dev/null &&
     cat "$out/watched-linux/stdin-1.png") || fail "zplsink.exe --watch drew another PNG than the Linux zplsink"
 ok "zplsink.exe --watch rendered a file copied in, moved it to done\\ and drew the Linux zplsink's PNG"
+wineserver -k
+
+echo "== zplsink.exe --http against the Linux zplsink --http"
+(cd "$out" && exec wine "$app/zplsink.exe" --http 0 >"$out/zplsink-http.log" 2>&1) &
+"$linbuild/tools/zplsink/zplsink" --http 0 >"$out/linux-http.log" 2>&1 & linuxhttp=$!
+served_at() { # LOG: the port of zplsink's "HTTP service on" line
+    until_true 30 grep -qs 'HTTP service on' "$1" || fail "zplsink --http did not start: $(cat "$1")"
+    sed -n 's|.*HTTP service on http://127\.0\.0\.1:\([0-9]*\)/.*|\1|p' "$1" | head -n 1
+}
+exe=$(served_at "$out/zplsink-http.log") linux=$(served_at "$out/linux-http.log")
+post() { # PORT WHAT ACCEPT OUT [CURL OPTIONS...]: the status; the body to OUT
+    local port=$1 what=$2 accept=$3 file=$4
+    shift 4
+    curl -s -o "$file" -w '%{http_code}' -H "Accept: $accept" "$@" "http://127.0.0.1:$port/v1/$what"
+}
+for side in exe linux; do
+    port=${!side}
+    [[ $(post "$port" printers/8dpmm/labels/4x6/0/ image/png "$out/http-$side.png" --data-binary @"$out/render/ab12.zpl") == 200 ]] ||
+        fail "zplsink --http ($side) did not answer the label as PNG"
+    [[ $(post "$port" printers/8dpmm/labels/4x6/ application/pdf "$out/http-$side.pdf" -H 'X-Page-Size: A4' \
+        --data-binary @"$out/render/ab12.zpl") == 200 ]] || fail "zplsink --http ($side) did not answer the label as PDF"
+    convert -size 37x21 xc:white -fill black -draw 'rectangle 5,3 30,15' -quality 95 "$out/graphic.jpg"
+    [[ $(post "$port" graphics text/plain "$out/http-$side.zpl" -F file=@"$out/graphic.jpg") == 200 ]] ||
+        fail "zplsink --http ($side) did not turn a JPEG into ZPL: $(cat "$out/http-$side.zpl")"
+    [[ $(post "$port" printers/7dpmm/labels/4x6/0/ image/png "$out/http-$side.txt" --data-binary @"$out/render/ab12.zpl") == 400 ]] ||
+        fail "zplsink --http ($side) took a density of 7 dots/mm"
+done
+kill "$linuxhttp"
+cmp "$out/http-exe.png" "$out/http-linux.png" || fail "zplsink.exe --http answered another PNG than the Linux zplsink"
+cmp "$out/http-exe.pdf" "$out/http-linux.pdf" || fail "zplsink.exe --http answered another PDF than the Linux zplsink"
+pdfinfo "$out/http-exe.pdf" | grep -q 'Page size: *595.* x 841.* pts' || fail "zplsink.exe --http's PDF page is not A4"
+cmp "$out/http-exe.zpl" "$out/http-linux.zpl" || fail "zplsink.exe --http made other ZPL of the JPEG than the Linux zplsink"
+grep -q '^\^XA\^FO0,0\^GFA,' "$out/http-exe.zpl" || fail "zplsink.exe --http's graphic: $(cat "$out/http-exe.zpl")"
+cmp "$out/http-exe.txt" "$out/http-linux.txt" && grep -q '^ERROR: ' "$out/http-exe.txt" ||
+    fail "zplsink.exe --http's error: $(cat "$out/http-exe.txt")"
+ok "zplsink.exe --http answered a label as the Linux zplsink's PNG and A4 PDF, a JPEG as the same ^GFA, and a bad density with \"$(head -c 40 "$out/http-exe.txt")\""
 wineserver -k
 
 echo "== zpltest.exe"
