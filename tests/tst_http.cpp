@@ -169,6 +169,7 @@ private slots:
     void fonts_data();
     void fonts();
     void requestsAreIndependent();
+    void pipelined();
     void robustness_data();
     void robustness();
 
@@ -532,6 +533,21 @@ void TestHttp::requestsAreIndependent()
     // No home from ^LH, no stored format.
     const Reply next = m_sink->exchange(request("POST", Label, "^XA^XFR:ONE.ZPL^FS^FO0,0^GB9,9,9^FS^XZ"));
     QCOMPARE(inkOf(QImage::fromData(next.body, "PNG")), QRect(0, 0, 9, 9));
+}
+
+// Requests sent before the previous answer are answered in order on the one connection.
+void TestHttp::pipelined()
+{
+    const QByteArray first = "POST " + Label + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: "
+                           + QByteArray::number(Box.size()) + "\r\n\r\n" + Box;
+    const QByteArray second = request("POST", "/v1/printers/8dpmm/labels/2x2/0/", "^XA^FO5,5^GB20,30,20^FS^XZ");
+    const Reply reply = m_sink->exchange(first + second);
+    QCOMPARE(reply.status, 200);
+    QCOMPARE(inkOf(QImage::fromData(reply.body.left(reply.headers.value("content-length").toInt()), "PNG")),
+             QRect(100, 100, 200, 100));
+    const Reply next = parse(reply.body.mid(reply.headers.value("content-length").toInt()));
+    QCOMPARE(next.status, 200);
+    QCOMPARE(inkOf(QImage::fromData(next.body, "PNG")), QRect(5, 5, 20, 30));
 }
 
 void TestHttp::robustness_data()
