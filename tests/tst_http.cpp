@@ -555,6 +555,7 @@ void TestHttp::robustness_data()
     QTest::addColumn<QString>("attack");
     QTest::newRow("a 100 MB body: 413 at its head, nothing kept") << "huge";
     QTest::newRow("a head that never ends: 408 after 10 s") << "endless";
+    QTest::newRow("a head that drips a line a second: 408 after 10 s") << "drip";
     QTest::newRow("500 connections at once, past the 256 taken: others are still answered") << "crowd";
     QTest::newRow("a client that does not read its answer") << "deaf";
 }
@@ -578,6 +579,16 @@ void TestHttp::robustness()
         const Reply reply = m_sink->exchange("POST " + Label + " HTTP/1.1\r\nHost: 127.0.0.1\r\n", 15000);
         QCOMPARE(reply.status, 408);
         QVERIFY(clock.elapsed() >= 9500);
+    } else if (attack == "drip") {
+        const auto socket = m_sink->connect("POST " + Label + " HTTP/1.1\r\nHost: 127.0.0.1\r\n");
+        QByteArray raw;
+        while (socket->state() == QAbstractSocket::ConnectedState && clock.elapsed() < 20000 && raw.isEmpty()) {
+            socket->write("X-Drip: 1\r\n");
+            socket->waitForReadyRead(1000);
+            raw += socket->readAll();
+        }
+        QCOMPARE(parse(raw).status, 408);
+        QVERIFY2(clock.elapsed() >= 9500 && clock.elapsed() < 12000, qPrintable(QString::number(clock.elapsed())));
     } else if (attack == "crowd") {
         for (int i = 0; i < 500; ++i)
             held.push_back(m_sink->connect("GET /v1/pri"));

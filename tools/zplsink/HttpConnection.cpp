@@ -47,6 +47,7 @@ void Connection::expectRequest(int idleMs)
     m_headBytes = 0;
     m_methodBytes = 0;
     m_since.start();
+    m_lastByte.start();
     m_waitingSince = m_all->now();
     m_phase = Phase::Waiting;
 }
@@ -116,6 +117,10 @@ bool Connection::fill()
         if (m_all->stopping)
             return false;
         if (m_evicted) {
+            // A client between requests finds its connection closed, as after
+            // an idle time-out, and opens another; one inside a head is told.
+            if (m_phase == Phase::Waiting)
+                return false;
             refuse(503, QStringLiteral("连接太多 / busy: more than %1 connections at once, try again")
                             .arg(MaxConnections));
             return false;
