@@ -51,13 +51,13 @@ void TestSinkWindow::showsJobs_data()
     QTest::addColumn<QSize>("label");           // of the label shown, in dots
     QTest::addColumn<QSize>("paper");
     QTest::addColumn<QString>("note");          // a diagnostic listed for the newest job
-    const QSize sixInches(813, 1219), typed(813, 610);
+    const QSize sixInches(813, 1219), typed(406, 610);
     QTest::newRow("newest label at its size on 4x6in paper, its 64 KiB shown whole")
         << QByteArray("^XA^MNN^LL300^FO10,10^GB100,100,5^FS^PQ3^XZ").leftJustified(65536) << "" << QSize(813, 300) << sixInches << "";
     QTest::newRow("bad job's diagnostics listed") << QByteArray("^XA^FO10,10^GB20,20,20^FS^FOx,5^QQ^XZ") << ""
         << sixInches << sixInches << "^QQ unknown command, skipped";
-    QTest::newRow("media typed in the window, only its length other, prints it again and is remembered")
-        << QByteArray("^XA^FO10,10^GB20,20,20^FS^XZ") << "4x3in" << typed << typed << "";
+    QTest::newRow("media typed in the window: blank paper with no job shown; then a length alone prints the job again, remembered")
+        << QByteArray("^XA^FO10,10^GB20,20,20^FS^XZ") << "2x3in" << typed << typed << "";
 }
 
 void TestSinkWindow::showsJobs()
@@ -102,10 +102,10 @@ void TestSinkWindow::showsJobs()
     list->setCurrentCell(0, 0);
     if (!media.isEmpty()) {
         auto *size = window.findChild<QComboBox *>(QStringLiteral("media"));
-        list->setCurrentCell(-1, -1);   // no job shown: blank paper of the media chosen
-        size->setCurrentText(QStringLiteral("4x2in"));
+        list->setCurrentCell(-1, -1);   // no job shown: blank paper of the media chosen (2 x 2 in, then 2 x 3 in)
+        size->setCurrentText(QStringLiteral("2x2in"));
         QMetaObject::invokeMethod(size, "activated", Q_ARG(int, size->currentIndex()));
-        QCOMPARE(view->paperDots(), QSize(813, 406));
+        QCOMPARE(view->paperDots(), QSize(406, 406));
         list->setCurrentCell(0, 0);
         size->setCurrentText(media);
         QMetaObject::invokeMethod(size, "activated", Q_ARG(int, size->currentIndex()));
