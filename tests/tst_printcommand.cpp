@@ -120,7 +120,9 @@ void TestPrintCommand::print_data()
     row("chinese text in utf-8", cfg("ip"), records, ok,
         "^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,A\xE6\xA0\x87\xE7\xAD\xBE" "A^FS^FO160,50^A0,89,89^FD"
         "\xE6\xA0\x87\xE7\xAD\xBE" "A^FS^PQ2^XZ", "file", QStringLiteral("标签a"));
-    row("port and host with blanks and sign", Config("ip", "\"  127.0.0.1 \"", "\" +PORT \""), records, ok, NetworkJob);
+    row("port and host with blanks and sign", Config("ip", "\"  localhost \"", "\" +PORT \""), records, ok, NetworkJob);
+    row("port 65535, the highest, is tried", Config("ip", "127.0.0.1", "65535"), -1,
+        refused.arg("127\\.0\\.0\\.1").replace("PORT", "65535"));
     for (const char *port : {"", "abc", "91 00", "9100.5", "4294977396", "0", "-9100", "65536", "0x238c"})
         row(QStringLiteral("port \"%1\"").arg(port), Config("ip", "127.0.0.1", port), records, badPort(port));
     row("empty host", Config("ip", "   ", "9100"), records,
@@ -138,7 +140,10 @@ void TestPrintCommand::print_data()
     row("nobody listening", cfg("ip"), -1, refused.arg("127\\.0\\.0\\.1"));
     row("link-local address without its interface: fails before any packet", Config("ip", "fe80::1", "PORT"), -1,
         QStringLiteral("无法连接打印机 fe80::1:PORT。") + detail);
-    row("resets on accept", cfg("ip"), LocalPrinter::ResetsOnAccept, gone + detail);
+    row("scoped address of an interface not here: fails at its lookup", Config("ip", "fe80::1%nosuch", "PORT"), -1,
+        QStringLiteral("无法连接打印机 fe80::1%nosuch:PORT。\n系统信息：.+（getaddrinfo -2）"));
+    row("resets on accept", cfg("ip"), LocalPrinter::ResetsOnAccept,
+        gone + QStringLiteral("\n系统信息：连接被对方重置（errno 104）"));
     row("closes on accept", cfg("ip"), LocalPrinter::ClosesOnAccept,
         gone + QStringLiteral("\n系统信息：连接被对方关闭（QAbstractSocket::RemoteHostClosedError）"));
     row("resets after taking the whole job", cfg("ip"), LocalPrinter::ResetsAfter,

@@ -4,6 +4,7 @@
 #include "Bytes.h"
 #include "BarcodeReader.h"
 #include "GraphicField.h"
+#include "Pdf.h"
 #include "Renderer.h"
 #include "TestFiles.h"
 
@@ -90,6 +91,7 @@ private slots:
     void fontZero();
     void fontSizes_data();
     void fontSizes();
+    void fontCells();
     void rotation_data();
     void rotation();
     void blockCentre();
@@ -98,6 +100,7 @@ private slots:
     void labelsReadBack();
     void snapshots_data();
     void snapshots();
+    void encodedFiles();
     void hostileJobs_data();
     void hostileJobs();
 };
@@ -156,7 +159,8 @@ void TestRender::interpreter_data()
         "^XA^LH10,20^XZ^XA^LH40000,5^FO5,5^GB3,3^FS^XZ", "box(15,10,3,3) !^LH@17");
     row("^BY height persists and moves a QR code", "^XA^BY2,3,30^XZ^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^XZ",
         "code(40,60,84,84)");
-    row("^FT puts a box's bottom-left corner", "^XA^FT10,100^GB50,20,2^FS^XZ", "box(10,80,50,20)");
+    row("^FT puts a box's bottom-left corner, a barcode's bars' bottom-left", "^XA^FT10,100^GB50,20,2^FS^BY2^FT10,200^BCN,50,N^FD1^FS^XZ",
+        "box(10,80,50,20) code(10,150,92,50)");
     row("^LL sets the length on continuous media", "^XA^MNN^LL300^FDx^FS^XZ", "813x300 q1 text(x)");
     row("^MNV: ^LL grows to hold the fields", "^XA^MNV^LL100^FO1,150^GB5,5^FS^XZ", "813x155 q1 box(1,150,5,5)");
     row("^PW narrower than the media: centred on it, a field beyond it noted; ^GB's width at most 32000",
@@ -164,7 +168,7 @@ void TestRender::interpreter_data()
     row("right justified ^FT: a box's bottom-right corner", "^XA^FT100,100,1^GB50,20,2^FS^XZ", "box(50,80,50,20)");
     row("^FW's justification for a ^FO without one", "^XA^FWN,1^FO100,10^GB50,20,2^FS^FWN,0^XZ", "box(50,10,50,20)");
     row("graphics before a field's text each at their own ^FO: ^GF's total / row bytes rows, ^GD's w 3 + t by default",
-        "^XA^FO10,10^GFA,8,4,2,F0F0F0F0^FO200,10^GD,6^FO10,300^A0N,30^FDtext^FS^XZ", "shape(10,10,16,2) shape(200,10,4,6) text(text)");
+        "^XA^FO10,10^GFA,8,4,2,F0F0F0F0^FO200,10^GD,6^FO300,10^GC^FS^FO10,300^A0N,30^FDtext^FS^XZ", "shape(10,10,16,2) shape(200,10,4,6) shape(300,10,3,3) text(text)");
     row("letters before digits skipped, a minus on a coordinate ignored, noted", "^XA^FOB50,-60^GB5,5^FS^XZ",
         "box(50,60,5,5) !^FO@3 !^FO@3");
     row("a prefix after a prefix dropped, its ^FS ends the field; ^ZZ skipped", "^XA^ZZ12^FDa^^FS^FDb^FS^XZ", "text(a) text(b) !^ZZ@3");
@@ -179,8 +183,12 @@ void TestRender::interpreter_data()
     row("^CI0 reads code page 850, ^CI27 code page 1252", "^XA^CI0^FD" + high + "^FS^CI27^FD" + high.left(32) + "\xe9^FS^XZ",
         "text(ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜø£Ø×ƒáíóúñÑªº¿®¬½¼¡«»░▒▓│┤ÁÂÀ©╣║╗╝¢¥┐└┴┬├─┼ãÃ╚╔╩╦╠═╬¤ðÐÊËÈıÍÎÏ┘┌█▄¦Ì▀ÓßÔÒõÕµþÞÚÛÙýÝ¯´\u00ad±‗¾¶§÷¸°¨·¹³²■\u00a0)"
         " text(€�‚ƒ„…†‡ˆ‰Š‹Œ�Ž��‘’“”•–—˜™š›œ�žŸé)");
-    row("^CI6, ^CI2 and ^CI4 put national letters for ASCII, ^CI13 is code page 850",
-        "^XA^CI6^FD@[}^FS^CI2^FD#$^FS^CI4^FD]^FS^CI13^FD\x9c^FS^XZ", "text(§Äü) text(£$) text(Å) text(£)");
+    QByteArray nationals;   // ISO 646's U.K., Dutch, Nordic, German, French, Italian, Spanish and Japanese variants
+    for (int page = 1; page <= 12; ++page)
+        nationals += "^CI" + QByteArray::number(page) + "^FH^FD#@[\\]_5E`{|}_7E$^FS";
+    row("^CI1-12 put national letters for ASCII (^ and ~ by ^FH), ^CI13 is code page 850", "^XA" + nationals + "^CI13^FD\x9c^FS^XZ",
+        "text(#@[\\]^`{|}~$) text(£@[\\]^`{|}~$) text(£¾ĳ½|^`¨ƒ¼´$) text(#@ÆØÅ^`æøå~$) text(#ÉÄÖÅÜéäöåü$) text(#§ÄÖÜ^`äöüß$) "
+        "text(£à°ç§^`éùè¨$) text(#àâçê^`éùèû$) text(£§°çé^ùàòèì$) text(₧§¡Ñ¿^`°ñç~$) text(#@[\\]^`{|}~$) text(#@[¥]^`{|}~$) text(£)");
     row("^CI28 reads UTF-8; ^FH decodes before the code page, an escape at the end too",
         "^XA^CI28^FDWei\xc3\x9f^FS^FH^FD_4_C3_9f^FS^XZ", "text(Weiß) text(_4ß)");
     row("several labels in one job, ^PQ's number or 1", "^XA^FDa^FS^PQ^XZ^XA^FDb^FS^PQ3^XZ", "text(a) | 813x1219 q3 text(b)");
@@ -190,6 +198,8 @@ void TestRender::interpreter_data()
     row("^MUI: inches; ^MU dpi conversion doubles dots, halves them from 600, a base of 0 converts nothing",
         "^XA^MUI^FO0.5,1^GB1,0.25,0.25^FS^MUD,200,400^FO10,20^GB5,5^FS^MUD,600,300^FO600,40^GB10,10^FS^MUD,0,300^FO5,5^GB5,5^FS^MUD^XZ",
         "box(102,203,203,51) box(20,40,10,10) box(300,20,5,5) box(5,5,5,5)");
+    row("PDF417's row height up to 32000 dots, one more refused, noted",
+        "^XA^FO0,0^B7N,32000,0,30,3^FDA^FS^FO0,0^B7N,32001,0,30,3^FDA^FS^XZ", "code(0,0,1158,96000) code(0,0,1158,30) !^B7@39");
     row("^FPR draws right to left", "^XA^FPR^FDabc^FS^XZ", "text(cba)");
     row("^CW alias to a font not here, ^A@ by an unknown name: font 0, noted",
         "^XA^CWQ,E:NOPE.TTF^AQ,20^FDx^FS^A@N,20,20,E:NOPE.TTF^FDy^FS^XZ", "text(x) text(y) !^AQ@18 !^A@@31");
@@ -240,8 +250,10 @@ void TestRender::storedObjects_data()
         "box(1,1,2,2) !~DG@" + QString::number(many.lastIndexOf('~')));
     row("a format as large as the memory, 16 MiB (^FS, ^FX and its comment), is stored and fills it",
         {"^XA^DFR:BIG.ZPL^FS^FX" + QByteArray((16 << 20) - 6, 'x') + "^XZ", "~DGR:G.GRF,1,1,FF^XA^FDx^FS^XZ"}, "text(x) !~DG@0");
-    row("^FC's clock at 12:05:09 on 2026-03-04, noon's hour 12 PM", {"^XA^FC%,{^FD%Y-%m-%d {H:%M:%S %I %p %% %q^FS^XZ"},
-        "text(2026-03-04 12:05:09 12 PM %% %q)");
+    row("^FC's clock at 12:05:09 on Wednesday 2026-03-04, noon's hour 12 PM", {"^XA^FC%,{^FD%Y-%m-%d {H:%M:%S %I %p %% %q "
+        "%a %A %b %B %j %y %w^FS^XZ"}, "text(2026-03-04 12:05:09 12 PM %% %q Wed Wednesday Mar March 063 26 3)");
+    row("names of letters, digits, _ and -; any other character refused, noted",
+        {"~DGR:A-B_1.GRF,1,1,FF~DGR:A$B.GRF,1,1,FF^XA^FO1,1^XGR:A-B_1.GRF^FS^XGA/B^FS^XZ"}, "shape(1,1,8,1) !~DG@21 !^XG@66");
 }
 
 
@@ -324,6 +336,9 @@ void TestRender::geometry_data()
         {10, 10, 134, 49});
     row("^POI turns the label", "^MNN^PW100^LL100^POI^FO10,10^GB20,20,20^FS", {427, 70, 20, 20}, 400);
     row("^PW cuts off what lies beyond it", "^PW400^FO390,0^GB20,5,5^FS", {596, 0, 10, 5}, 50);
+    row("a character's last row on the second band's first, 161 (bands of 512 KiB at 4 in)", "^FO10,147^A0N,20^FDH^FS",
+        {11, 147, 10, 15});
+    row("^CF0,1: 1 dot high, as wide (ten H: 6 dots)", "^CF0,1^FO10,10^FDHHHHHHHHHH^FS", {10, 10, 6, 1});
     row("font A tripled: capitals 21 dots from the cell's top, 18-dot advances", "^FO10,10^AAN,27^FDHH^FS",
         {12, 10, 29, 21});
 }
@@ -456,6 +471,22 @@ void TestRender::fontSizes()
     QCOMPARE(image, paintFirst("^XA^FO10,10" + same + "^FDHIH^FS^XZ"));
 }
 
+// The ZPL guide's font matrices at 8 dots/mm (height, width, bitmap gap): ^FB's lines a cell's height apart, bitmap
+// characters its width and gap; P-V font 0 at their matrix.
+void TestRender::fontCells()
+{
+    for (const char *cell : {"A 9 5 1", "B 11 7 2", "C 18 10 2", "D 18 10 2", "E 28 15 5", "F 26 13 3", "G 60 40 8", "H 21 13 6",
+                             "P 20 18", "Q 28 24", "R 35 31", "S 40 35", "T 48 42", "U 59 53", "V 80 71"}) {
+        const QList<QByteArray> v = QByteArray(cell).split(' ');
+        const auto paint = [&](const QByteArray &text, const QByteArray &font = {}) {
+            return paintFirst("^XA^FO10,10^A" + (font.isEmpty() ? v[0] + 'N' : font) + "^FB600,2^FD" + text + "^FS^XZ");
+        };
+        QVERIFY2(ink(paint("H\\&H")).height() - ink(paint("H")).height() == v[1].toInt(), cell);
+        QVERIFY2(v.size() == 4 ? ink(paint("HH")).width() - ink(paint("H")).width() == v[2].toInt() + v[3].toInt()
+                               : paint("HIH") == paint("HIH", "0N," + v[1] + ',' + v[2]), cell);
+    }
+}
+
 void TestRender::rotation_data()
 {
     // "HIH" in font 0 at 40: about 60 dots of advance, cap height 30, cell 40 high.
@@ -536,6 +567,7 @@ void TestRender::downloadedFont()
     QCOMPARE(advance("^A@N,100,100,E:MONO.TTF"), 60);
     QCOMPARE(advance("^CWQ,R:DU.TTF^AQN,100,50"), 30);
     QCOMPARE(advance("^A@N,100,100,E:NONE.TTF"), 56);
+    QVERIFY(advance("^A@N,100,1,E:MONO.TTF") <= 1);
 }
 
 void TestRender::labelsReadBack_data()
@@ -624,6 +656,29 @@ void TestRender::snapshots()
     QVERIFY2(same || !image.save(saved), qPrintable(path + " differs; see " + saved));
 }
 
+// Our PNG's one IDAT chunk inflates, to its last byte, into each row's filter byte 0 and bits, its Adler-32 last
+// (blank images of each length up to three words, and a label); our PDF's cross-reference table finds each object.
+void TestRender::encodedFiles()
+{
+    std::vector<QImage> images{paintFirst(OwnJob)};
+    for (int rows = 1; rows <= 12; ++rows)
+        images.push_back(paintFirst("^XA^FS^XZ", {8, 1.0, rows / 8.0}));
+    for (const QImage &image : images) {
+        QByteArray png = EncodePng(image), rows;
+        for (int y = 0; y < image.height(); ++y)
+            rows += '\0' + QByteArray(reinterpret_cast<const char *>(image.constScanLine(y)), (image.width() + 7) / 8);
+        const qsizetype at = png.indexOf("IDAT") + 4, length = qFromBigEndian<quint32>(png.constData() + at - 8);
+        const QByteArray zlib = qCompress(rows);     // the size qUncompress takes first, the Adler-32 last
+        QCOMPARE(qUncompress(zlib.left(4) + png.mid(at, length)), rows);
+        QCOMPARE(png.mid(at + length - 4, 4), zlib.right(4));
+    }
+    const QByteArray pdf = EncodePdf(2, 8, [&](int i) { return images[i]; });
+    const QList<QByteArray> table = pdf.mid(pdf.lastIndexOf("xref\n0 ")).split('\n');
+    for (int i = 1; i < table[1].mid(2).toInt(); ++i)
+        QVERIFY(pdf.mid(table[2 + i].left(10).toLongLong()).startsWith(QByteArray::number(i) + " 0 obj\n"));
+    QVERIFY(pdf.contains("/Size " + table[1].mid(2) + " ") && pdf.contains("startxref\n" + QByteArray::number(pdf.lastIndexOf("xref\n0 "))));
+}
+
 void TestRender::hostileJobs_data()
 {
     QTest::addColumn<QByteArray>("job");
@@ -634,10 +689,14 @@ void TestRender::hostileJobs_data()
         + ":0000^FS^XZ", {"^GF the compressed data holds more than the declared 16 bytes"});
     row("huge sizes everywhere",
         "^XA^PW99999^LL99999^FO99999,99999^GB99999,99999,99999^FS^A0,32000,32000^FDW^FS^PQ999999999999^XZ", {"^PW"});
-    row("100 000 fields and bad commands in one format", "^XA" + QByteArray("^GB^FS^ZZ").repeated(100000) + "^XZ", {"^ZZ"});
+    row("100 000 fields and bad commands in one format", "^XA" + QByteArray("^GB^FS^ZZ").repeated(100000) + "^XZ",
+        {"^ZZ", "^ZZ further notes are left out"});
     row("binary noise", bytesOf("^XA\x00\xff^\x01~\xfe^GFB,5,5,1,^^^^^^B\xff,^FD\x80^FS"), {"^XZ"});
-    row("values just past their bounds, parts left out: each note says what", "^XA~SD123456789012^LS10000^FN10000~DYR:X,A,G,1,1^FS^CD.~DG.1.1.FF^XZ",
-        {"~SD darkness \"123456789012\" is not", "^LS label shift must be", "^FN", "~DY only GRF and PNG", "~DG needs d:NAME"});
+    row("values just past their bounds (^LS1250 in mm: 10000 dots), parts left out, a letter or code page not known: notes whole",
+        "^XA~SD123456789012^FN10000~DYR:X,A,G,1,1^FS^FPX^CI30^MUM^LS1249^LS1250^CD.~DG.1.1.FF^XZ",
+        {"~SD darkness \"123456789012\" is not", "^FN", "~DY only GRF and PNG", "~DG needs d:NAME", "^FP parameter 1 \"X\" is not one of "
+         "HVR; H is used", "^CI code page 30 is not supported; data is read as code page 850", "^LS label shift only moves fields for "
+         "a printer's own adjustment; not applied", "^LS label shift must be -9999 to 9999; refused"});
 }
 
 void TestRender::hostileJobs()

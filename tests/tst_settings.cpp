@@ -98,9 +98,10 @@ void TestSettings::readValue_data()
     }
 
     QTest::newRow("missing file") << QByteArray() << "prtmod" << "prtmod" << 65536 << Default;
-    QTest::newRow("utf-16 big-endian, a pair opening the section, lone surrogates, each UTF-8 length's ends")
-        << bytesOf("\xFE\xFF\0[\xD8\x3D\xDE\x00\0]\0\n\0k\0=\0\x7F\0\x80\x07\xFF\x08\x00\xFF\xFF\xD8\x00\xDC\x00\xDB\xFF\xDF\xFF\xDC\x00\xD8\x00\xE0\x00")
-        << QStringLiteral("\U0001F600") << "k" << 65536 << QStringLiteral("\u007F\u0080\u07FF\u0800\uFFFF\U00010000\U0010FFFF\uFFFD\uFFFD\uE000");
+    QTest::newRow("utf-16 big-endian, a pair opening the section, lone surrogates, each UTF-8 length's ends, a high "
+                  "one before the odd last byte")
+        << bytesOf("\xFE\xFF\0[\xD8\x3D\xDE\x00\0]\0\n\0k\0=\0\x7F\0\x80\x07\xFF\x08\x00\xFF\xFF\xD8\x00\xDC\x00\xDB\xFF\xDF\xFF\xDC\x00\xD8\x00\xE0\x00\xD8\x00\xDC")
+        << QStringLiteral("\U0001F600") << "k" << 65536 << QStringLiteral("\u007F\u0080\u07FF\u0800\uFFFF\U00010000\U0010FFFF\uFFFD\uFFFD\uE000\uFFFD");
 
     // The value cut to the buffer: Config.ini's darkness holds `value`.
     const auto cut = [](const char *name, const QByteArray &value, int size, const QString &expected) {

@@ -7,6 +7,7 @@
 #include "SinkWindow.h"
 
 #include <QComboBox>
+#include <QScrollBar>
 #include <QPlainTextEdit>
 #include <QStandardPaths>
 #include <QTableWidget>
@@ -50,13 +51,13 @@ void TestSinkWindow::showsJobs_data()
     QTest::addColumn<QSize>("label");           // of the label shown, in dots
     QTest::addColumn<QSize>("paper");
     QTest::addColumn<QString>("note");          // a diagnostic listed for the newest job
-    const QSize sixInches(813, 1219), typed(400, 200);
+    const QSize sixInches(813, 1219), typed(406, 610);
     QTest::newRow("newest label at its size on 4x6in paper, its 64 KiB shown whole")
         << QByteArray("^XA^MNN^LL300^FO10,10^GB100,100,5^FS^PQ3^XZ").leftJustified(65536) << "" << QSize(813, 300) << sixInches << "";
     QTest::newRow("bad job's diagnostics listed") << QByteArray("^XA^FO10,10^GB20,20,20^FS^FOx,5^QQ^XZ") << ""
         << sixInches << sixInches << "^QQ unknown command, skipped";
-    QTest::newRow("media typed in the window prints it again")
-        << QByteArray("^XA^FO10,10^GB20,20,20^FS^XZ") << "50x25mm" << typed << typed << "";
+    QTest::newRow("media typed in the window: blank paper with no job shown; then a length alone prints the job again, remembered")
+        << QByteArray("^XA^FO10,10^GB20,20,20^FS^XZ") << "2x3in" << typed << typed << "";
 }
 
 void TestSinkWindow::showsJobs()
@@ -101,9 +102,16 @@ void TestSinkWindow::showsJobs()
     list->setCurrentCell(0, 0);
     if (!media.isEmpty()) {
         auto *size = window.findChild<QComboBox *>(QStringLiteral("media"));
+        list->setCurrentCell(-1, -1);   // no job shown: blank paper of the media chosen (2 x 2 in, then 2 x 3 in)
+        size->setCurrentText(QStringLiteral("2x2in"));
+        QMetaObject::invokeMethod(size, "activated", Q_ARG(int, size->currentIndex()));
+        QCOMPARE(view->paperDots(), QSize(406, 406));
+        list->setCurrentCell(0, 0);
         size->setCurrentText(media);
         QMetaObject::invokeMethod(size, "activated", Q_ARG(int, size->currentIndex()));
         QCOMPARE(QSettings().value(QStringLiteral("media")).toString(), media);
+        QCOMPARE(SinkWindow::RememberedMedia({}, false, false).lengthMm, 76.2);    // unless given on the command line
+        QCOMPARE(SinkWindow::RememberedMedia({}, true, true).lengthMm, 152.4);
         QCOMPARE(view->image().size(), label); // the job shown, printed again
         send(list, sink.port(), newest, 4);    // and the next job, printed on it
     }
@@ -116,6 +124,12 @@ void TestSinkWindow::showsJobs()
     QCOMPARE(view->widget()->size(), paper * 2 + QSize(24, 24));
     QCOMPARE(view->image().pixelColor(12, 12), QColor(Qt::black));
     QCOMPARE(view->image().pixelColor(label.width() - 1, label.height() - 1), QColor(Qt::white));
+    // The view resized: the scroll bars follow it; at fit, the paper is fitted to it anew.
+    view->resize(500, 400);
+    QCOMPARE(view->horizontalScrollBar()->maximum(), view->widget()->width() - view->viewport()->width());
+    QMetaObject::invokeMethod(window.findChild<QComboBox *>(QStringLiteral("zoom")), "activated", Q_ARG(int, 0));
+    view->resize(300, 700);
+    QCOMPARE(view->widget()->width(), view->maximumViewportSize().width());
     QStringList listed;
     for (int row = 0; row < notes->rowCount(); ++row)
         listed << cellText(notes, row, 1) + ' ' + cellText(notes, row, 2);
@@ -133,6 +147,9 @@ void TestSinkWindow::showsJobs()
         window.addJob(n == 499 ? request : ReceivedJob());
     QCOMPARE(cellText(list, 0, 1), QStringLiteral("127.0.0.1:5  HTTP 404"));
     QCOMPARE(cellText(list, list->rowCount() - 1, 2), QStringLiteral("3")); // none dropped: the query is still there
+    request.data = QByteArray((256 << 20) + 1, 'x');    // alone past the most kept: the others go, it stays
+    window.addJob(request);
+    QCOMPARE(list->rowCount(), 1);
 }
 
 QTEST_MAIN(TestSinkWindow)

@@ -116,12 +116,12 @@ void TestSymbols::linear_data()
     row("Code 128 published PJJ123C, check 55", 'C', "", "PJJ123C", "Code128", "PJJ123C", "PJJ123C", 112 * 2, 0, {},
         "211214" "313121" "112133" "112133" "123221" "223211" "221132" "131321" "311321" "2331112");
     // Every value of subset B (> as >0) and a byte above 127 (FNC4 i), every value of subset C.
-    const QByteArray b = " !\"#$%&'()*+,-./0123456789:;<=>0?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~\xe9";
+    const QByteArray b = " !\"#$%&'()*+,-./0123456789:;<=>0?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~\x7f\xe9";
     QByteArray c;
     for (int pair = 0; pair < 100; ++pair)
         c += QByteArray::number(pair).rightJustified(2, '0');
     row("Code 128 mode N starts in B, digits too", 'C', "", b, "Code128", QByteArray(b).replace(">0", ">"),
-        QString::fromLatin1(b).replace(">0", ">"), 99 * 11 * 2 + 13 * 2);
+        QString::fromLatin1(b).replace(">0", ">"), 100 * 11 * 2 + 13 * 2);
     row(">; starts subset C", 'C', "", ">;1234", "Code128", "1234", "1234", 57 * 2, 0, {}, "211232");
     // Subsets A and C take digit pairs: in A each is a code value (33 A, 73 HT, 52 T).
     row(">9 starts subset A: pairs as code values, controls too", 'C', "", ">9337334", "Code128", "A\tB", "A\tB", 68 * 2, 0,
@@ -147,8 +147,10 @@ void TestSymbols::linear_data()
         "(00) 106141411234567897", 156 * 2, 0, {}, "211232" "411131");
     row("mode D: GTIN check added", 'C', ",,,,D", "(01)0061414199999", "Code128", "0100614141999996",
         "(01)00614141999996", 134 * 2, 0, {}, "211232" "411131");
-    row("mode D: FNC1 ends a variable field, not a fixed one", 'C', ",,,,D", "(17)261231(10)AB 1(21)12", "Code128",
-        "17261231" "10AB1\x1d" "2112", "(17)261231(10)AB 1(21)12", 189 * 2);
+    row("mode D: FNC1 ends a variable field, not a fixed one, >8 too; an 8 after another character is data", 'C', ",,,,D",
+        "(17)261231(10)A8 1>8(21)12", "Code128", "17261231" "10A81\x1d" "2112", "(17)261231(10)A8 1(21)12", 178 * 2);
+    row("mode D: data without (AI) is one field, the SSCC's check added", 'C', ",,,,D", "0010614141123456789", "Code128",
+        "00106141411234567897", "00106141411234567897", 156 * 2);
     row("Code 128 without data", 'C', "", "", "", "", "", 0, 0, "Code 128 field has no data to encode");
     // Code 11's worked examples, mod 11: 123-45 has C = 5 (weights 1-10); 123456789012 has C = 10 ("-",
     // weights restarting after 10) and K = 8 (weights 1-9). No decoder reads Code 11 or the add-ons.
@@ -169,14 +171,21 @@ void TestSymbols::linear_data()
     row("Code 93, check weights cycle", 'A', "", "CODE 93-LONG/DATA+Z12", "Code93", "CODE 93-LONG/DATA+Z12",
         "CODE 93-LONG/DATA+Z12", (25 * 9 + 1) * 2);
     // Full ASCII: ")" is the shift (+), ")T" a "t"; "(" is (/), "(A" a "!"; "&" is ($), "&M" a carriage return, not in the line.
-    row("Code 93 full ASCII from shift pairs", 'A', "", ")T)E)S)T(A1&M", "Code93", "test!1\r", "test!1", (17 * 9 + 1) * 2);
+    row("Code 93 full ASCII from shift pairs, ~ shown and DEL not", 'A', "", ")T)E)S)T(A1&M'S'T", "Code93", "test!1\r~\x7f",
+        "test!1~", (21 * 9 + 1) * 2);
     // Interleaved 2 of 5: start 4 narrow, a digit pair 6 narrow + 4 wide, stop wide + 2 narrow.
-    row("Interleaved 2 of 5 odd count", '2', "", "1234569", "ITF", "01234569", "01234569", 8 + 4 * 32 + 9, 0,
+    row("Interleaved 2 of 5 odd count, a letter", '2', "", "12345X69", "ITF", "01234569", "01234569", 8 + 4 * 32 + 9, 0,
+        "Interleaved 2 of 5 takes digits only; the others were skipped\n"
         "Interleaved 2 of 5 needs an even number of digits; a leading 0 was added", {}, 2.5);
     row("Interleaved 2 of 5 check digit", '2', ",,,Y", "1234567", "ITF", "12345670", "12345670", 8 + 4 * 36 + 10);
     // Codabar: 7 elements a character, 2 wide (digits - $) or 3 (: / . + A-D); narrow gaps between.
     row("Codabar, start not A-D and stop left out: A", 'K', ",,,,Q", "4:1X56$", "Codabar", "4:156$", "A4:156$A", 5 * 22 + 3 * 26 + 7 * 2,
         0, "Codabar start character \"Q\" is not valid; A used\nCodabar cannot encode \"X\"; skipped");
+    // Every character as the Wikipedia article "Codabar"'s table has it: wide elements as 1, bar first; narrow gaps.
+    const QByteArray codabar = QByteArray("0011010 0000011 0000110 0001001 1100000 0010010 1000010 0100001 0100100 0110000 "
+        "1001000 0001100 0011000 1000101 1010001 1010100 0010101 0101001").replace('1', '3').replace('0', '1').replace(' ', '1');
+    row("Codabar, every character", 'K', ",,,,A,B", "0123456789-$:/.+", "Codabar", "0123456789-$:/.+", "A0123456789-$:/.+B",
+        12 * 22 + 6 * 26 + 17 * 2, 0, {}, codabar);
     // Check digits from GS1's examples: 590123412345(7), 9638507(4), 03600029145(2).
     row("EAN-13 wrong check digit", 'E', "", "5901234123450", "EAN-13", "5901234123457", "5901234123457", 95 * 2, 6,
         "EAN-13 check digit 0 replaced by 7");
@@ -244,6 +253,9 @@ void TestSymbols::heightAndLine_data()
     row("Code 39 after e", '3', "N,40,Y,Y", "A", 40, TextLine::Above);
     row("EAN-13", 'E', "33,N", "1", 33, TextLine::None, "zeros were added");
     row("UPC-A", 'U', ",,Y", "12345678901", 17, TextLine::Above);
+    row("UPC/EAN extension: the line above by default", 'S', "", "12", 17, TextLine::Above);
+    row("POSTNET: no line by default", 'Z', "", "12345", 17, TextLine::None);
+    row("height one past 32000", 'C', "32001", "A", 17, TextLine::Below, "Code 128 height \"32001\" is not valid; 17 used");
     row("height not a number, line flag not Y or N", 'C', "x,Q", "A", 17, TextLine::Below,
         "Code 128 height \"x\" is not valid; 17 used\nCode 128 interpretation line \"Q\" is not valid; Y used");
 }
@@ -295,7 +307,7 @@ void TestSymbols::twoD_data()
     row("QR level L is not raised, magnification up to 100", 'Q', "2,100", "LA,AB12", "QRCode", "AB12", "L", v1, {100, 100});
     row("QR segments per mode switch, a byte count in decimal", 'Q', "2,2", "MM,N0123456789,A12AABB,B0010qr,ode,xyz", "QRCode",
         "012345678912AABBqr,ode,xyz", "M", v2, {2, 2});
-    row("QR structured append header costs room, part 2 of 9", 'Q', "2,3", "D0209A5,HM,AABCDEFGHIJ", "QRCode", "ABCDEFGHIJ", "H",
+    row("QR structured append header costs room, part 9 of 9", 'Q', "2,3", "D0909A5,HM,AABCDEFGHIJ", "QRCode", "ABCDEFGHIJ", "H",
         v2, {3, 3});
     row("QR default magnification at 12 dpmm", 'Q', "2,,Q,7", "QA,1", "QRCode", "1", "Q", v1, {3, 3}, {}, 12);
     row("QR lower case and # dropped under alphanumeric; part 3 of 2 ignored", 'Q', "2,4", "D0302A5,HM,Aab#1 $", "QRCode",
@@ -321,11 +333,14 @@ void TestSymbols::twoD_data()
         {16, 16}, {3, 3}, "Data Matrix escape \"_d\" is not supported; kept as data");
     row("Data Matrix rectangular", 'X', "3,200,,,,,2", "Ab!cD?eF#gH$iJ%k", "DataMatrix", "Ab!cD?eF#gH$iJ%k", "",
         {26, 12}, {3, 3});
+    row("Data Matrix columns and rows of the last size, 64 x 26", 'X', "3,200,64,26", "123456", "DataMatrix", "123456", "",
+        {64, 26}, {3, 3});
     row("Data Matrix escapes, ~ by default", 'X', "4,200", "A~d066C~M~Z", "DataMatrix", "ABC\r\x1a", "", {12, 12}, {4, 4});
     row("Data Matrix without data", 'X', "4,200", "", "", "", "", {}, {}, "Data Matrix cannot encode the field");
     // PDF417: start, left and right row indicators 17 modules each, 17 per data column, stop 18.
     row("PDF417 columns and security", '7', "6,5,4", "PDF417 test", "PDF417", "PDF417 test", "5", {17 * 7 + 18, 0}, {2, 6});
     row("PDF417 rows", '7', "6,2,3,10", "PDF417 test", "PDF417", "PDF417 test", "2", {17 * 6 + 18, 10}, {2, 6});
+    row("PDF417 at its fewest rows, 3", '7', "6,0,30,3", "PDF417 test", "PDF417", "PDF417 test", "0", {17 * 33 + 18, 3}, {2, 6});
     row("PDF417 truncated: stop is one bar", '7', "6,2,3,,Y", "PDF417 test", "PDF417", "PDF417 test", "2",
         {17 * 5 + 1, 0}, {2, 6});
     row("PDF417 row height from ^BY, security 0", '7', ",,2", "12345", "PDF417", "12345", "0", {17 * 5 + 18, 0}, {2, 17});
@@ -333,6 +348,8 @@ void TestSymbols::twoD_data()
     row("Aztec default", 'O', "", "Aztec 1", "Aztec", "Aztec 1", "", {15, 15}, {2, 2});
     row("Aztec compact, 2 layers", '0', "3,N,102", "AZ", "Aztec", "AZ", "", {19, 19}, {3, 3});
     row("Aztec full range, 2 layers", 'O', "3,N,202", "AZ", "Aztec", "AZ", "", {23, 23}, {3, 3});
+    row("Aztec structured append of more than 26 symbols refused", 'O', "3,N,202,N,27", "AZ", "Aztec", "AZ", "", {23, 23}, {3, 3},
+        "Aztec structured append count \"27\" is not valid; 1 used");
     // 40 capitals are 200 bits: 25 codewords of 8 bits (ISO/IEC 24778 table 1: 5 full-range layers hold 120,
     // 6 hold 156; 12-bit codewords: 32 layers hold 1664). 50 capitals: 21 (252 bits) of 12.
     row("Aztec error correction 80%: 6 layers, not 5", 'O', "1,N,80", QByteArray("AZTEC").repeated(8), "Aztec",

@@ -156,11 +156,12 @@ void TestZplsink::reportsJob_data()
                       "  标签 label job-0001-1.png: 813 x 1219 点 dots, 数量 quantity 2\n\n") << QByteArray();
     QTest::newRow("Ctrl+C with a connection open reports it") << QByteArray("first")
         << QByteArray("  8 字节 bytes\n^XA^FDop\n  标签 label job-0002-1.png") << QByteArray("^XA^FDop");
-    QTest::newRow("C0 and DEL escaped, tab and line ends kept") << bytesOf("a\x1b[2Jb\x00\x7f\tc\r\n中")
-        << QByteArray("  15 字节 bytes\na\\x1b[2Jb\\x00\\x7f\tc\r\n中\n\n") << QByteArray();
-    // A raw C1 byte and the UTF-8 C1 character each show byte for byte; other characters pass (势 ends in 0xBF, U+0800 is E0 A0 80).
-    QTest::newRow("C1 escaped, raw and in utf-8") << QByteArray("\x9b" "2J\xc2\x9b" "2J\xc2\x85势\xe0\xa0\x80\xc2\xa0\x80")
-        << QByteArray("  18 字节 bytes\n\\x9b2J\\xc2\\x9b2J\\xc2\\x85势\xe0\xa0\x80\xc2\xa0\\x80\n\n") << QByteArray();
+    QTest::newRow("C0 and DEL escaped, tab, line ends and space kept") << bytesOf("a\x1b[2Jb\x00\x1f \x7f\tc\r\n中")
+        << QByteArray("  17 字节 bytes\na\\x1b[2Jb\\x00\\x1f \\x7f\tc\r\n中\n\n") << QByteArray();
+    // C1 shows byte for byte, raw or in UTF-8, as does a byte after a lead it cannot follow (E0 9B); others pass whole.
+    QTest::newRow("C1 escaped, raw and in utf-8") << QByteArray("\x9b" "2J\xc2\x9b" "2J\xc2\x85势\xe0\xa0\x80\xc2\xa0\x80\xf0\x9f\x98\x80" "a\xe0\x9b")
+        << QByteArray("  25 字节 bytes\n\\x9b2J\\xc2\\x9b2J\\xc2\\x85势\xe0\xa0\x80\xc2\xa0\\x80\xf0\x9f\x98\x80" "a\xe0\\x9b\n\n")
+        << QByteArray();
     QTest::newRow("a job past 16 MiB arrives whole to the limit, the byte past it reported") << QByteArray((16 << 20) + 1, 'y')
         << QByteArray("  16777216 字节 bytes（超出上限，另有 1 字节未保留 / 1 more bytes dropped）\nyyy") << QByteArray();
 }
@@ -190,15 +191,15 @@ void TestZplsink::savesNumberedJobs()
 {
     QTemporaryDir dir;
     testfiles::Write(dir.filePath(QStringLiteral("job-0007.zpl")), "kept");
-    RunningSink sink({QStringLiteral("--out"), dir.path(), QStringLiteral("--window")});
-    sink.send(bytesOf("first\x00job"));
+    RunningSink sink({QStringLiteral("--out"), dir.path(), QStringLiteral("--png"), dir.path(), QStringLiteral("--window")});
     sink.send("");
+    sink.send(bytesOf("first\x00job^XA^FDx^FS^XZ"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
-             (QStringList{"job-0007.zpl", "job-0008.zpl", "job-0009.zpl"}));
+             (QStringList{"job-0007.zpl", "job-0008.zpl", "job-0009-1.png", "job-0009.zpl"}));  // its label's image too
     const auto saved = [&dir](const char *name) { return testfiles::Read(dir.filePath(QLatin1String(name))); };
     QCOMPARE(saved("job-0007.zpl"), QByteArray("kept"));
-    QCOMPARE(saved("job-0008.zpl"), bytesOf("first\x00job"));
-    QCOMPARE(saved("job-0009.zpl"), QByteArray());
+    QCOMPARE(saved("job-0008.zpl"), QByteArray());
+    QCOMPARE(saved("job-0009.zpl"), bytesOf("first\x00job^XA^FDx^FS^XZ"));
 }
 
 void TestZplsink::survivesHostileClients()
@@ -234,6 +235,8 @@ void TestZplsink::runsOnce_data()
     row("help explains each option in both", {"--help"}, 0, QStringLiteral("状态应答报告缺纸 / status answers say the paper is out"));
     row("version", {"--version"}, 0, QStringLiteral("zplsink " ZPLTEST_VERSION));
     row("default port on an address not on this machine", {"--listen", "192.0.2.1"}, 1, "无法在 192.0.2.1:9100 监听");
+    row("port 65535, the highest, tried", {"--listen", "192.0.2.1", "--port", "65535"}, 1, "无法在 192.0.2.1:65535 监听");
+    row("port 65536", {"--port", "65536"}, 1, "zplsink: 端口无效 / invalid port: 65536");
     row("busy HTTP port", {"--http", busy}, 1, QStringLiteral("cannot serve HTTP on 127.0.0.1:%1: ").arg(busy));
     const auto config = [this](const char *name, const QByteArray &network) {
         const QString path = m_dir.filePath(QLatin1String(name));
