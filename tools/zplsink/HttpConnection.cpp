@@ -23,13 +23,28 @@ const char *reason(int status)
     }
 }
 
+// "address:port" of the other end, or of this end; empty if unknown. (httplib.h
+// has brought in each system's socket headers.)
+std::string addressOf(socket_t socket, bool local = false)
+{
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    const int got = local ? getsockname(socket, reinterpret_cast<sockaddr *>(&address), &length)
+                          : getpeername(socket, reinterpret_cast<sockaddr *>(&address), &length);
+    char host[NI_MAXHOST], port[NI_MAXSERV];
+    if (got != 0 || getnameinfo(reinterpret_cast<sockaddr *>(&address), length, host, sizeof host, port, sizeof port,
+                                NI_NUMERICHOST | NI_NUMERICSERV) != 0)
+        return {};
+    return std::string(host) + ':' + port;
+}
+
 // A waiting read looks at time-outs and evictions this often.
 constexpr int SliceMs = 100;
 
 } // namespace
 
 Connection::Connection(socket_t socket, Connections *all)
-    : m_socket(socket), m_all(all), m_peer(NetSocket::PeerOf(socket))
+    : m_socket(socket), m_all(all), m_peer(addressOf(socket))
 {
     m_since.start();
     m_lastByte.start();
@@ -224,7 +239,7 @@ void Connection::get_remote_ip_and_port(std::string &ip, int &port) const
 
 void Connection::get_local_ip_and_port(std::string &ip, int &port) const
 {
-    const std::string local = NetSocket::PeerOf(m_socket, true);
+    const std::string local = addressOf(m_socket, true);
     const std::size_t colon = local.rfind(':');
     ip = local.substr(0, colon);
     port = colon == std::string::npos ? 0 : std::atoi(local.c_str() + colon + 1);

@@ -6,8 +6,6 @@
 
 #include <httplib.h>
 
-#include <string>
-
 namespace NetSocket {
 
 // 1 when `socket` has bytes (or an end) to read, 0 after `ms` without, -1 on an error.
@@ -16,7 +14,5 @@ int WaitReadable(socket_t socket, int ms);
 int WaitWritable(socket_t socket, int ms);
 // Sends the end of the stream (a FIN) after what was written; reading goes on.
 void ShutdownSending(socket_t socket);
-// "address:port" of the other end, or of this end; empty if unknown.
-std::string PeerOf(socket_t socket, bool local = false);
 
 } // namespace NetSocket

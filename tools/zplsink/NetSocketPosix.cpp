@@ -2,8 +2,6 @@
 
 #include "NetSocket.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
 
@@ -38,19 +36,6 @@ int WaitWritable(socket_t socket, int ms)
 void ShutdownSending(socket_t socket)
 {
     ::shutdown(socket, SHUT_WR);
-}
-
-std::string PeerOf(socket_t socket, bool local)
-{
-    sockaddr_storage address{};
-    socklen_t length = sizeof address;
-    const int got = local ? ::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &length)
-                          : ::getpeername(socket, reinterpret_cast<sockaddr *>(&address), &length);
-    char host[NI_MAXHOST], port[NI_MAXSERV];
-    if (got != 0 || ::getnameinfo(reinterpret_cast<sockaddr *>(&address), length, host, sizeof host, port,
-                                  sizeof port, NI_NUMERICHOST | NI_NUMERICSERV) != 0)
-        return {};
-    return std::string(host) + ':' + port;
 }
 
 } // namespace NetSocket

@@ -3,7 +3,6 @@
 #include "NetSocket.h"
 
 #include <winsock2.h>
-#include <ws2tcpip.h>
 
 namespace NetSocket {
 
@@ -31,19 +30,6 @@ int WaitWritable(socket_t socket, int ms)
 void ShutdownSending(socket_t socket)
 {
     ::shutdown(socket, SD_SEND);
-}
-
-std::string PeerOf(socket_t socket, bool local)
-{
-    sockaddr_storage address{};
-    int length = sizeof address;
-    const int got = local ? ::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &length)
-                          : ::getpeername(socket, reinterpret_cast<sockaddr *>(&address), &length);
-    char host[NI_MAXHOST], port[NI_MAXSERV];
-    if (got != 0 || ::getnameinfo(reinterpret_cast<sockaddr *>(&address), length, host, sizeof host, port,
-                                  sizeof port, NI_NUMERICHOST | NI_NUMERICSERV) != 0)
-        return {};
-    return std::string(host) + ':' + port;
 }
 
 } // namespace NetSocket
