@@ -102,6 +102,8 @@ private slots:
     void hostileJobs();
     void bitmapMatrices_data();
     void bitmapMatrices();
+    void retailDigits_data();
+    void retailDigits();
 };
 
 void TestRender::tokenizer_data()
@@ -694,6 +696,45 @@ void TestRender::bitmapMatrices()
     QCOMPARE(one.top(), 20);
     QCOMPARE(QList<int>({lines.height() - one.height(), cell[1] < 0 ? -3 : run.width() - one.width(),
                          cell[2] < 0 ? -1 : one.height()}), QList<int>({cell[0], 3 * cell[1], cell[2]}));
+}
+
+void TestRender::retailDigits_data()
+{
+    // EAN and UPC digits as retail symbols print them: each centred under its symbol character, the number system
+    // and UPC's check digit in 7 modules beside the guard bars; in the ZPL guide's font for the module at 8 dots/mm,
+    // font A (9 x 5, caps 7) for 1 or 2 dots, OCR-B (28 x 15, caps 23) from 3, magnified as far as its advance fits
+    // 7 modules. Below the 50-dot bars the inked columns fall into a run for each guard bar (inked at the bars'
+    // foot) and one for each digit: nothing meets. The digits' ink starts 2 dots below the bars.
+    QTest::addColumn<QByteArray>("job");    // at ^FO100,20
+    QTest::addColumn<int>("digits");
+    QTest::addColumn<QRect>("line");        // the digits' ink, the guard bars' columns left out
+    QTest::newRow("EAN-13 at ^BY1: font A") << QByteArray("^BY1^BEN,50^FD590123412345") << 13 << QRect(95, 72, 95, 7);
+    QTest::newRow("EAN-13 at ^BY2: font A doubled") << QByteArray("^BY2^BEN,50^FD590123412345") << 13 << QRect(89, 72, 192, 14);
+    QTest::newRow("EAN-13 at ^BY3: OCR-B") << QByteArray("^BY3^BEN,50^FD590123412345") << 13 << QRect(84, 72, 287, 23);
+    QTest::newRow("EAN-8 at ^BY2: 4 and 4") << QByteArray("^BY2^B8N,50^FD9638507") << 8 << QRect(109, 72, 116, 14);
+    QTest::newRow("UPC-A at ^BY6: OCR-B doubled") << QByteArray("^BY6^BUN,50^FD03600029145") << 12 << QRect(67, 72, 635, 46);
+    QTest::newRow("UPC-E at ^BY2: 0, 6 digits, check") << QByteArray("^BY2^B9N,50^FD1220000100") << 8 << QRect(89, 72, 124, 14);
+}
+
+void TestRender::retailDigits()
+{
+    QFETCH(QByteArray, job);
+    QFETCH(int, digits);
+    QFETCH(QRect, line);
+    QImage below = paintFirst("^XA^FO100,20" + job + "^FS^XZ").copy(0, 70, 813, 80);
+    const auto runs = [&](int rows) {
+        int n = 0;
+        for (int x = 0, was = 0; x < below.width(); ++x) {
+            const int inked = !ink(below.copy(x, 0, 1, rows)).isEmpty();
+            n += inked > was, was = inked;
+        }
+        return n;
+    };
+    QCOMPARE(runs(below.height()) - runs(1), digits);
+    for (int x = 0; x < below.width(); ++x)
+        for (int y = below.height() - 1; below.pixelIndex(x, 0) == 1 && y >= 0; --y)
+            below.setPixel(x, y, 0);
+    QCOMPARE(ink(below).translated(0, 70), line);
 }
 
 QTEST_MAIN(TestRender)
