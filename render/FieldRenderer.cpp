@@ -25,6 +25,23 @@ QString printableText(const QString &text)
     return out;
 }
 
+// The ZPL guide, ^BU: "The font style of the interpretation line depends on
+// the modulus (width of narrow bar) selected in ^BY": "6 dot/mm printer: a
+// modulus of 2 dots or greater prints with an OCR-B interpretation line; a
+// modulus of 1 dot prints font A", at 8 dots/mm from 3 dots ("a modulus of 1
+// or 2 dots prints font A"), at 12 from 5, at 24 from 9. It gives no size:
+// the font is magnified, both ways, as far as a character's advance fits
+// `place`, the seven modules of the symbol character under which it prints.
+// Where OCR-B first fits, 13 dots in 14 at 6 dots/mm and 20 in 21 at 8, is
+// where the guide turns to it.
+Font RetailFont(int module, int place, int dpmm)
+{
+    const int ocrFrom = dpmm <= 6 ? 2 : dpmm <= 8 ? 3 : dpmm <= 12 ? 5 : 9;
+    const Font unit(module >= ocrFrom ? 'E' : 'A', 0, 0, dpmm);
+    const int times = qBound(1, int(place / unit.advance(QStringLiteral("0"))), 10);
+    return Font(unit.name(), unit.height() * times, unit.width() * times, dpmm);
+}
+
 } // namespace
 
 FieldRenderer::FieldRenderer(const PrinterState &state, int dpmm, Label &label)
@@ -258,7 +275,7 @@ void FieldRenderer::barcode(const FieldState &field)
         // the interpretation line lies outside it, below or above.
         const auto &linear = std::get<LinearSymbol>(result.symbol);
         const int mw = m_state.by.moduleWidth;
-        const Font font('D', mw >= 4 ? 36 : 18, 0, m_dpmm);
+        const Font font = linear.places.empty() ? Font('D', mw >= 4 ? 36 : 18, 0, m_dpmm) : RetailFont(mw, 7 * mw, m_dpmm);
         const bool text = result.textLine != TextLine::None && !result.text.isEmpty();
         int barsHeight = result.barHeight;     // with EAN and UPC's longer guard bars
         for (const Bar &bar : linear.bars) {
@@ -287,7 +304,15 @@ void FieldRenderer::barcode(const FieldState &field)
             line = QTransform(1, 0, 0, stretch, 0, capTop - cap.top() * stretch).map(line);
         } else if (text) {
             const qreal top = result.textLine == TextLine::Above ? -2 - font.height() : result.barHeight + 2;
-            font.addText(line, result.text, (linear.width - font.advance(result.text)) / 2, top);
+            if (linear.places.size() == std::size_t(result.text.size())) {
+                // EAN and UPC: each digit's cell centred in its place.
+                for (int i = 0; i < result.text.size(); ++i) {
+                    const TextPlace &place = linear.places[std::size_t(i)];
+                    font.addText(line, result.text.mid(i, 1), place.x + (place.width - font.width()) / 2, top);
+                }
+            } else {
+                font.addText(line, result.text, (linear.width - font.advance(result.text)) / 2, top);
+            }
         }
         size = QSizeF(linear.width, barsHeight);
         symbolArea = QRectF(0, 0, linear.width, result.barHeight);

@@ -9,9 +9,12 @@ namespace zpl {
 
 namespace {
 
-// The ZPL guide's font matrices at 8 dots/mm, in dots: the cell's height and
-// width, the gap after each character and the baseline below the cell's top.
-// P-V are proportional: the guide gives their matrices only.
+// The ZPL guide's font matrices, in dots: the cell's height and width, the
+// gap after each character and the baseline below the cell's top. Its
+// "Intercharacter Gap and Baseline Parameters" table gives the gaps and
+// baselines with the 8 dots/mm matrices ("the baseline for font "E" is 23
+// dots down from the top of the matrix"); P-V are proportional and have a
+// matrix only.
 struct Cell { char name; int height, width, gap, baseline; };
 constexpr Cell Cells[] = {
     {'A', 9, 5, 1, 7},      {'B', 11, 7, 2, 11},   {'C', 18, 10, 2, 14},  {'D', 18, 10, 2, 14},
@@ -19,6 +22,24 @@ constexpr Cell Cells[] = {
     {'P', 20, 18, 0, 0},    {'Q', 28, 24, 0, 0},   {'R', 35, 31, 0, 0},   {'S', 40, 35, 0, 0},
     {'T', 48, 42, 0, 0},    {'U', 59, 53, 0, 0},   {'V', 80, 71, 0, 0},
 };
+
+// The guide's font matrices for the other print heads ("6 dot/mm Printhead",
+// "12 dot/mm (300 dpi) Printhead", "24 dot/mm (600 dpi) Printhead") keep
+// every font's matrix in dots, so that the same font prints smaller on a
+// denser head, except the two OCR fonts: "E | 21 x 10 | OCR-B" and
+// "H | 17 x 11 | OCR-A" at 6 dots/mm, "E | 42 x 20 | OCR-B" and
+// "H | 34 x 22 | OCR-A" at 12 and at 24 dots/mm. (The 6 dots/mm table lists
+// no P-V; they keep their matrices there as everywhere else.) Their gap and
+// baseline go with the matrix, from the 8 dots/mm figures.
+struct Matrix { int height, width; };
+Matrix matrixOf(const Cell &cell, int dpmm)
+{
+    if (cell.name == 'E' && dpmm != 8)
+        return dpmm < 8 ? Matrix{21, 10} : Matrix{42, 20};
+    if (cell.name == 'H' && dpmm != 8)
+        return dpmm < 8 ? Matrix{17, 11} : Matrix{34, 22};
+    return {cell.height, cell.width};
+}
 
 const Cell *cellOf(char name)
 {
@@ -33,9 +54,10 @@ int magnification(int asked, int cell)
     return qBound(1, qRound(qreal(asked) / qMax(1, cell)), 10);
 }
 
-int dots(int atEight, int dpmm)
+// An 8 dots/mm figure carried to a matrix of `to` dots where the guide's is `from`.
+int along(int figure, int to, int from)
 {
-    return qMax(1, qRound(atEight * dpmm / 8.0));
+    return qRound(qreal(figure) * to / from);
 }
 
 // Font 0's baseline below the cap tops, in h: the ZPL guide's 3/4 of the cell.
@@ -63,7 +85,8 @@ Font::Font(char name, int height, int width, int dpmm)
     // value. If the value is not given or a 0 (zero) is entered, the height
     // or width is determined by the standard font matrix." Bitmap fonts
     // magnify their matrix by whole numbers, the same both ways when one is given.
-    const int cellH = dots(cell->height, dpmm), cellW = dots(cell->width, dpmm);
+    const Matrix matrix = matrixOf(*cell, dpmm);
+    const int cellH = matrix.height, cellW = matrix.width;
     int magH = height > 0 ? magnification(height, cellH) : 0;
     int magW = width > 0 ? magnification(width, cellW) : 0;
     magH = magH > 0 ? magH : qMax(1, magW);
@@ -75,8 +98,8 @@ Font::Font(char name, int height, int width, int dpmm)
     m_face = &Typeface::monospace();
     m_height = cellH * magH;
     m_width = cellW * magW;
-    m_cellAdvance = (cellW + (cell->gap > 0 ? dots(cell->gap, dpmm) : 0)) * magW;
-    m_baseline = dots(cell->baseline, dpmm) * magH;
+    m_cellAdvance = (cellW + along(cell->gap, cellW, cell->width)) * magW;
+    m_baseline = along(cell->baseline, cellH, cell->height) * magH;
     // Capitals from the cell's top to its baseline; the face's advance box
     // fills the cell's width.
     m_scaleY = m_face->capHeight() > 0 ? m_baseline / m_face->capHeight() : 0;

@@ -6,7 +6,8 @@
 // across. Its letters, digits and some punctuation advance as the printer's
 // (FontAdvances.h), each glyph scaled across to its advance; the hyphen is
 // 0.90 h wide, as the printer's, and the registered sign a small mark on the
-// cap line. The bitmap fonts A-H have the ZPL guide's cells (height x width,
+// cap line. The bitmap fonts A-H have the ZPL guide's cells for the print
+// head's density (height x width,
 // gap after each character, baseline), magnified by whole numbers: a
 // monospace face's capitals run from the cell's top to its baseline. P-V are
 // proportional bitmap fonts at fixed matrices, drawn as font 0 at a whole

@@ -103,6 +103,10 @@ private slots:
     void encodedFiles();
     void hostileJobs_data();
     void hostileJobs();
+    void bitmapMatrices_data();
+    void bitmapMatrices();
+    void retailDigits_data();
+    void retailDigits();
 };
 
 void TestRender::tokenizer_data()
@@ -713,6 +717,83 @@ void TestRender::hostileJobs()
     for (const QByteArray &note : noted)
         QVERIFY2(std::any_of(label.diagnostics.begin(), label.diagnostics.end(),
                              [&](const Diagnostic &d) { return (d.command + ' ' + d.text.toUtf8()).startsWith(note); }), note);
+}
+
+void TestRender::bitmapMatrices_data()
+{
+    // The ZPL guide's font matrices by print head: the same in dots at every density but for E (21 x 10 at 6 dots/mm,
+    // 28 x 15 at 8, 42 x 20 at 12 and 24) and H (17 x 11, 21 x 13, 34 x 22), whose 8 dots/mm gap and baseline (E 5
+    // and 23, H 6 and 21) go with the matrix. The cell's height is the pitch of two ^FB lines, the advance (width +
+    // gap) a quarter of "HHHH" less "H", the caps (-1: not measured) run from the cell's top to its baseline.
+    QTest::addColumn<int>("dpmm");
+    QTest::addColumn<QByteArray>("font");
+    QTest::addColumn<QList<int>>("cell");   // height, advance, caps
+    QTest::newRow("6: E by default 21 x 10, gap 3") << 6 << QByteArray("^AEN") << QList<int>{21, 13, 17};
+    QTest::newRow("6: H 17 x 11 at twice its height only") << 6 << QByteArray("^AHN,34,11") << QList<int>{34, 16, 34};
+    QTest::newRow("6: A 9 x 5 as at 8, twice as wide only") << 6 << QByteArray("^AAN,9,10") << QList<int>{9, 12, 7};
+    QTest::newRow("8: E by default 28 x 15, gap 5, baseline 23") << 8 << QByteArray("^AEN") << QList<int>{28, 20, 23};
+    QTest::newRow("8: G 60 x 40, gap 8") << 8 << QByteArray("^AGN,60,40") << QList<int>{60, 48, 48};
+    QTest::newRow("12: E by default 42 x 20, gap 7") << 12 << QByteArray("^AEN") << QList<int>{42, 27, 35};
+    QTest::newRow("12: H 34 x 22 at twice its width only") << 12 << QByteArray("^AHN,34,44") << QList<int>{34, 64, 34};
+    QTest::newRow("12: D 18 x 10 as at 8, doubled by its height") << 12 << QByteArray("^ADN,36") << QList<int>{36, 24, 28};
+    QTest::newRow("12: P 20 x 18 as at 8") << 12 << QByteArray("^APN") << QList<int>{20, -1, -1};
+    QTest::newRow("24: E 42 x 20 as at 12, doubled") << 24 << QByteArray("^AEN,84,40") << QList<int>{84, 54, 70};
+    QTest::newRow("24: A 9 x 5 tripled high, doubled wide") << 24 << QByteArray("^AAN,27,10") << QList<int>{27, 12, 21};
+    QTest::newRow("24: F 26 x 13 by default") << 24 << QByteArray("^AFN") << QList<int>{26, 16, 21};
+    QTest::newRow("24: V 80 x 71") << 24 << QByteArray("^AVN,80") << QList<int>{80, -1, -1};
+}
+
+void TestRender::bitmapMatrices()
+{
+    QFETCH(int, dpmm);
+    QFETCH(QByteArray, font);
+    QFETCH(QList<int>, cell);
+    Media media;
+    media.dpmm = dpmm;
+    const auto inkOf = [&](const QByteArray &field) { return ink(paintFirst("^XA^FO20,20" + font + field + "^FS^XZ", media)); };
+    const QRect one = inkOf("^FDH"), run = inkOf("^FDHHHH"), lines = inkOf("^FB500,2^FDH\\&H");
+    QCOMPARE(one.top(), 20);
+    QCOMPARE(QList<int>({lines.height() - one.height(), cell[1] < 0 ? -3 : run.width() - one.width(),
+                         cell[2] < 0 ? -1 : one.height()}), QList<int>({cell[0], 3 * cell[1], cell[2]}));
+}
+
+void TestRender::retailDigits_data()
+{
+    // EAN and UPC digits as retail symbols print them: each centred under its symbol character, the number system
+    // and UPC's check digit in 7 modules beside the guard bars; in the ZPL guide's font for the module at 8 dots/mm,
+    // font A (9 x 5, caps 7) for 1 or 2 dots, OCR-B (28 x 15, caps 23) from 3, magnified as far as its advance fits
+    // 7 modules. Below the 50-dot bars the inked columns fall into a run for each guard bar (inked at the bars'
+    // foot) and one for each digit: nothing meets. The digits' ink starts 2 dots below the bars.
+    QTest::addColumn<QByteArray>("job");    // at ^FO100,20
+    QTest::addColumn<int>("digits");
+    QTest::addColumn<QRect>("line");        // the digits' ink, the guard bars' columns left out
+    QTest::newRow("EAN-13 at ^BY1: font A") << QByteArray("^BY1^BEN,50^FD590123412345") << 13 << QRect(95, 72, 95, 7);
+    QTest::newRow("EAN-13 at ^BY2: font A doubled") << QByteArray("^BY2^BEN,50^FD590123412345") << 13 << QRect(89, 72, 192, 14);
+    QTest::newRow("EAN-13 at ^BY3: OCR-B") << QByteArray("^BY3^BEN,50^FD590123412345") << 13 << QRect(84, 72, 287, 23);
+    QTest::newRow("EAN-8 at ^BY2: 4 and 4") << QByteArray("^BY2^B8N,50^FD9638507") << 8 << QRect(109, 72, 116, 14);
+    QTest::newRow("UPC-A at ^BY6: OCR-B doubled") << QByteArray("^BY6^BUN,50^FD03600029145") << 12 << QRect(67, 72, 635, 46);
+    QTest::newRow("UPC-E at ^BY2: 0, 6 digits, check") << QByteArray("^BY2^B9N,50^FD1220000100") << 8 << QRect(89, 72, 124, 14);
+}
+
+void TestRender::retailDigits()
+{
+    QFETCH(QByteArray, job);
+    QFETCH(int, digits);
+    QFETCH(QRect, line);
+    QImage below = paintFirst("^XA^FO100,20" + job + "^FS^XZ").copy(0, 70, 813, 80);
+    const auto runs = [&](int rows) {
+        int n = 0;
+        for (int x = 0, was = 0; x < below.width(); ++x) {
+            const int inked = !ink(below.copy(x, 0, 1, rows)).isEmpty();
+            n += inked > was, was = inked;
+        }
+        return n;
+    };
+    QCOMPARE(runs(below.height()) - runs(1), digits);
+    for (int x = 0; x < below.width(); ++x)
+        for (int y = below.height() - 1; below.pixelIndex(x, 0) == 1 && y >= 0; --y)
+            below.setPixel(x, y, 0);
+    QCOMPARE(ink(below).translated(0, 70), line);
 }
 
 QTEST_MAIN(TestRender)

@@ -69,6 +69,27 @@ LinearSymbol Build(const QByteArray &left, const QByteArray &sets, const QByteAr
     return bars.take();
 }
 
+// The line's digits as retail symbols print them, each under the seven
+// modules of the symbol character it stands for, so that none meets its
+// neighbour or a guard bar: `outside` digits before the left guard (EAN-13's
+// and UPC's number system), `left` digits from the left guard, `right` digits
+// from the centre guard (`skipped` long-barred characters left bare), then
+// `after` digits beyond the right guard (UPC's check digit).
+std::vector<TextPlace> Places(int module, int width, int outside, int left, int skipped, int right, int after)
+{
+    std::vector<TextPlace> places;
+    const int character = 7 * module;
+    for (int i = 0; i < outside; ++i)
+        places.push_back({-character, character});
+    for (int i = 0; i < left; ++i)
+        places.push_back({3 * module + (skipped + i) * character, character});
+    for (int i = 0; i < right; ++i)
+        places.push_back({3 * module + (skipped + left) * character + 5 * module + i * character, character});
+    for (int i = 0; i < after; ++i)
+        places.push_back({width, character});
+    return places;
+}
+
 BarcodeResult Encode(const BarcodeRequest &request, int count, const char *symbology)
 {
     BarcodeResult result;
@@ -81,12 +102,19 @@ BarcodeResult Encode(const BarcodeRequest &request, int count, const char *symbo
         return result;
     }
     const QByteArray digits = Digits(request.data, count, symbology, &result.notes);
-    if (count == 12)
-        result.symbol = Build(digits.mid(1, 6), kParity[digits.at(0) - '0'], digits.mid(7), request.by.moduleWidth, false);
-    else if (count == 7)
-        result.symbol = Build(digits.left(4), "LLLL", digits.mid(4), request.by.moduleWidth, false);
-    else
-        result.symbol = Build(digits.left(6), "LLLLLL", digits.mid(6), request.by.moduleWidth, true);
+    const int module = request.by.moduleWidth;
+    LinearSymbol symbol;
+    if (count == 12) {
+        symbol = Build(digits.mid(1, 6), kParity[digits.at(0) - '0'], digits.mid(7), module, false);
+        symbol.places = Places(module, symbol.width, 1, 6, 0, 6, 0);
+    } else if (count == 7) {
+        symbol = Build(digits.left(4), "LLLL", digits.mid(4), module, false);
+        symbol.places = Places(module, symbol.width, 0, 4, 0, 4, 0);
+    } else {    // UPC-A: the number system and the check digit beside the guards, under long bars nothing
+        symbol = Build(digits.left(6), "LLLLLL", digits.mid(6), module, true);
+        symbol.places = Places(module, symbol.width, 1, 5, 1, 5, printCheck ? 1 : 0);
+    }
+    result.symbol = std::move(symbol);
     result.text = QString::fromLatin1(printCheck ? digits : digits.chopped(1));
     result.ok = true;
     return result;
@@ -132,7 +160,9 @@ BarcodeResult EncodeUpcEField(const BarcodeRequest &request)
     for (int i = 0; i < 6; ++i)
         bars.addModules(Code(six.at(i), kUpcEParity[check - '0'][i]).constData(), request.by.moduleWidth);
     bars.addModules("010101", request.by.moduleWidth, true);
-    result.symbol = bars.take();
+    LinearSymbol symbol = bars.take();
+    symbol.places = Places(request.by.moduleWidth, symbol.width, 1, 6, 0, 0, printCheck ? 1 : 0);
+    result.symbol = std::move(symbol);
     result.text = QLatin1Char('0') + QString::fromLatin1(six) + (printCheck ? QString(QLatin1Char(check)) : QString());
     result.ok = true;
     return result;

@@ -4,7 +4,8 @@
 // digits) flagged to reach lower. Data is digits: others are skipped, short
 // data is padded with zeros on the left and long data cut, each with a note;
 // the check digit is always computed (a different one given is replaced,
-// with a note). The line shows every digit, check included.
+// with a note). The line shows every digit, check included, each in the
+// place of its symbol character (LinearSymbol::places).
 //  ^BE EAN-13: h, f, g after the orientation; 12 digits.
 //  ^B8 EAN-8:  h, f, g; 7 digits.
 //  ^BU UPC-A:  h, f, g, e (print the check digit, Y); 11 digits.

@@ -14,7 +14,14 @@ namespace zpl {
 // A dark bar of a linear symbol, in dots from the symbol's left edge. Guard bars (EAN/UPC) reach lower;
 // a short bar (POSTNET) is that many dots high, standing on the base line.
 struct Bar { int x = 0; int width = 0; bool guard = false; int shortHeight = 0; };
-struct LinearSymbol { std::vector<Bar> bars; int width = 0; };          // width: dots, quiet zones excluded
+// Where one character of an interpretation line goes: x and width in dots from the symbol's left edge (EAN/UPC:
+// the symbol character it stands for, or a place as wide beside the guard bars).
+struct TextPlace { int x = 0; int width = 0; };
+struct LinearSymbol {
+    std::vector<Bar> bars;
+    int width = 0;                  // dots, quiet zones excluded
+    std::vector<TextPlace> places;   // EAN/UPC: a place for each character of the line; empty: the line is centred
+};
 struct MatrixSymbol {                                                    // row-major, 1 = dark
     int columns = 0, rows = 0; std::vector<std::uint8_t> dark;
     bool at(int column, int row) const { return dark[std::size_t(row) * std::size_t(columns) + std::size_t(column)] != 0; }
