@@ -29,7 +29,10 @@ QString ClockText(char letter, const QDateTime &now)
     case 'y': return QString::asprintf("%02d", d.year() % 100);
     case 'Y': return QString::number(d.year());
     case 'w': return QString::number(d.dayOfWeek() % 7);
-    case 'U': case 'W': return QString::asprintf("%02d", d.weekNumber());
+    // Weeks as C's strftime counts them: week 1 begins on the year's first
+    // Sunday (%U) or Monday (%W), the days before it are week 0.
+    case 'U': return QString::asprintf("%02d", (d.dayOfYear() + 6 - d.dayOfWeek() % 7) / 7);
+    case 'W': return QString::asprintf("%02d", (d.dayOfYear() + 6 - (d.dayOfWeek() - 1)) / 7);
     default: return {};
     }
 }

@@ -255,7 +255,7 @@ void TestRender::storedObjects_data()
     row("a format as large as the memory, 16 MiB (^FS, ^FX and its comment), is stored and fills it",
         {"^XA^DFR:BIG.ZPL^FS^FX" + QByteArray((16 << 20) - 6, 'x') + "^XZ", "~DGR:G.GRF,1,1,FF^XA^FDx^FS^XZ"}, "text(x) !~DG@0");
     row("^FC's clock at 12:05:09 on Wednesday 2026-03-04, noon's hour 12 PM", {"^XA^FC%,{^FD%Y-%m-%d {H:%M:%S %I %p %% %q "
-        "%a %A %b %B %j %y %w^FS^XZ"}, "text(2026-03-04 12:05:09 12 PM %% %q Wed Wednesday Mar March 063 26 3)");
+        "%a %A %b %B %j %y %w %U %W^FS^XZ"}, "text(2026-03-04 12:05:09 12 PM %% %q Wed Wednesday Mar March 063 26 3 09 09)");
     row("names of letters, digits, _ and -; any other character refused, noted",
         {"~DGR:A-B_1.GRF,1,1,FF~DGR:A$B.GRF,1,1,FF^XA^FO1,1^XGR:A-B_1.GRF^FS^XGA/B^FS^XZ"}, "shape(1,1,8,1) !~DG@21 !^XG@66");
 }
