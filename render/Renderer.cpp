@@ -187,7 +187,8 @@ public:
     {
         // RGB32: the raster engine's fastest format; only one channel is read back.
         constexpr int BandBytes = 512 * 1024;
-        m_rows = qBound(16, BandBytes / (4 * m_size.width()), m_size.height());
+        // At least 16 rows a band, but never more than the label has.
+        m_rows = qMin(qMax(16, BandBytes / (4 * m_size.width())), qMax(1, m_size.height()));
         // ^PW: only its columns are printed.
         if (label.printWidth > 0 && label.printWidth < m_size.width())
             m_printed = QRect(label.printLeft, 0, label.printWidth, m_size.height()) & m_printed;
