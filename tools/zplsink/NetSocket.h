@@ -8,10 +8,11 @@
 
 namespace NetSocket {
 
-// 1 when `socket` has bytes (or an end) to read, 0 after `ms` without, -1 on an error.
-int WaitReadable(socket_t socket, int ms);
-// 1 when a write to `socket` would not block, 0 after `ms`, -1 on an error.
-int WaitWritable(socket_t socket, int ms);
+// 1 when `socket` has bytes (or an end) to read, or when a write to it would
+// not block (`writing`); 0 after `ms` without; -1 on an error.
+int Wait(socket_t socket, bool writing, int ms);
+inline int WaitReadable(socket_t socket, int ms) { return Wait(socket, false, ms); }
+inline int WaitWritable(socket_t socket, int ms) { return Wait(socket, true, ms); }
 // Sends the end of the stream (a FIN) after what was written; reading goes on.
 void ShutdownSending(socket_t socket);
 

@@ -6,25 +6,11 @@
 
 namespace NetSocket {
 
-namespace {
-
-int waitFor(socket_t socket, short events, int ms)
+int Wait(socket_t socket, bool writing, int ms)
 {
-    WSAPOLLFD one{socket, events, 0};
+    WSAPOLLFD one{socket, short(writing ? POLLWRNORM : POLLRDNORM), 0};
     const int ready = ::WSAPoll(&one, 1, ms);
     return ready == SOCKET_ERROR ? -1 : ready > 0 ? 1 : 0;
-}
-
-} // namespace
-
-int WaitReadable(socket_t socket, int ms)
-{
-    return waitFor(socket, POLLRDNORM, ms);
-}
-
-int WaitWritable(socket_t socket, int ms)
-{
-    return waitFor(socket, POLLWRNORM, ms);
 }
 
 void ShutdownSending(socket_t socket)
