@@ -30,7 +30,7 @@ public:
         static const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
         port = quint16(listening.match(QString::fromUtf8(output)).captured(1).toUInt());
         if (port == 0)
-            qFatal("zplsink did not say where it listens");
+            qFatal("zplsink did not say where it listens: %s", output.constData());
     }
     ~RunningSink() { process.kill(), process.waitForFinished(); }
 
