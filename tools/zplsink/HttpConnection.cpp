@@ -38,6 +38,14 @@ std::string addressOf(socket_t socket, bool local = false)
     return std::string(host) + ':' + port;
 }
 
+// "address:port" as the library takes it.
+void splitAddress(const std::string &address, std::string *ip, int *port)
+{
+    const std::size_t colon = address.rfind(':');
+    *ip = address.substr(0, colon);
+    *port = colon == std::string::npos ? 0 : std::atoi(address.c_str() + colon + 1);
+}
+
 // A waiting read looks at time-outs and evictions this often.
 constexpr int SliceMs = 100;
 
@@ -232,17 +240,12 @@ void Connection::linger()
 
 void Connection::get_remote_ip_and_port(std::string &ip, int &port) const
 {
-    const std::size_t colon = m_peer.rfind(':');
-    ip = m_peer.substr(0, colon);
-    port = colon == std::string::npos ? 0 : std::atoi(m_peer.c_str() + colon + 1);
+    splitAddress(m_peer, &ip, &port);
 }
 
 void Connection::get_local_ip_and_port(std::string &ip, int &port) const
 {
-    const std::string local = addressOf(m_socket, true);
-    const std::size_t colon = local.rfind(':');
-    ip = local.substr(0, colon);
-    port = colon == std::string::npos ? 0 : std::atoi(local.c_str() + colon + 1);
+    splitAddress(addressOf(m_socket, true), &ip, &port);
 }
 
 void Connections::add(Connection *connection)

@@ -8,7 +8,6 @@
 #include "HttpConnection.h"
 #include "HttpLimits.h"
 #include "LabelService.h"
-#include "NetSocket.h"
 #include "SinkTexts.h"
 
 #include <QDateTime>
@@ -16,6 +15,7 @@
 #include <QTcpServer>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
 #include <thread>
 
@@ -39,13 +39,11 @@ thread_local Exchange *t_exchange = nullptr;
 // blank or control byte, and UTF-8 (percent-encoded bytes may be anything).
 QString targetProblem(const std::string &target)
 {
-    if (target.empty() || (target[0] != '/' && target != "*"))
+    const bool blankOrControl = std::any_of(target.begin(), target.end(),
+                                            [](char c) { return uchar(c) <= 0x20 || c == 0x7f; });
+    if (target.empty() || (target[0] != '/' && target != "*") || blankOrControl)
         return QStringLiteral("请求路径无效 / bad request target: it starts with / and has no blank or control "
                               "character (percent-encode them)");
-    for (const char c : target)
-        if (uchar(c) <= 0x20 || c == 0x7f)
-            return QStringLiteral("请求路径无效 / bad request target: it starts with / and has no blank or "
-                                  "control character (percent-encode them)");
     if (QString::fromUtf8(target.data(), qsizetype(target.size())).toUtf8() != QByteArray::fromStdString(target))
         return QStringLiteral("请求路径不是有效的 UTF-8 / the request target is not valid UTF-8: percent-encode its "
                               "bytes");
@@ -77,8 +75,6 @@ void respond(httplib::Response &res, const ServiceAnswer &answer)
     if (!answer.contentType.isEmpty())
         res.set_content(answer.body.toStdString(), answer.contentType.toStdString());
 }
-
-class LabelHttpService;
 
 class Server : public httplib::Server
 {
@@ -223,10 +219,11 @@ httplib::Server::HandlerResponse LabelHttpService::admit(const httplib::Request 
 {
     Exchange *exchange = t_exchange;
     exchange->connection->headRead();
-    const auto refuse = [&](const ServiceAnswer &answer) {
+    // Answered from the head; a body left unread ends the connection.
+    const auto refuse = [&](const ServiceAnswer &answer, bool bodyUnread = true) {
         respond(res, answer);
         exchange->answer = answer;
-        exchange->closeAfter = true;
+        exchange->closeAfter = bodyUnread;
         return httplib::Server::HandlerResponse::Handled;
     };
     if (const QString problem = targetProblem(req.target); !problem.isEmpty())
@@ -261,12 +258,7 @@ httplib::Server::HandlerResponse LabelHttpService::admit(const httplib::Request 
     if (req.method == "GET" || req.method == "POST")
         return httplib::Server::HandlerResponse::Unhandled;     // the body, then answer()
     // The others are answered from the head (routes, CORS, methods not allowed).
-    ServiceRequest head = serviceRequest(req);
-    const ServiceAnswer answer = AnswerLabelRequest(head);
-    respond(res, answer);
-    exchange->answer = answer;
-    exchange->closeAfter = length > 0;
-    return httplib::Server::HandlerResponse::Handled;
+    return refuse(AnswerLabelRequest(serviceRequest(req)), length > 0);
 }
 
 void LabelHttpService::answer(const httplib::Request &req, httplib::Response &res)
