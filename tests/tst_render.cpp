@@ -732,7 +732,6 @@ void TestRender::bitmapMatrices_data()
     QTest::newRow("6: H 17 x 11 at twice its height only") << 6 << QByteArray("^AHN,34,11") << QList<int>{34, 16, 34};
     QTest::newRow("6: A 9 x 5 as at 8, twice as wide only") << 6 << QByteArray("^AAN,9,10") << QList<int>{9, 12, 7};
     QTest::newRow("8: E by default 28 x 15, gap 5, baseline 23") << 8 << QByteArray("^AEN") << QList<int>{28, 20, 23};
-    QTest::newRow("8: G 60 x 40, gap 8") << 8 << QByteArray("^AGN,60,40") << QList<int>{60, 48, 48};
     QTest::newRow("12: E by default 42 x 20, gap 7") << 12 << QByteArray("^AEN") << QList<int>{42, 27, 35};
     QTest::newRow("12: H 34 x 22 at twice its width only") << 12 << QByteArray("^AHN,34,44") << QList<int>{34, 64, 34};
     QTest::newRow("12: D 18 x 10 as at 8, doubled by its height") << 12 << QByteArray("^ADN,36") << QList<int>{36, 24, 28};
