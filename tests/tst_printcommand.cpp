@@ -29,6 +29,16 @@ const QByteArray ParallelJob =
     "^XA^PRB^XZ~SD15^XA^FO40,30^BQN,2,4^FDHM,AAB12^FS^FO160,50^A0,89,89^FDAB12^FS^PQ1^XZ\r\n";
 const QString Long = QString(64000, QLatin1Char('w'));
 
+struct PrintRow
+{
+    QByteArray settings;
+    int printer, amount;    // LocalPrinter::Behaviour, -1: nobody listens; and its amount
+    QString device;         // "file", "none", "no reader", "stuck", "reader leaves", "/dev/full"
+    QString text, message;
+    QByteArray wire;        // what the printer received
+    QByteArray onDevice;    // for "reader leaves" and "stuck": how the first bytes read start
+};
+
 } // namespace
 
 // The test's stand-in for the main window: a text, a socket, the last network
@@ -77,20 +87,13 @@ private slots:
 // the device's path. A message is a pattern for the whole text; "" for none.
 void TestPrintCommand::print_data()
 {
-    QTest::addColumn<QByteArray>("settings");
-    QTest::addColumn<int>("printer");  // LocalPrinter::Behaviour, -1: nobody listens
-    QTest::addColumn<int>("amount");
-    QTest::addColumn<QString>("device"); // "file", "none", "no reader", "stuck", "reader leaves", "/dev/full"
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QByteArray>("wire"); // what the printer received
-    QTest::addColumn<QByteArray>("onDevice"); // for "reader leaves" and "stuck": how the first bytes read start
+    QTest::addColumn<PrintRow>("row");
 
     // Most rows print "ab12" to a network printer that records, beside a device file.
     const auto row = [](const QString &name, const QByteArray &settings, int printer, const QString &message,
                         const QByteArray &wire = {}, const char *device = "file", const QString &text = "ab12",
                         int amount = 0, const QByteArray &onDevice = {}) {
-        QTest::newRow(qPrintable(name)) << settings << printer << amount << device << text << message << wire << onDevice;
+        QTest::newRow(qPrintable(name)) << PrintRow{settings, printer, amount, device, text, message, wire, onDevice};
     };
     const int records = LocalPrinter::Records;
     const QString ok = QStringLiteral("打印成功");
@@ -186,14 +189,8 @@ void TestPrintCommand::print_data()
 
 void TestPrintCommand::print()
 {
-    QFETCH(QByteArray, settings);
-    QFETCH(int, printer);
-    QFETCH(int, amount);
-    QFETCH(QString, device);
-    QFETCH(QString, text);
-    QFETCH(QString, message);
-    QFETCH(QByteArray, wire);
-    QFETCH(QByteArray, onDevice);
+    QFETCH(PrintRow, row);
+    auto &[settings, printer, amount, device, text, message, wire, onDevice] = row;
 
     const std::unique_ptr<LocalPrinter> local(printer < 0 ? nullptr
                                                           : new LocalPrinter(LocalPrinter::Behaviour(printer), amount));
@@ -227,7 +224,7 @@ void TestPrintCommand::print()
         QTimer::singleShot(0, this, [&] {
             firstBytes.resize(4096);
             firstBytes.resize(qMax<ssize_t>(0, ::read(stuck[0], firstBytes.data(), 4096)));
-            if (device == "reader leaves")
+            if (row.device == "reader leaves")
                 ::close(std::exchange(stuck[0], -1));
         });
     }

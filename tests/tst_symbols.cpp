@@ -73,6 +73,39 @@ bool HasNote(const BarcodeResult &result, const QString &note)
     return note.isEmpty() ? result.notes.isEmpty() : result.notes.join(u'\n').contains(note);
 }
 
+// A row of each table: the symbol asked for (the parameters after the orientation), then what it must give.
+struct Linear
+{
+    char type;
+    QByteArray params, data;
+    QString format;         // the decoder's name; empty: no decoder reads it
+    QByteArray content;     // what the decoder reads
+    QString text;           // the interpretation line; empty: nothing drawn
+    int width, guards;      // dots at module width 2; bars that reach lower
+    QString note;           // empty: no notes at all
+    QByteArray widths;      // the first bar and space widths in modules; empty: not checked
+    double ratio;           // ^BY wide to narrow
+};
+struct HeightAndLine
+{
+    char type;
+    QByteArray params, data;
+    int height;
+    TextLine line;
+    QString note;
+};
+struct TwoD
+{
+    char type;
+    QByteArray params, data;
+    QString format;         // the decoder's name; empty: nothing drawn
+    QByteArray content;
+    QString ecLevel;        // MaxiCode: the mode
+    QSize modules, module;  // columns x rows (no rows: not checked; MaxiCode: dots), and a module's dots across x down
+    QString note;           // empty: no notes at all
+    int dpmm;
+};
+
 } // namespace
 
 class TestSymbols : public QObject
@@ -93,22 +126,12 @@ private slots:
 
 void TestSymbols::linear_data()
 {
-    QTest::addColumn<char>("type");
-    QTest::addColumn<QByteArray>("params");     // after the orientation
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<QString>("format");        // the decoder's name; empty: no decoder reads it
-    QTest::addColumn<QByteArray>("content");    // what the decoder reads
-    QTest::addColumn<QString>("text");          // the interpretation line; empty: nothing drawn
-    QTest::addColumn<int>("width");             // dots, at module width 2
-    QTest::addColumn<int>("guards");            // bars that reach lower
-    QTest::addColumn<QString>("note");          // empty: no notes at all
-    QTest::addColumn<QByteArray>("widths");     // the first bar and space widths in modules; empty: not checked
-    QTest::addColumn<double>("ratio");          // ^BY wide to narrow
+    QTest::addColumn<Linear>("row");
     const auto row = [](const char *name, char type, const QByteArray &params, const QByteArray &data, const char *format,
                         const QByteArray &content, const QString &text, int width, int guards = 0,
                         const QString &note = {}, const QByteArray &widths = {}, double ratio = 3.0) {
-        QTest::newRow(name) << type << params << data << QString::fromLatin1(format) << content << text << width << guards
-                            << note << widths << ratio;
+        QTest::newRow(name) << Linear{type, params, data, QString::fromLatin1(format), content, text, width, guards, note,
+                                      widths, ratio};
     };
     // Code 128: 11 modules a codeword + 13 for the stop, so the width pins the subsets chosen.
     // The check value example from the Wikipedia article "Code 128" (Start B, P J J 1 2 3 C:
@@ -205,18 +228,8 @@ void TestSymbols::linear_data()
 
 void TestSymbols::linear()
 {
-    QFETCH(char, type);
-    QFETCH(QByteArray, params);
-    QFETCH(QByteArray, data);
-    QFETCH(QString, format);
-    QFETCH(QByteArray, content);
-    QFETCH(QString, text);
-    QFETCH(int, width);
-    QFETCH(int, guards);
-    QFETCH(QString, note);
-    QFETCH(QByteArray, widths);
-    QFETCH(double, ratio);
-
+    QFETCH(Linear, row);
+    const auto &[type, params, data, format, content, text, width, guards, note, widths, ratio] = row;
     const BarcodeResult result = EncodeBarcodeField(Request(type, params, data, 8, ratio));
     QVERIFY2(HasNote(result, note), qPrintable(result.notes.join(u'\n')));
     QCOMPARE(result.ok, !text.isEmpty());
@@ -239,15 +252,10 @@ void TestSymbols::linear()
 // Each linear type's h, f, g sit at their own place among the parameters.
 void TestSymbols::heightAndLine_data()
 {
-    QTest::addColumn<char>("type");
-    QTest::addColumn<QByteArray>("params");     // after the orientation
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<int>("line");              // TextLine
-    QTest::addColumn<QString>("note");
+    QTest::addColumn<HeightAndLine>("row");
     const auto row = [](const char *name, char type, const QByteArray &params, const QByteArray &data, int height,
                         TextLine line, const QString &note = {}) {
-        QTest::newRow(name) << type << params << data << height << int(line) << note;
+        QTest::newRow(name) << HeightAndLine{type, params, data, height, line, note};
     };
     row("Code 128 h and f, h's integer part", 'C', "50.9,N", "A", 50, TextLine::None);
     row("Code 39 after e", '3', "N,40,Y,Y", "A", 40, TextLine::Above);
@@ -262,37 +270,23 @@ void TestSymbols::heightAndLine_data()
 
 void TestSymbols::heightAndLine()
 {
-    QFETCH(char, type);
-    QFETCH(QByteArray, params);
-    QFETCH(QByteArray, data);
-    QFETCH(int, height);
-    QFETCH(int, line);
-    QFETCH(QString, note);
-
+    QFETCH(HeightAndLine, row);
+    const auto &[type, params, data, height, line, note] = row;
     const BarcodeResult result = EncodeBarcodeField(Request(type, params, data));
     QVERIFY2(HasNote(result, note), qPrintable(result.notes.join(u'\n')));
     QVERIFY(result.ok);
     QCOMPARE(result.barHeight, height);
-    QCOMPARE(int(result.textLine), line);
+    QCOMPARE(result.textLine, line);
 }
 
 void TestSymbols::twoD_data()
 {
-    QTest::addColumn<char>("type");
-    QTest::addColumn<QByteArray>("params");     // after the orientation
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<QString>("format");        // the decoder's name; empty: nothing drawn
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("ecLevel");       // MaxiCode: the mode
-    QTest::addColumn<QSize>("modules");         // columns x rows, no rows: not checked; MaxiCode: dots
-    QTest::addColumn<QSize>("module");          // dots across x down
-    QTest::addColumn<QString>("note");          // empty: no notes at all
-    QTest::addColumn<int>("dpmm");
+    QTest::addColumn<TwoD>("row");
     const auto row = [](const char *name, char type, const QByteArray &params, const QByteArray &data, const char *format,
                         const QByteArray &content, const char *ecLevel, QSize modules, QSize module,
                         const QString &note = {}, int dpmm = 8) {
-        QTest::newRow(name) << type << params << data << QString::fromLatin1(format) << content
-                            << QString::fromLatin1(ecLevel) << modules << module << note << dpmm;
+        QTest::newRow(name) << TwoD{type, params, data, QString::fromLatin1(format), content, QString::fromLatin1(ecLevel),
+                                    modules, module, note, dpmm};
     };
     // QR: 17 + 4 x version modules. Alphanumeric holds 10 characters at H in version 1, bytes only 7, numeric 17.
     const QSize v1(21, 21), v2(25, 25);
@@ -373,17 +367,8 @@ void TestSymbols::twoD_data()
 
 void TestSymbols::twoD()
 {
-    QFETCH(char, type);
-    QFETCH(QByteArray, params);
-    QFETCH(QByteArray, data);
-    QFETCH(QString, format);
-    QFETCH(QByteArray, content);
-    QFETCH(QString, ecLevel);
-    QFETCH(QSize, modules);
-    QFETCH(QSize, module);
-    QFETCH(QString, note);
-    QFETCH(int, dpmm);
-
+    QFETCH(TwoD, row);
+    const auto &[type, params, data, format, content, ecLevel, modules, module, note, dpmm] = row;
     const BarcodeResult result = EncodeBarcodeField(Request(type, params, data, dpmm));
     QVERIFY2(HasNote(result, note), qPrintable(result.notes.join(u'\n')));
     QCOMPARE(result.ok, !format.isEmpty());

@@ -65,6 +65,15 @@ T *child(QWidget *window, const char *name)
 
 constexpr int StillRunning = 7;
 
+struct PrintRow
+{
+    QByteArray mode;
+    bool listening;
+    QString typed, typedInWait;     // pasted before the click, typed while it connects
+    QString box;                    // pattern of the box's text; "" for none
+    bool deleteDuringBox = false;
+};
+
 } // namespace
 
 class TestWindows : public QObject
@@ -202,32 +211,20 @@ void TestWindows::lifecycle()
 
 void TestWindows::printFromWindow_data()
 {
-    QTest::addColumn<QByteArray>("mode");
-    QTest::addColumn<bool>("listening");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("typedInWait");
-    QTest::addColumn<QString>("box"); // pattern of the box's text; "" for none
-    QTest::addColumn<bool>("deleteDuringBox");
-
+    QTest::addColumn<PrintRow>("row");
     const QString pasted = QStringLiteral("ab1中").repeated(16000);
-    QTest::newRow("text typed while it connects") << QByteArray("ip") << true << "a" << "b12" << "打印成功" << false;
-    QTest::newRow("64 000 characters, network") << QByteArray("ip") << true << pasted << "" << "打印成功" << false;
-    QTest::newRow("64 000 characters, parallel") << QByteArray("lpt1") << true << pasted << "" << "" << false;
-    QTest::newRow("printer refuses")
-        << QByteArray("ip") << false << "ab12" << ""
-        << "打印机 127\\.0\\.0\\.1:\\d+ 拒绝连接（请检查端口号，以及打印机是否开机）。\n系统信息：.+" << false;
-    QTest::newRow("main window deleted while its box is up") << QByteArray("ip") << true << "ab12" << ""
-                                                             << "打印成功" << true;
+    QTest::newRow("text typed while it connects") << PrintRow{"ip", true, "a", "b12", "打印成功"};
+    QTest::newRow("64 000 characters, network") << PrintRow{"ip", true, pasted, "", "打印成功"};
+    QTest::newRow("64 000 characters, parallel") << PrintRow{"lpt1", true, pasted, "", ""};
+    QTest::newRow("printer refuses") << PrintRow{"ip", false, "ab12", "",
+        "打印机 127\\.0\\.0\\.1:\\d+ 拒绝连接（请检查端口号，以及打印机是否开机）。\n系统信息：.+"};
+    QTest::newRow("main window deleted while its box is up") << PrintRow{"ip", true, "ab12", "", "打印成功", true};
 }
 
 void TestWindows::printFromWindow()
 {
-    QFETCH(QByteArray, mode);
-    QFETCH(bool, listening);
-    QFETCH(QString, typed);
-    QFETCH(QString, typedInWait);
-    QFETCH(QString, box);
-    QFETCH(bool, deleteDuringBox);
+    QFETCH(PrintRow, row);
+    const auto &[mode, listening, typed, typedInWait, box, deleteDuringBox] = row;
 
     LocalPrinter printer;
     const quint16 port = listening ? printer.port() : LocalPrinter::freedPort();
@@ -237,7 +234,7 @@ void TestWindows::printFromWindow()
     auto *text = child<QLineEdit>(main, "Text1");
     text->setText(typed); // as a paste would
     QCOMPARE(text->text(), typed);
-    connect(&printer, &LocalPrinter::connectionAccepted, this, [&] { QTest::keyClicks(text, typedInWait); },
+    connect(&printer, &LocalPrinter::connectionAccepted, this, [&] { QTest::keyClicks(text, row.typedInWait); },
             Qt::SingleShotConnection);
     const QPointer<Form1> watch = main;
 
