@@ -3,6 +3,7 @@
 #include "FontAdvances.h"
 #include "Typeface.h"
 
+#include <QPainterPathStroker>
 #include <QtMath>
 
 namespace zpl {
@@ -105,6 +106,12 @@ Font::Font(char name, int height, int width, int dpmm)
     m_scaleY = m_face->capHeight() > 0 ? m_baseline / m_face->capHeight() : 0;
     const qreal faceAdvance = m_face->glyph(U'M').advance;
     m_scaleX = faceAdvance > 0 ? m_width / faceAdvance : 0;
+    // A bitmap font prints each stroke at least a dot wide. The face's outline
+    // scaled to a small cell (A's 9 x 5) has strokes thinner than a dot, which
+    // fall between the dots' centres: H would print as its bar alone. Such
+    // outlines are widened all round until their thinnest stroke is a dot.
+    const qreal thinnest = qMin(m_face->stemWidth() * m_scaleX, m_face->barHeight() * m_scaleY);
+    m_widening = thinnest > 0 ? qMax<qreal>(0, 1 - thinnest) : 0;
 }
 
 Font::Font(std::shared_ptr<Typeface> downloaded, int height, int width) : m_downloaded(std::move(downloaded))
@@ -215,7 +222,15 @@ void Font::addText(QPainterPath &to, const QString &text, qreal x, qreal y, cons
             const qreal sx = printerFace() && glyph.advance > 0 && FontZeroAdvance(c) > 0 ? advance / glyph.advance
                                                                                                 : m_scaleX;
             const QTransform t = QTransform(sx, 0, 0, m_scaleY, x, baseline) * placement;
-            to.addPath(t.map(glyph.path));
+            if (m_widening > 0) {
+                QPainterPathStroker around;
+                around.setWidth(m_widening);
+                around.setJoinStyle(Qt::MiterJoin);
+                const QPainterPath outline = t.map(glyph.path);
+                to.addPath(outline.united(around.createStroke(outline)));
+            } else {
+                to.addPath(t.map(glyph.path));
+            }
         }
         x += advance;
     }

@@ -60,6 +60,7 @@ private:
     qreal m_scaleX = 1, m_scaleY = 1;   // from the face's reference size
     qreal m_baseline = 0;
     qreal m_cellAdvance = 0;            // A-H: dots per character
+    qreal m_widening = 0;               // A-H: what their outlines gain around, in dots
 };
 
 } // namespace zpl

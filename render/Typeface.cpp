@@ -71,7 +71,15 @@ Typeface::Typeface(const QStringList &candidates)
         std::fprintf(stderr, "zplrender: %s\n", qPrintable(missingText()));
         return;
     }
-    m_capHeight = -glyph(U'H').path.boundingRect().top();
+    const QPainterPath &h = glyph(U'H').path;
+    const QRectF box = h.boundingRect();
+    m_capHeight = -box.top();
+    // The stem where a quarter of the way up, the bar in the middle column.
+    QPainterPath across, down;
+    across.addRect(box.left(), box.bottom() - box.height() / 4, box.width() / 2, 1);
+    down.addRect(box.center().x(), box.top(), 1, box.height());
+    m_stemWidth = h.intersected(across).boundingRect().width();
+    m_barHeight = h.intersected(down).boundingRect().height();
     m_glyphs.clear();   // outlines from now on sit on the cap line
 }
 

@@ -38,13 +38,16 @@ public:
     QString missingText() const;        // what to tell the user when it is not
     const Glyph &glyph(char32_t c);
     qreal capHeight() const { return m_capHeight; }    // of H's ink, at the reference size
+    // H's strokes at the reference size: its left stem across, its bar down.
+    qreal stemWidth() const { return m_stemWidth; }
+    qreal barHeight() const { return m_barHeight; }
     qreal ascent() const { return m_font.isValid() ? m_font.ascent() : 0; }
 
 private:
     QRawFont m_font;
     QString m_tried;
     QHash<char32_t, Glyph> m_glyphs;
-    qreal m_capHeight = 0;
+    qreal m_capHeight = 0, m_stemWidth = 0, m_barHeight = 0;
 };
 
 } // namespace zpl
