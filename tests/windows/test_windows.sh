@@ -39,9 +39,9 @@ message() {
     xclip -o -selection clipboard
     xdotool key Return
 }
-listening_port() { # LOG: waits for zplsink's "listening on" line
-    until_true 30 grep -qs "listening on" "$1" || fail "zplsink did not start: $(cat "$1")"
-    sed -n 's/.*listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$1" | head -n 1
+port_of() { # LOG TEXT: waits for zplsink's line "TEXT [http://]127.0.0.1:PORT" and prints PORT
+    until_true 30 grep -qs "$2" "$1" || fail "zplsink did not start: $(cat "$1")"
+    sed -n "s|.*$2 [a-z:/]*127\\.0\\.0\\.1:\\([0-9]*\\).*|\\1|p" "$1" | head -n 1
 }
 config() { # FOLDER PRTMOD PORT: a Config.ini
     printf '[prtmod]\r\nprtmod=%s;\r\ndarkness=15\r\n[network]\r\nprinterip=127.0.0.1\r\nprinterport=%s\r\n' "$2" "$3" >"$1/Config.ini"
@@ -98,11 +98,6 @@ for label in ab12:60x30mm shipping:4x8in; do
         ok "$png ($(identify -format '%wx%h' "$out/render/linux/$png") dots): the same on both systems, dot for dot"
     done
 done
-# zpltest's label, measured on the Windows image: the QR code's box and the text's top.
-qr=$(convert "$out/render/windows/ab12-1.png" -crop 150x200+0+0 +repage -trim -format '%wx%h%O' info:)
-top=$(convert "$out/render/windows/ab12-1.png" -crop 400x200+150+0 +repage -trim -format '%Y' info:)
-[[ $qr == 84x84+40+40 && $top == +50 ]] || fail "zpltest's label: QR code $qr, cap tops at y = $top"
-ok "zpltest's label: QR code 84 x 84 dots at (40, 40), cap tops at y = 50"
 
 echo "== zplsink.exe --watch"
 mkdir -p "$out/watched"
@@ -118,43 +113,36 @@ wineserver -k
 echo "== zplsink.exe --http against the Linux zplsink --http"
 (cd "$out" && exec wine "$app/zplsink.exe" --http 0 >"$out/zplsink-http.log" 2>&1) &
 "$linbuild/tools/zplsink/zplsink" --http 0 >"$out/linux-http.log" 2>&1 & linuxhttp=$!
-served_at() { # LOG: the port of zplsink's "HTTP service on" line
-    until_true 30 grep -qs 'HTTP service on' "$1" || fail "zplsink --http did not start: $(cat "$1")"
-    sed -n 's|.*HTTP service on http://127\.0\.0\.1:\([0-9]*\)/.*|\1|p' "$1" | head -n 1
-}
-exe=$(served_at "$out/zplsink-http.log") linux=$(served_at "$out/linux-http.log")
+exe=$(port_of "$out/zplsink-http.log" "HTTP service on") linux=$(port_of "$out/linux-http.log" "HTTP service on")
 post() { # PORT WHAT ACCEPT OUT [CURL OPTIONS...]: the status; the body to OUT
     local port=$1 what=$2 accept=$3 file=$4
     shift 4
     curl -s -o "$file" -w '%{http_code}' -H "Accept: $accept" "$@" "http://127.0.0.1:$port/v1/$what"
 }
+convert -size 37x21 xc:white -fill black -draw 'rectangle 5,3 30,15' -quality 95 "$out/graphic.jpg"
 for side in exe linux; do
-    port=${!side}
-    [[ $(post "$port" printers/8dpmm/labels/4x6/0/ image/png "$out/http-$side.png" --data-binary @"$out/render/ab12.zpl") == 200 ]] ||
-        fail "zplsink --http ($side) did not answer the label as PNG"
-    [[ $(post "$port" printers/8dpmm/labels/4x6/ application/pdf "$out/http-$side.pdf" -H 'X-Page-Size: A4' \
-        --data-binary @"$out/render/ab12.zpl") == 200 ]] || fail "zplsink --http ($side) did not answer the label as PDF"
-    convert -size 37x21 xc:white -fill black -draw 'rectangle 5,3 30,15' -quality 95 "$out/graphic.jpg"
-    [[ $(post "$port" graphics text/plain "$out/http-$side.zpl" -F file=@"$out/graphic.jpg") == 200 ]] ||
-        fail "zplsink --http ($side) did not turn a JPEG into ZPL: $(cat "$out/http-$side.zpl")"
-    [[ $(post "$port" printers/7dpmm/labels/4x6/0/ image/png "$out/http-$side.txt" --data-binary @"$out/render/ab12.zpl") == 400 ]] ||
-        fail "zplsink --http ($side) took a density of 7 dots/mm"
+    port=${!side} label=(--data-binary @"$out/render/ab12.zpl")
+    answers="$(post "$port" printers/8dpmm/labels/4x6/0/ image/png "$out/http-$side.png" "${label[@]}")"
+    answers+=" $(post "$port" printers/8dpmm/labels/4x6/ application/pdf "$out/http-$side.pdf" -H 'X-Page-Size: A4' "${label[@]}")"
+    answers+=" $(post "$port" graphics text/plain "$out/http-$side.zpl" -F file=@"$out/graphic.jpg")"
+    answers+=" $(post "$port" printers/7dpmm/labels/4x6/0/ image/png "$out/http-$side.txt" "${label[@]}")"
+    [[ $answers == "200 200 200 400" ]] ||
+        fail "zplsink --http ($side) answered $answers to a label as PNG and as A4 PDF, a JPEG and 7 dots/mm (200 200 200 400 due)"
 done
 kill "$linuxhttp"
-cmp "$out/http-exe.png" "$out/http-linux.png" || fail "zplsink.exe --http answered another PNG than the Linux zplsink"
-cmp "$out/http-exe.pdf" "$out/http-linux.pdf" || fail "zplsink.exe --http answered another PDF than the Linux zplsink"
+for kind in png pdf zpl txt; do
+    cmp "$out/http-exe.$kind" "$out/http-linux.$kind" || fail "zplsink.exe --http's .$kind answer differs from the Linux zplsink's"
+done
 pdfinfo "$out/http-exe.pdf" | grep -q 'Page size: *595.* x 841.* pts' || fail "zplsink.exe --http's PDF page is not A4"
-cmp "$out/http-exe.zpl" "$out/http-linux.zpl" || fail "zplsink.exe --http made other ZPL of the JPEG than the Linux zplsink"
 grep -q '^\^XA\^FO0,0\^GFA,' "$out/http-exe.zpl" || fail "zplsink.exe --http's graphic: $(cat "$out/http-exe.zpl")"
-cmp "$out/http-exe.txt" "$out/http-linux.txt" && grep -q '^ERROR: ' "$out/http-exe.txt" ||
-    fail "zplsink.exe --http's error: $(cat "$out/http-exe.txt")"
+grep -q '^ERROR: ' "$out/http-exe.txt" || fail "zplsink.exe --http's error: $(cat "$out/http-exe.txt")"
 ok "zplsink.exe --http answered a label as the Linux zplsink's PNG and A4 PDF, a JPEG as the same ^GFA, and a bad density with \"$(head -c 40 "$out/http-exe.txt")\""
 wineserver -k
 
 echo "== zpltest.exe"
 # A printer on this machine: the Linux zplsink, saving every job it receives.
 "$linbuild/tools/zplsink/zplsink" --port 0 --out "$out/printer" >"$out/printer.log" 2>&1 & sink=$!
-port=$(listening_port "$out/printer.log")
+port=$(port_of "$out/printer.log" "listening on")
 config "$app" ip "$port"
 (cd "$app" && exec wine zpltest.exe >"$out/zpltest.log" 2>&1) & disown
 form1=$(timeout 60 xdotool search --sync --onlyvisible --name '^Form1$' | head -n 1) || fail "zpltest.exe shows no window"
@@ -191,7 +179,7 @@ wineserver -k
 
 echo "== zplsink.exe receiving from the Linux zpltest"
 (cd "$out" && exec wine "$app/zplsink.exe" --port 0 --out 'sink\jobs' --png 'sink\png' >"$out/zplsink-exe.log" 2>&1) &
-port=$(listening_port "$out/zplsink-exe.log")
+port=$(port_of "$out/zplsink-exe.log" "listening on")
 mkdir -p "$out/linux-zpltest"; cp "$linbuild/ui/zpltest" "$out/linux-zpltest/"
 config "$out/linux-zpltest" ip "$port"
 "$out/linux-zpltest/zpltest" >"$out/linux-zpltest.log" 2>&1 &
