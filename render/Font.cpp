@@ -3,7 +3,6 @@
 #include "FontAdvances.h"
 #include "Typeface.h"
 
-#include <QPainterPathStroker>
 #include <QtMath>
 
 namespace zpl {
@@ -222,15 +221,11 @@ void Font::addText(QPainterPath &to, const QString &text, qreal x, qreal y, cons
             const qreal sx = printerFace() && glyph.advance > 0 && FontZeroAdvance(c) > 0 ? advance / glyph.advance
                                                                                                 : m_scaleX;
             const QTransform t = QTransform(sx, 0, 0, m_scaleY, x, baseline) * placement;
-            if (m_widening > 0) {
-                QPainterPathStroker around;
-                around.setWidth(m_widening);
-                around.setJoinStyle(Qt::MiterJoin);
-                const QPainterPath outline = t.map(glyph.path);
-                to.addPath(outline.united(around.createStroke(outline)));
-            } else {
+            if (m_widening > 0)
+                to.addPath(m_face->widened(c, QTransform(t.m11(), t.m12(), t.m21(), t.m22(), 0, 0), m_widening)
+                               .translated(t.dx(), t.dy()));
+            else
                 to.addPath(t.map(glyph.path));
-            }
         }
         x += advance;
     }

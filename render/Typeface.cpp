@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QPainterPathStroker>
 
 #include <cstdio>
 
@@ -120,6 +121,22 @@ const Typeface::Glyph &Typeface::glyph(char32_t c)
     if (m_glyphs.size() > 4096)
         m_glyphs.clear();
     return *m_glyphs.insert(c, g);
+}
+
+const QPainterPath &Typeface::widened(char32_t c, const QTransform &linear, qreal width)
+{
+    const qreal key[] = {qreal(c), linear.m11(), linear.m12(), linear.m21(), linear.m22(), width};
+    const QByteArray id(reinterpret_cast<const char *>(key), sizeof key);
+    auto found = m_widened.constFind(id);
+    if (found != m_widened.cend())
+        return *found;
+    QPainterPathStroker around;
+    around.setWidth(width);
+    around.setJoinStyle(Qt::MiterJoin);
+    const QPainterPath outline = linear.map(glyph(c).path);
+    if (m_widened.size() > 4096)
+        m_widened.clear();
+    return *m_widened.insert(id, outline.united(around.createStroke(outline)));
 }
 
 } // namespace zpl

@@ -10,6 +10,7 @@
 #include <QPainterPath>
 #include <QRawFont>
 #include <QString>
+#include <QTransform>
 
 #include <memory>
 
@@ -37,6 +38,9 @@ public:
     bool isLoaded() const { return m_font.isValid(); }
     QString missingText() const;        // what to tell the user when it is not
     const Glyph &glyph(char32_t c);
+    // The glyph's outline under `linear` (a scale and a turn, no move), widened
+    // all round by `width`: kept, as labels repeat their few characters.
+    const QPainterPath &widened(char32_t c, const QTransform &linear, qreal width);
     qreal capHeight() const { return m_capHeight; }    // of H's ink, at the reference size
     // H's strokes at the reference size: its left stem across, its bar down.
     qreal stemWidth() const { return m_stemWidth; }
@@ -47,6 +51,7 @@ private:
     QRawFont m_font;
     QString m_tried;
     QHash<char32_t, Glyph> m_glyphs;
+    QHash<QByteArray, QPainterPath> m_widened;
     qreal m_capHeight = 0, m_stemWidth = 0, m_barHeight = 0;
 };
 
