@@ -426,12 +426,8 @@ void TestZplsink::watchesFolder()
     QTRY_COMPARE_WITH_TIMEOUT(testfiles::Tree(dir.path()), tree, 10000);
     QCOMPARE(testfiles::Read(folder.filePath("done/clash.zpl")), QByteArray("kept"));
     QVERIFY(testfiles::Read(folder.filePath("failed/bin.txt")).contains("no labels"));
-    if (options.contains("--pdf")) {   // slow.zpl: two labels, two pages
-        QProcess info;
-        info.start(QStringLiteral("pdfinfo"), {folder.filePath("out/slow.pdf")});
-        QVERIFY(info.waitForFinished(10000));
-        QVERIFY(QString::fromLatin1(info.readAllStandardOutput()).contains(QRegularExpression("Pages: +2\n")));
-    }
+    // slow.zpl: two labels, two pages (our PDF's page tree; tst_http reads such PDFs back with poppler)
+    QVERIFY(!options.contains("--pdf") || testfiles::Read(folder.filePath("out/slow.pdf")).contains("/Count 2 >>"));
     sink.kill();
     sink.waitForFinished();
 }
