@@ -185,9 +185,8 @@ void TestHttp::answers_data()
         QTest::newRow(name) << request << status << total << expected << ink;
     };
     const QRect box(100, 100, 200, 100);
-    const QByteArray form = "a preamble\r\n--XyZ\r\nContent-Disposition: form-data; name=\"note\"\r\n\r\nx\r\n--XyZ\r\n"
-                            "Content-Disposition: form-data; name=\"file\"; filename=\"l.zpl\"\r\n\r\n" + Box
-                          + "\r\n--XyZ\r\nContent-Disposition: form-data; name=\"file\"\r\n\r\n^XA^FO0,0^GB9,9,9^FS^XZ\r\n--XyZ--\r\n";
+    const QByteArray form = "a preamble\r\n"
+                          + formBody({{"note", {}, "x"}, {"file", "l.zpl", Box}, {"file", {}, "^XA^FO0,0^GB9,9,9^FS^XZ"}});
     row("POST raw body", request("POST", Label, Box), 200, "1", "Content-Type: image/png", box);
     row("POST form after a preamble, its first part named file", request("POST", Label, form, Multipart), 200, "1", "", box);
     row("GET over HTTP/1.0 with the ZPL in the path", "GET " + Label + Box.toPercentEncoding() + " HTTP/1.0\r\n\r\n", 200,
@@ -263,7 +262,6 @@ void TestHttp::answers_data()
         "a line of it over 8 KiB");
     row("a target over 8 KiB", request("GET", Label + QByteArray(8200, 'a')), 414, "0", "send the ZPL as the body");
     row("raw byte FF in the path", request("GET", Label + "^FD\xff^XZ"), 400, "0", "not valid UTF-8");
-    row("overlong UTF-8 in the path", request("GET", Label + "^FD\xc0\xaf^XZ"), 400, "0", "not valid UTF-8");
     row("a head over 64 KiB", request("GET", Label, {}, "X-Pad: " + QByteArray(65536, 'a') + "\r\n"), 431, "0",
         "64 KiB limit");
     row("not HTTP at all", bytesOf("\x16\x03\x01\x02\x00\x01\x00"), 400, "0", "not an HTTP request");
@@ -417,17 +415,14 @@ void TestHttp::graphics_data()
     QImage dot(1, 1, QImage::Format_RGB32);
     dot.fill(Qt::black);
     QTest::newRow("one pixel") << dot << QByteArray("PNG") << label;
-    QImage wide(1700, 300, QImage::Format_Grayscale8);     // rows of 425 hex digits, read in two bands
+    QImage wide(8000, 300, QImage::Format_Grayscale8);     // rows of 2000 hex digits, read in two bands of rows
     wide.fill(255);
     wide.setPixel(0, 0, 0);
-    wide.setPixel(1699, 299, 0);
-    for (int x = 0; x < 1700; ++x)
+    wide.setPixel(7999, 299, 0);
+    for (int x = 0; x < 8000; ++x)
         wide.setPixel(x, 2, 0), wide.setPixel(x, 270, 0);
-    QTest::newRow("grey PNG of 300 rows, runs over 400 digits") << wide << QByteArray("PNG") << label;
-    QImage most(8000, 2, QImage::Format_RGB32);
-    most.fill(Qt::white);
-    most.setPixel(7999, 1, qRgb(0, 0, 0));
-    QTest::newRow("8000 dots wide, the most") << most << QByteArray("PNG") << QByteArray("/v1/printers/24dpmm/labels/13.2x0.1/0/");
+    QTest::newRow("grey PNG 8000 dots wide, the most, runs over 400 digits")
+        << wide << QByteArray("PNG") << QByteArray("/v1/printers/24dpmm/labels/13.2x0.5/0/");
 }
 
 // The ZPL answered for an image, drawn by the service itself, dot for dot.

@@ -4,27 +4,13 @@
 // fuzz target of its own, so labels are kept small: a path asking for more
 // than 2 x 2 in asks for 2 x 2 in instead.
 
+#include "FuzzApplication.h"
 #include "LabelService.h"
 
-#include <QGuiApplication>
 #include <QRegularExpression>
 
 #include <cstdint>
 #include <cstdlib>
-
-extern "C" const char *__lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n";
-}
-
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Fonts need it. Never destroyed: among the statics at exit, it would
-    // clear the font caches after the fonts they point to are gone.
-    new QGuiApplication(*argc, *argv);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -2,28 +2,11 @@
 // printer (so that commands split across reads are covered), every label
 // painted. Nothing may crash, hang, leak or grow without bound.
 
+#include "FuzzApplication.h"
 #include "Renderer.h"
-
-#include <QGuiApplication>
 
 #include <cstdint>
 #include <cstdlib>
-
-// Fontconfig, which Qt's font database starts, rescans its configuration now
-// and then and keeps what it allocates for good: not a leak of ours.
-extern "C" const char *__lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n";
-}
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "fuzz_render", *argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);     // fonts need it
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
