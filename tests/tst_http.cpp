@@ -164,7 +164,6 @@ private slots:
     void graphics();
     void fonts_data();
     void fonts();
-    void requestsAreIndependent();
     void pipelined();
     void robustness_data();
     void robustness();
@@ -188,6 +187,11 @@ void TestHttp::answers_data()
     const QByteArray form = "a preamble\r\n"
                           + formBody({{"note", {}, "x"}, {"file", "l.zpl", Box}, {"file", {}, "^XA^FO0,0^GB9,9,9^FS^XZ"}});
     row("POST raw body", request("POST", Label, Box), 200, "1", "Content-Type: image/png", box);
+    // Nothing a request sets or stores reaches the next one: no home from ^LH, no stored format.
+    row("a home and a stored format", request("POST", Label, "^XA^LH100,100^FO0,0^GB9,9,9^FS^XZ"
+        "^XA^DFR:ONE.ZPL^FS^FO50,50^GB9,9,9^FS^XZ"), 200, "1", "", QRect(100, 100, 9, 9));
+    row("the next request has neither", request("POST", Label, "^XA^XFR:ONE.ZPL^FS^FO0,0^GB9,9,9^FS^XZ"), 200, "1", "",
+        QRect(0, 0, 9, 9));
     row("POST form after a preamble, its first part named file", request("POST", Label, form, Multipart), 200, "1", "", box);
     row("GET over HTTP/1.0 with the ZPL in the path", "GET " + Label + Box.toPercentEncoding() + " HTTP/1.0\r\n\r\n", 200,
         "1", "", box);
@@ -478,17 +482,6 @@ void TestHttp::fonts()
     const QByteArray downloaded = draw(reply.body, "^A@N,60,60," + name);
     QCOMPARE(downloaded, draw("~DYR:DIRECT,A,T," + size + ",0," + font.toHex(), "^A@N,60,60,R:DIRECT.TTF"));
     QVERIFY(downloaded != draw({}, "^A0N,60,60"));
-}
-
-// Nothing a request sets or stores reaches the next one.
-void TestHttp::requestsAreIndependent()
-{
-    const Reply first = m_sink->exchange(
-        request("POST", Label, "^XA^LH100,100^FO0,0^GB9,9,9^FS^XZ^XA^DFR:ONE.ZPL^FS^FO50,50^GB9,9,9^FS^XZ"));
-    QCOMPARE(inkOf(QImage::fromData(first.body, "PNG")), QRect(100, 100, 9, 9));
-    // No home from ^LH, no stored format.
-    const Reply next = m_sink->exchange(request("POST", Label, "^XA^XFR:ONE.ZPL^FS^FO0,0^GB9,9,9^FS^XZ"));
-    QCOMPARE(inkOf(QImage::fromData(next.body, "PNG")), QRect(0, 0, 9, 9));
 }
 
 // Requests sent before the previous answer are answered in order on the one connection.
