@@ -2,7 +2,6 @@
 // `zplsink --http 0` process, raw HTTP/1.1 over 127.0.0.1, the answers read
 // back byte for byte, PDFs read back with poppler's pdfinfo and pdfimages.
 
-#include "Bytes.h"
 #include "TestFiles.h"
 
 #include <QBuffer>
@@ -18,6 +17,8 @@
 #include <array>
 #include <memory>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -268,7 +269,7 @@ void TestHttp::answers_data()
     row("raw byte FF in the path", request("GET", Label + "^FD\xff^XZ"), 400, "0", "not valid UTF-8");
     row("a head over 64 KiB", request("GET", Label, {}, "X-Pad: " + QByteArray(65536, 'a') + "\r\n"), 431, "0",
         "64 KiB limit");
-    row("not HTTP at all", bytesOf("\x16\x03\x01\x02\x00\x01\x00"), 400, "0", "not an HTTP request");
+    row("not HTTP at all", "\x16\x03\x01\x02\x00\x01\x00"_ba, 400, "0", "not an HTTP request");
 }
 
 void TestHttp::answers()
@@ -562,3 +563,4 @@ void TestHttp::robustness()
 
 QTEST_GUILESS_MAIN(TestHttp)
 #include "tst_http.moc"
+

@@ -1,7 +1,6 @@
 // The ZPL renderer, stage by stage: the tokenizer's commands, the interpreter's labels, the painter's exact
 // dots, font 0 against the printer's measured metrics, labels read back by a barcode decoder, our own snapshots.
 
-#include "Bytes.h"
 #include "BarcodeReader.h"
 #include "GraphicField.h"
 #include "Pdf.h"
@@ -10,6 +9,7 @@
 
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
 using namespace zpl;
 
 namespace {
@@ -711,7 +711,7 @@ void TestRender::hostileJobs_data()
         "^XA^PW99999^LL99999^FO99999,99999^GB99999,99999,99999^FS^A0,32000,32000^FDW^FS^PQ999999999999^XZ", {"^PW"});
     row("100 000 fields and bad commands in one format", "^XA" + QByteArray("^GB^FS^ZZ").repeated(100000) + "^XZ",
         {"^ZZ", "^ZZ further notes are left out"});
-    row("binary noise", bytesOf("^XA\x00\xff^\x01~\xfe^GFB,5,5,1,^^^^^^B\xff,^FD\x80^FS"), {"^XZ"});
+    row("binary noise", "^XA\x00\xff^\x01~\xfe^GFB,5,5,1,^^^^^^B\xff,^FD\x80^FS"_ba, {"^XZ"});
     row("values just past their bounds (^LS1250 in mm: 10000 dots), parts left out, a letter or code page not known: notes whole",
         "^XA~SD123456789012^FN10000~DYR:X,A,G,1,1^FS^FPX^CI30^MUM^LS1249^LS1250^CD.~DG.1.1.FF^XZ",
         {"~SD darkness \"123456789012\" is not", "^FN", "~DY only GRF and PNG", "~DG needs d:NAME", "^FP parameter 1 \"X\" is not one of "
@@ -776,3 +776,4 @@ void TestRender::retailDigits()
 
 QTEST_MAIN(TestRender)
 #include "tst_render.moc"
+

@@ -3,7 +3,6 @@
 // settings file is looked for. tests/parity holds the profile reader against
 // Windows' own for every fixture; the rows here keep one per rule.
 
-#include "Bytes.h"
 #include "IniProfile.h"
 #include "SettingsFile.h"
 #include "TestFiles.h"
@@ -15,6 +14,8 @@
 
 #include <algorithm>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -100,7 +101,7 @@ void TestSettings::readValue_data()
     QTest::newRow("missing file") << QByteArray() << "prtmod" << "prtmod" << 65536 << Default;
     QTest::newRow("utf-16 big-endian, a pair opening the section, lone surrogates, each UTF-8 length's ends, a high "
                   "one before the odd last byte")
-        << bytesOf("\xFE\xFF\0[\xD8\x3D\xDE\x00\0]\0\n\0k\0=\0\x7F\0\x80\x07\xFF\x08\x00\xFF\xFF\xD8\x00\xDC\x00\xDB\xFF\xDF\xFF\xDC\x00\xD8\x00\xE0\x00\xD8\x00\xDC")
+        << "\xFE\xFF\0[\xD8\x3D\xDE\x00\0]\0\n\0k\0=\0\x7F\0\x80\x07\xFF\x08\x00\xFF\xFF\xD8\x00\xDC\x00\xDB\xFF\xDF\xFF\xDC\x00\xD8\x00\xE0\x00\xD8\x00\xDC"_ba
         << QStringLiteral("\U0001F600") << "k" << 65536 << QStringLiteral("\u007F\u0080\u07FF\u0800\uFFFF\U00010000\U0010FFFF\uFFFD\uFFFD\uE000\uFFFD");
 
     // The value cut to the buffer: Config.ini's darkness holds `value`.
@@ -125,9 +126,9 @@ void TestSettings::readValue_data()
         QTest::newRow(name) << bytes << "prtmod" << key << 65536 << expected;
     };
     hostile("10 MB file, key at its end", big + "prtmod=ip\r\n", "prtmod", "ip");
-    hostile("nul bytes around the key", bytesOf("[prtmod]\0\0\r\n\0=\0\r\nprtmod=ip\0junk\r\n"), "prtmod", "ip");
+    hostile("nul bytes around the key", "[prtmod]\0\0\r\n\0=\0\r\nprtmod=ip\0junk\r\n"_ba, "prtmod", "ip");
     // As in the system's reader, a line that starts with a NUL is no section.
-    hostile("nul before the section", bytesOf("\0[prtmod]\r\nprtmod=ip\r\n"), "prtmod", Default);
+    hostile("nul before the section", "\0[prtmod]\r\nprtmod=ip\r\n"_ba, "prtmod", Default);
     hostile("invalid utf-8 in a value", "[prtmod]\r\ndarkness=1\xff\xfe\xc3\r\n", "darkness",
             QStringLiteral("1\uFFFD\uFFFD\uFFFD"));
     hostile("invalid utf-8 around the key", "\xc0\xaf\xfd\r\n[prtmod]\r\n\xc0\xafx=1\r\nprtmod=ip\r\n", "prtmod", "ip");
@@ -190,3 +191,4 @@ void TestSettings::settingsPathPrefersExactName()
 
 QTEST_GUILESS_MAIN(TestSettings)
 #include "tst_settings.moc"
+

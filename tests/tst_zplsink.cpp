@@ -2,7 +2,6 @@
 // its terminal output, the files and label images it saves and its answers
 // to options.
 
-#include "Bytes.h"
 #include "TestFiles.h"
 
 #include <QDir>
@@ -16,6 +15,8 @@
 
 #include <csignal>
 #include <memory>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -156,7 +157,7 @@ void TestZplsink::reportsJob_data()
                       "  标签 label job-0001-1.png: 813 x 1219 点 dots, 数量 quantity 2\n\n") << QByteArray();
     QTest::newRow("Ctrl+C with a connection open reports it") << QByteArray("first")
         << QByteArray("  8 字节 bytes\n^XA^FDop\n  标签 label job-0002-1.png") << QByteArray("^XA^FDop");
-    QTest::newRow("C0 and DEL escaped, tab, line ends and space kept") << bytesOf("a\x1b[2Jb\x00\x1f \x7f\tc\r\n中")
+    QTest::newRow("C0 and DEL escaped, tab, line ends and space kept") << "a\x1b[2Jb\x00\x1f \x7f\tc\r\n中"_ba
         << QByteArray("  17 字节 bytes\na\\x1b[2Jb\\x00\\x1f \\x7f\tc\r\n中\n\n") << QByteArray();
     // C1 shows byte for byte, raw or in UTF-8, as does a byte after a lead it cannot follow (E0 9B); others pass whole.
     QTest::newRow("C1 escaped, raw and in utf-8") << QByteArray("\x9b" "2J\xc2\x9b" "2J\xc2\x85势\xe0\xa0\x80\xc2\xa0\x80\xf0\x9f\x98\x80" "a\xe0\x9b")
@@ -193,13 +194,13 @@ void TestZplsink::savesNumberedJobs()
     testfiles::Write(dir.filePath(QStringLiteral("job-0007.zpl")), "kept");
     RunningSink sink({QStringLiteral("--out"), dir.path(), QStringLiteral("--png"), dir.path(), QStringLiteral("--window")});
     sink.send("");
-    sink.send(bytesOf("first\x00job^XA^FDx^FS^XZ"));
+    sink.send("first\x00job^XA^FDx^FS^XZ"_ba);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
              (QStringList{"job-0007.zpl", "job-0008.zpl", "job-0009-1.png", "job-0009.zpl"}));  // its label's image too
     const auto saved = [&dir](const char *name) { return testfiles::Read(dir.filePath(QLatin1String(name))); };
     QCOMPARE(saved("job-0007.zpl"), QByteArray("kept"));
     QCOMPARE(saved("job-0008.zpl"), QByteArray());
-    QCOMPARE(saved("job-0009.zpl"), bytesOf("first\x00job^XA^FDx^FS^XZ"));
+    QCOMPARE(saved("job-0009.zpl"), "first\x00job^XA^FDx^FS^XZ"_ba);
 }
 
 void TestZplsink::survivesHostileClients()
@@ -458,3 +459,4 @@ void TestZplsink::forwardsJobs()
 
 QTEST_GUILESS_MAIN(TestZplsink)
 #include "tst_zplsink.moc"
+
