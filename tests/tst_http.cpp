@@ -563,4 +563,3 @@ void TestHttp::robustness()
 
 QTEST_GUILESS_MAIN(TestHttp)
 #include "tst_http.moc"
-

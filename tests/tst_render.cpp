@@ -776,4 +776,3 @@ void TestRender::retailDigits()
 
 QTEST_MAIN(TestRender)
 #include "tst_render.moc"
-

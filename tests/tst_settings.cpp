@@ -191,4 +191,3 @@ void TestSettings::settingsPathPrefersExactName()
 
 QTEST_GUILESS_MAIN(TestSettings)
 #include "tst_settings.moc"
-

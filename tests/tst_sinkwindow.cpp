@@ -7,8 +7,8 @@
 #include "SinkWindow.h"
 
 #include <QComboBox>
-#include <QScrollBar>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTcpSocket>

@@ -459,4 +459,3 @@ void TestZplsink::forwardsJobs()
 
 QTEST_GUILESS_MAIN(TestZplsink)
 #include "tst_zplsink.moc"
-
